@@ -1,0 +1,125 @@
+#include "app/core/Ui.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPointer>
+
+namespace ui {
+
+namespace {
+
+BoxScript &boxScript()
+{
+    static BoxScript s;
+    return s;
+}
+
+ModalScript &modalScript()
+{
+    static ModalScript s;
+    return s;
+}
+
+// Ends a nested loop when its window is hidden (or destroyed).
+class HideWatcher : public QObject {
+public:
+    HideWatcher(QWidget *w, QEventLoop *loop) : m_loop(loop) { w->installEventFilter(this); }
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Hide || e->type() == QEvent::Destroy)
+            m_loop->quit();
+        return false;
+    }
+
+private:
+    QEventLoop *m_loop;
+};
+
+} // namespace
+
+void setMessageBoxScript(BoxScript script) { boxScript() = std::move(script); }
+
+void setModalScript(ModalScript script) { modalScript() = std::move(script); }
+
+int messageBox(const QString &text, const QString &title, Icon icon, Buttons buttons, QWidget *owner)
+{
+    const ShownBox box{text, title, icon, buttons, owner};
+    if (boxScript())
+        return boxScript()(box);
+
+    QMessageBox mb(owner);
+    mb.setWindowTitle(title);
+    mb.setText(text);
+    switch (icon) {
+    case Icon::Information: mb.setIcon(QMessageBox::Information); break;
+    case Icon::Warning: mb.setIcon(QMessageBox::Warning); break;
+    case Icon::Error: mb.setIcon(QMessageBox::Critical); break;
+    case Icon::Question: mb.setIcon(QMessageBox::Question); break;
+    }
+    switch (buttons) {
+    case Buttons::Ok:
+        mb.setStandardButtons(QMessageBox::Ok);
+        break;
+    case Buttons::OkCancel:
+        mb.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case Buttons::YesNo:
+        mb.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    }
+    mb.setButtonText(QMessageBox::Ok, QStringLiteral("确定"));
+    mb.setButtonText(QMessageBox::Cancel, QStringLiteral("取消"));
+    mb.setButtonText(QMessageBox::Yes, QStringLiteral("是(&Y)"));
+    mb.setButtonText(QMessageBox::No, QStringLiteral("否(&N)"));
+    switch (mb.exec()) {
+    case QMessageBox::Yes: return IdYes;
+    case QMessageBox::No: return IdNo;
+    case QMessageBox::Cancel: return IdCancel;
+    default: return buttons == Buttons::YesNo ? IdNo : (buttons == Buttons::OkCancel && mb.clickedButton() == nullptr ? IdCancel : IdOk);
+    }
+}
+
+void permissionRefused()
+{
+    messageBox(QStringLiteral("您没有足够的操作权限,请与系统管理员联系!"), QStringLiteral("提示"), Icon::Information);
+}
+
+QString standardErrorText(const QString &text)
+{
+    if (!text.isEmpty() && text.back() <= QChar(u'.'))
+        return text;
+    return text + u'.';
+}
+
+void showStandardError(const QString &text)
+{
+    QString title = QGuiApplication::applicationDisplayName();
+    if (title.isEmpty())
+        title = QStringLiteral("Quillmere");
+    messageBox(standardErrorText(text), title, Icon::Error);
+}
+
+void showModal(QWidget *window)
+{
+    if (modalScript()) {
+        window->setWindowModality(Qt::ApplicationModal);
+        window->show();
+        modalScript()(window);
+        window->hide();
+        return;
+    }
+    window->setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    HideWatcher watcher(window, &loop);
+    window->show();
+    window->raise();
+    window->activateWindow();
+    if (window->isVisible())
+        loop.exec(QEventLoop::DialogExec);
+    window->setWindowModality(Qt::NonModal);
+}
+
+} // namespace ui

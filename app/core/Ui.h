@@ -1,0 +1,48 @@
+// The one place every message box and every modal showing goes through, so
+// that the program and its tests agree on what the user was shown.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+namespace ui {
+
+enum class Icon { Information, Warning, Error, Question };
+enum class Buttons { Ok, OkCancel, YesNo };
+enum Answer { IdOk = 1, IdCancel = 2, IdYes = 6, IdNo = 7 };
+
+struct ShownBox {
+    QString text;
+    QString title;
+    Icon icon;
+    Buttons buttons;
+    QWidget *owner;
+};
+
+// Shows a message box and returns the answer (IdOk, IdYes, ...).
+int messageBox(const QString &text, const QString &title, Icon icon,
+               Buttons buttons = Buttons::Ok, QWidget *owner = nullptr);
+
+// "您没有足够的操作权限,请与系统管理员联系!" titled "提示".
+void permissionRefused();
+
+// The standard error box: the text (with a full stop appended unless it ends
+// in a character that sorts at or before "."), titled with the application
+// title, error icon, OK.
+void showStandardError(const QString &text);
+QString standardErrorText(const QString &text);
+
+// Tests replace the real boxes: the script sees each box and returns the answer.
+using BoxScript = std::function<int(const ShownBox &)>;
+void setMessageBoxScript(BoxScript script);
+
+// Shows a window modally and returns when it is hidden again.
+void showModal(QWidget *window);
+// Tests replace the nested loop: the script runs while the window is shown,
+// and the window is hidden afterwards.
+using ModalScript = std::function<void(QWidget *)>;
+void setModalScript(ModalScript script);
+
+} // namespace ui

@@ -1,0 +1,15 @@
+// Text conversions with the record layer's error texts.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+namespace store {
+
+// Decimal, signed 32-bit; otherwise "'<text>' 不是一个有效的整形值".
+qint32 strToInt(const QString &text);
+// "yyyy-M-d" or "yyyy/M/d", optionally followed by a time "h:m[:s]";
+// otherwise "'<text>' 不是一个有效的日期".
+QDateTime strToDateTime(const QString &text);
+
+} // namespace store

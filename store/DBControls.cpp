@@ -1,0 +1,183 @@
+#include "store/DBControls.h"
+
+#include <QKeyEvent>
+
+namespace store {
+
+FieldLink::FieldLink(QObject *owner) : QObject(owner) {}
+
+void FieldLink::setDataSource(TDataSource *src)
+{
+    QObject::disconnect(m_c1);
+    QObject::disconnect(m_c2);
+    QObject::disconnect(m_c3);
+    m_src = src;
+    if (src) {
+        m_c1 = connect(src, &TDataSource::recordChanged, this, &FieldLink::changed);
+        m_c2 = connect(src, &TDataSource::dataSetChanged, this, &FieldLink::changed);
+        // The dataset asks bound controls for typed text before it posts.
+        auto hook = [this] {
+            if (DataSet *ds = dataSet()) {
+                QObject::disconnect(m_c3);
+                m_c3 = connect(ds, &DataSet::updateRecord, this, &FieldLink::updateRecord);
+            }
+        };
+        hook();
+        connect(src, &TDataSource::dataSetChanged, this, hook);
+    }
+    emit changed();
+}
+
+TField *FieldLink::field() const
+{
+    DataSet *ds = dataSet();
+    if (!ds || !ds->active())
+        return nullptr;
+    return ds->findField(m_field);
+}
+
+QString FieldLink::text() const
+{
+    TField *f = field();
+    return f ? f->asString() : QString();
+}
+
+bool FieldLink::startEdit()
+{
+    DataSet *ds = dataSet();
+    if (!ds || !ds->active() || !field())
+        return false;
+    if (ds->state() == DataSetState::Browse) {
+        if (!m_src->autoEdit())
+            return false;
+        ds->edit();
+    }
+    return true;
+}
+
+// ----------------------------------------------------------------- TDBEdit
+
+TDBEdit::TDBEdit(QWidget *parent) : QLineEdit(parent), m_link(this)
+{
+    connect(&m_link, &FieldLink::changed, this, &TDBEdit::showField);
+    connect(&m_link, &FieldLink::updateRecord, this, &TDBEdit::updateData);
+    connect(this, &QLineEdit::textEdited, this, &TDBEdit::edited);
+}
+
+void TDBEdit::showField()
+{
+    if (m_pending)
+        return;
+    const QString t = m_link.text();
+    if (t != text())
+        setText(t);
+    setCursorPosition(0);
+}
+
+void TDBEdit::keyPressEvent(QKeyEvent *e)
+{
+    // Escape drops what was typed, as in a data grid.
+    if (e->key() == Qt::Key_Escape && m_pending) {
+        m_pending = false;
+        showField();
+        return;
+    }
+    QLineEdit::keyPressEvent(e);
+}
+
+void TDBEdit::edited()
+{
+    if (isReadOnly())
+        return;
+    if (!m_link.startEdit()) {
+        showField();
+        return;
+    }
+    m_pending = true;
+    if (DataSet *ds = m_link.dataSet())
+        ds->markModified();
+}
+
+void TDBEdit::updateData()
+{
+    if (!m_pending)
+        return;
+    TField *f = m_link.field();
+    if (!f) {
+        m_pending = false;
+        return;
+    }
+    m_pending = false;
+    try {
+        f->setAsString(text());
+    } catch (...) {
+        m_pending = true; // keep the text so the user can correct it
+        throw;
+    }
+}
+
+void TDBEdit::focusOutEvent(QFocusEvent *e)
+{
+    QLineEdit::focusOutEvent(e);
+    updateData();
+}
+
+// ------------------------------------------------------------- TDBComboBox
+
+TDBComboBox::TDBComboBox(QWidget *parent) : QComboBox(parent), m_link(this)
+{
+    setEditable(false);
+    connect(&m_link, &FieldLink::changed, this, &TDBComboBox::showField);
+    connect(this, &QComboBox::activated, this, &TDBComboBox::chosen);
+}
+
+void TDBComboBox::showField()
+{
+    const int i = findText(m_link.text(), Qt::MatchExactly);
+    if (i != currentIndex())
+        setCurrentIndex(m_link.text().isEmpty() ? -1 : i);
+}
+
+void TDBComboBox::chosen(int index)
+{
+    if (m_readOnly || index < 0)
+        return;
+    if (!m_link.startEdit()) {
+        showField();
+        return;
+    }
+    if (TField *f = m_link.field())
+        f->setAsString(itemText(index));
+}
+
+void TDBComboBox::mousePressEvent(QMouseEvent *e)
+{
+    if (m_readOnly) {
+        setFocus(Qt::MouseFocusReason);
+        return;
+    }
+    QComboBox::mousePressEvent(e);
+}
+
+void TDBComboBox::keyPressEvent(QKeyEvent *e)
+{
+    if (m_readOnly && e->key() != Qt::Key_Tab && e->key() != Qt::Key_Backtab)
+        return;
+    QComboBox::keyPressEvent(e);
+}
+
+void TDBComboBox::wheelEvent(QWheelEvent *e)
+{
+    if (m_readOnly)
+        return;
+    QComboBox::wheelEvent(e);
+}
+
+// ----------------------------------------------------------------- TDBText
+
+TDBText::TDBText(QWidget *parent) : QLabel(parent), m_link(this)
+{
+    connect(&m_link, &FieldLink::changed, this, [this] { setText(m_link.text()); });
+}
+
+} // namespace store

@@ -1,0 +1,95 @@
+// Data-aware edit box, drop-down list and text label: each shows one field of
+// the current record of its data source and follows its cursor.
+#pragma once
+
+#include "store/DataSet.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+
+namespace store {
+
+// Keeps a control tied to a data source and a field name.
+class FieldLink : public QObject {
+    Q_OBJECT
+public:
+    explicit FieldLink(QObject *owner);
+    void setDataSource(TDataSource *src);
+    TDataSource *dataSource() const { return m_src; }
+    void setDataField(const QString &name) { m_field = name; emit changed(); }
+    QString dataField() const { return m_field; }
+    DataSet *dataSet() const { return m_src ? m_src->dataSet() : nullptr; }
+    // The field, or null while the dataset is closed or has no such field.
+    TField *field() const;
+    QString text() const;
+    // Puts the record into edit state for typing, if the source allows it.
+    bool startEdit();
+
+signals:
+    void changed();
+    void updateRecord();
+
+private:
+    QPointer<TDataSource> m_src;
+    QString m_field;
+    QMetaObject::Connection m_c1, m_c2, m_c3;
+};
+
+class TDBEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit TDBEdit(QWidget *parent = nullptr);
+    void setDataSource(TDataSource *src) { m_link.setDataSource(src); }
+    void setDataField(const QString &name) { m_link.setDataField(name); }
+    TDataSource *dataSource() const { return m_link.dataSource(); }
+    QString dataField() const { return m_link.dataField(); }
+    // Writes typed text to the field now.
+    void updateData();
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override;
+    void focusOutEvent(QFocusEvent *e) override;
+
+private:
+    void showField();
+    void edited();
+    FieldLink m_link;
+    bool m_pending = false;
+};
+
+class TDBComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit TDBComboBox(QWidget *parent = nullptr);
+    void setDataSource(TDataSource *src) { m_link.setDataSource(src); }
+    void setDataField(const QString &name) { m_link.setDataField(name); }
+    void setReadOnly(bool ro) { m_readOnly = ro; }
+    bool isReadOnly() const { return m_readOnly; }
+    // Re-reads the field after the item list changed.
+    void showField();
+
+protected:
+    void mousePressEvent(QMouseEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
+    void wheelEvent(QWheelEvent *e) override;
+
+private:
+    void chosen(int index);
+    FieldLink m_link;
+    bool m_readOnly = false;
+};
+
+class TDBText : public QLabel {
+    Q_OBJECT
+public:
+    explicit TDBText(QWidget *parent = nullptr);
+    void setDataSource(TDataSource *src) { m_link.setDataSource(src); }
+    void setDataField(const QString &name) { m_link.setDataField(name); }
+
+private:
+    FieldLink m_link;
+};
+
+} // namespace store

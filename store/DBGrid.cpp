@@ -1,0 +1,231 @@
+#include "store/DBGrid.h"
+
+#include "app/core/Ui.h"
+
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+
+namespace store {
+
+GridModel::GridModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+void GridModel::setDataSource(TDataSource *src)
+{
+    if (m_src)
+        disconnect(m_src, nullptr, this, nullptr);
+    m_src = src;
+    if (src) {
+        connect(src, &TDataSource::dataSetChanged, this, &GridModel::reset);
+        connect(src, &TDataSource::stateChanged, this, &GridModel::reset);
+    }
+    reset();
+}
+
+void GridModel::setColumns(const QList<TColumn> &cols)
+{
+    beginResetModel();
+    m_cols = cols;
+    endResetModel();
+}
+
+void GridModel::reset()
+{
+    beginResetModel();
+    DataSet *ds = dataSet();
+    m_rows = 0;
+    if (ds && ds->active()) {
+        m_rows = ds->recordCount();
+        if (ds->state() == DataSetState::Insert)
+            ++m_rows;
+    }
+    endResetModel();
+}
+
+void GridModel::rowChanged(int row)
+{
+    if (row >= 0 && row < m_rows)
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+int GridModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : m_rows; }
+
+int GridModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_cols.size()); }
+
+int GridModel::fieldIndex(int column) const
+{
+    DataSet *ds = dataSet();
+    if (!ds || !ds->active() || column < 0 || column >= m_cols.size())
+        return -1;
+    TField *f = ds->findField(m_cols[column].field);
+    return f ? f->index() : -1;
+}
+
+QVariant GridModel::data(const QModelIndex &index, int role) const
+{
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return QVariant();
+    const int fi = fieldIndex(index.column());
+    if (fi < 0)
+        return QVariant();
+    return dataSet()->displayAt(index.row(), fi);
+}
+
+bool GridModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::EditRole || m_readOnly)
+        return false;
+    DataSet *ds = dataSet();
+    const int fi = fieldIndex(index.column());
+    if (!ds || fi < 0)
+        return false;
+    if (ds->currentRow() != index.row())
+        ds->setRecNo(index.row() + 1);
+    if (ds->state() == DataSetState::Browse)
+        ds->edit();
+    ds->fields(fi).setAsString(value.toString());
+    rowChanged(index.row());
+    return true;
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation o, int role) const
+{
+    if (o == Qt::Horizontal && role == Qt::DisplayRole && section < m_cols.size())
+        return m_cols[section].title;
+    return QVariant();
+}
+
+Qt::ItemFlags GridModel::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (!m_readOnly && index.isValid())
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+// ----------------------------------------------------------------- TDBGrid
+
+TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_model(this)
+{
+    setModel(&m_model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    verticalHeader()->setDefaultSectionSize(18);
+    verticalHeader()->setMinimumSectionSize(12);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setFixedWidth(12);
+    horizontalHeader()->setHighlightSections(false);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(&m_model, &QAbstractItemModel::modelReset, this, &TDBGrid::followDataSet);
+}
+
+void TDBGrid::setDataSource(TDataSource *src)
+{
+    if (dataSource())
+        disconnect(dataSource(), nullptr, this, nullptr);
+    m_model.setDataSource(src);
+    if (src)
+        connect(src, &TDataSource::recordChanged, this, &TDBGrid::followDataSet);
+    followDataSet();
+}
+
+void TDBGrid::setColumns(const QList<TColumn> &cols)
+{
+    m_model.setColumns(cols);
+    for (int i = 0; i < cols.size(); ++i) {
+        setColumnWidth(i, cols[i].width);
+        setColumnHidden(i, !cols[i].visible);
+    }
+    followDataSet();
+}
+
+void TDBGrid::setPickList(int column, const QStringList &items)
+{
+    QList<TColumn> cols = m_model.columns();
+    if (column < 0 || column >= cols.size())
+        return;
+    cols[column].pickList = items;
+    m_model.setColumns(cols);
+    for (int i = 0; i < cols.size(); ++i) {
+        setColumnWidth(i, cols[i].width);
+        setColumnHidden(i, !cols[i].visible);
+    }
+}
+
+void TDBGrid::setReadOnly(bool ro)
+{
+    m_readOnly = ro;
+    m_model.setReadOnly(ro);
+    setEditTriggers(ro ? QAbstractItemView::NoEditTriggers
+                       : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                             | QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+}
+
+// Keeps the selected row on the dataset's current record.
+void TDBGrid::followDataSet()
+{
+    DataSet *ds = m_model.dataSet();
+    if (m_syncing || !ds || !ds->active())
+        return;
+    const int row = ds->currentRow();
+    if (row >= m_model.rowCount()) {
+        m_model.reset();
+        return;
+    }
+    m_syncing = true;
+    if (row >= 0) {
+        const int col = currentIndex().isValid() ? currentIndex().column() : 0;
+        setCurrentIndex(m_model.index(row, std::max(col, 0)));
+        m_model.rowChanged(row);
+    } else {
+        setCurrentIndex(QModelIndex());
+    }
+    m_syncing = false;
+}
+
+void TDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QTableView::currentChanged(current, previous);
+    DataSet *ds = m_model.dataSet();
+    if (m_syncing || !ds || !ds->active() || !current.isValid())
+        return;
+    if (current.row() == ds->currentRow())
+        return;
+    m_syncing = true;
+    try {
+        if (ds->state() == DataSetState::Insert && current.row() < ds->recordCount())
+            ds->setRecNo(current.row() + 1);
+        else
+            ds->setRecNo(current.row() + 1);
+    } catch (...) {
+        m_syncing = false;
+        followDataSet();
+        throw;
+    }
+    m_syncing = false;
+}
+
+void TDBGrid::keyPressEvent(QKeyEvent *e)
+{
+    DataSet *ds = m_model.dataSet();
+    if (!m_readOnly && ds && ds->active()) {
+        const bool lastRow = currentIndex().row() == m_model.rowCount() - 1 || m_model.rowCount() == 0;
+        if (e->key() == Qt::Key_Insert && e->modifiers() == Qt::NoModifier) {
+            ds->append();
+            return;
+        }
+        if (e->key() == Qt::Key_Down && lastRow && ds->state() != DataSetState::Insert) {
+            ds->append();
+            return;
+        }
+        if (e->key() == Qt::Key_Delete && (e->modifiers() & Qt::ControlModifier)) {
+            if (ui::messageBox(QStringLiteral("Delete record?"), QGuiApplication::applicationDisplayName(),
+                               ui::Icon::Question, ui::Buttons::OkCancel, this) == ui::IdOk)
+                ds->del();
+            return;
+        }
+    }
+    QTableView::keyPressEvent(e);
+}
+
+} // namespace store

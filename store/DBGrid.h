@@ -1,0 +1,75 @@
+// Data-aware grid: one row per record of its data source, read on demand, so
+// that a table of any size opens at once.
+#pragma once
+
+#include "store/DataSet.h"
+
+#include <QAbstractTableModel>
+#include <QPointer>
+#include <QTableView>
+
+namespace store {
+
+struct TColumn {
+    QString field;
+    QString title;
+    int width = 64;
+    bool visible = true;
+    QStringList pickList;
+};
+
+class GridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit GridModel(QObject *parent = nullptr);
+    void setDataSource(TDataSource *src);
+    TDataSource *dataSource() const { return m_src; }
+    DataSet *dataSet() const { return m_src ? m_src->dataSet() : nullptr; }
+    void setColumns(const QList<TColumn> &cols);
+    const QList<TColumn> &columns() const { return m_cols; }
+    void setReadOnly(bool ro) { m_readOnly = ro; }
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
+    QVariant headerData(int section, Qt::Orientation o, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+    void reset();
+    void rowChanged(int row);
+
+private:
+    int fieldIndex(int column) const;
+    QPointer<TDataSource> m_src;
+    QList<TColumn> m_cols;
+    bool m_readOnly = true;
+    int m_rows = 0;
+};
+
+class TDBGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit TDBGrid(QWidget *parent = nullptr);
+    void setDataSource(TDataSource *src);
+    TDataSource *dataSource() const { return m_model.dataSource(); }
+    void setColumns(const QList<TColumn> &cols);
+    QList<TColumn> columns() const { return m_model.columns(); }
+    void setPickList(int column, const QStringList &items);
+    void setReadOnly(bool ro);
+    bool isReadOnly() const { return m_readOnly; }
+    GridModel &gridModel() { return m_model; }
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+
+private:
+    void followDataSet();
+    void reload();
+    GridModel m_model;
+    bool m_readOnly = true;
+    bool m_syncing = false;
+};
+
+} // namespace store

@@ -1,0 +1,344 @@
+// The record access layer: datasets with a cursor, an edit/insert state,
+// master-detail links and local SQL, written through to SQLite.
+//
+// Every failure is thrown as store::Error; the application reports it in the
+// standard error box, so callers normally let it propagate.
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <unordered_map>
+#include <vector>
+
+namespace store {
+
+class Error : public std::runtime_error {
+public:
+    explicit Error(const QString &text);
+    QString text() const { return m_text; }
+
+private:
+    QString m_text;
+};
+
+enum class FieldType { Text, Integer, DateTime, Bytes, Other };
+
+class DataSet;
+class TableFile;
+
+// One field of the current record. Obtained from DataSet::fieldByName or
+// DataSet::fields(i); valid while the dataset's field list does not change.
+class TField {
+public:
+    QString fieldName() const { return m_name; }
+    FieldType dataType() const { return m_type; }
+    int size() const { return m_size; } // byte limit of a text field, 0 = none
+    int index() const { return m_index; }
+
+    bool isNull() const;
+    QVariant value() const;
+    QString asString() const;      // display text; empty for NULL
+    qint32 asInteger() const;      // conversion error for a non-number
+    QDateTime asDateTime() const;
+    QByteArray asBytes() const;    // exact bytes (GBK for text)
+
+    void setAsString(const QString &text);   // cut to the field's size
+    void setAsInteger(qint32 v);
+    void setAsDateTime(const QDateTime &v);
+    void setAsBytes(const QByteArray &bytes);
+    void clear();
+
+private:
+    friend class DataSet;
+    TField(DataSet *ds, int index, const QString &name, FieldType t, int size, int column)
+        : m_ds(ds), m_index(index), m_name(name), m_type(t), m_size(size), m_column(column) {}
+    DataSet *m_ds;
+    int m_index;
+    QString m_name;
+    FieldType m_type;
+    int m_size;
+    int m_column; // column index in the underlying row
+};
+
+enum class DataSetState { Inactive, Browse, Edit, Insert };
+
+class TDataSource;
+
+// Common cursor and editing behaviour of tables and queries.
+class DataSet : public QObject {
+    Q_OBJECT
+public:
+    explicit DataSet(const QString &name, QObject *parent = nullptr);
+    ~DataSet() override;
+
+    QString name() const { return objectName(); }
+
+    // Binding
+    void setDatabaseName(const QString &dir);
+    QString databaseName() const { return m_databaseName; }
+
+    void open();
+    void close();
+    bool active() const { return m_state != DataSetState::Inactive; }
+    DataSetState state() const { return m_state; }
+    bool modified() const { return m_modified; }
+
+    // Cursor
+    void first();
+    void next();
+    void prior();
+    void last();
+    void moveBy(int distance);
+    bool eof() const;
+    bool bof() const;
+    int recNo() const;          // 1-based; 0 when there is no record
+    void setRecNo(int recNo);   // moves (posting or dropping a pending record)
+    int recordCount() const;    // stored records shown, never the new one
+    bool isEmpty() const { return recordCount() == 0; }
+
+    // Fields
+    int fieldCount() const;
+    TField &fields(int index);
+    TField &fieldByName(const QString &name);
+    TField *findField(const QString &name);
+    QStringList fieldNames() const;
+
+    // Changes
+    void append();
+    void edit();
+    void post();
+    void cancel();
+    void del();
+    void refresh();
+
+    // Random access for grids and reports; does not move the cursor.
+    // row is 0-based among the records shown; the row being inserted (if any)
+    // is recordCount().
+    QVariant valueAt(int row, int fieldIndex) const;
+    QString displayAt(int row, int fieldIndex) const;
+    int currentRow() const; // 0-based, -1 without record
+
+    // Optional hooks, run like the old dataset events.
+    std::function<void(DataSet &)> onNewRecord;
+    std::function<void(DataSet &)> beforePost;
+
+    // Text shown for a value of the given type.
+    static QString displayText(const QVariant &v);
+
+signals:
+    // The current record moved or its values changed.
+    void recordChanged();
+    // The set of records shown changed (open, close, refresh, insert, delete).
+    void dataSetChanged();
+    void stateChanged();
+    // Controls holding typed text write it to the record now (before a post
+    // or a move); a conversion error stops the post or move.
+    void updateRecord();
+
+public:
+    // A bound control has typed text not yet written to its field.
+    void markModified() { m_modified = true; }
+
+protected:
+    friend class TField;
+    friend class TableFile;
+    struct Row {
+        qint64 rowid = 0;
+        std::vector<QVariant> values;
+        std::vector<bool> dirty; // columns written since the record was loaded
+    };
+    struct FieldDef {
+        QString name;
+        FieldType type;
+        int size;
+        int column;
+    };
+
+    // Subclass interface
+    virtual void doOpen() = 0;                 // fills m_defs and the record list
+    virtual void doClose() = 0;
+    virtual int doCount() const = 0;
+    virtual Row doFetch(int row) const = 0;    // values of a stored record
+    virtual void doReload() = 0;               // re-read the record list
+    virtual void doPost(Row &row, bool inserting) = 0;
+    virtual void doDelete(int row) = 0;
+    virtual bool canModify() const = 0;
+    virtual void ensureFresh() const {}
+    virtual int columnCount() const = 0;       // values in a stored row
+    virtual void prepareNewRecord() {}         // presets of a new record
+    virtual int rowOf(qint64 rowid) const = 0; // -1 when not shown
+    virtual qint64 rowidAt(int row) const = 0;
+    // After the record list changed: back to the record with this rowid, or
+    // to the same position when it is gone.
+    void relocate(qint64 rowid);
+
+    void requireActive() const;
+    void requireRecord() const;
+    void checkBrowse();                 // posts/drops a pending record
+    void loadCurrent();                 // fetch the current row into m_buffer
+    void setCurrentRow(int row, bool eofFlag, bool bofFlag);
+    QString qualified(const QString &text) const;
+    void buildFields(const std::vector<FieldDef> &defs);
+    void emitAll();
+    TField &fieldFor(int index);
+    void setFieldValue(int fieldIndex, const QVariant &v);
+    QVariant fieldValue(int fieldIndex) const;
+
+    QString m_databaseName;
+    DataSetState m_state = DataSetState::Inactive;
+    bool m_modified = false;
+    int m_row = -1;     // current 0-based row among shown records, -1 = none
+    bool m_eof = true;
+    bool m_bof = true;
+    Row m_buffer;       // current record (or the one being edited)
+    bool m_bufferValid = false;
+    std::vector<FieldDef> m_defs;
+    std::vector<std::unique_ptr<TField>> m_fields;
+};
+
+// A dataset bound to one table file.
+class TTable : public DataSet {
+    Q_OBJECT
+public:
+    explicit TTable(const QString &name, QObject *parent = nullptr);
+    ~TTable() override;
+
+    void setTableName(const QString &path);  // full path, or relative to the database
+    QString tableName() const { return m_tableName; }
+    // Fixed field list: exactly these fields, in this order. Empty = all fields.
+    void setFieldList(const QStringList &fields) { m_fixedFields = fields; }
+    // "" = stored order (primary key if any); "primary" or an index name.
+    void setIndexName(const QString &index) { m_indexName = index; }
+    void setMasterSource(TDataSource *src, const QString &masterField);
+
+    // Key lookup on the primary key: moves to the record whose key has this
+    // value and returns true, or leaves the cursor and returns false.
+    bool findKey(const QVariant &v);
+
+    TableFile *file() const { return m_file.get(); }
+
+protected:
+    void doOpen() override;
+    void doClose() override;
+    int doCount() const override;
+    Row doFetch(int row) const override;
+    void doReload() override;
+    void doPost(Row &row, bool inserting) override;
+    void doDelete(int row) override;
+    bool canModify() const override { return true; }
+    void ensureFresh() const override;
+    int columnCount() const override;
+    void prepareNewRecord() override;
+    int rowOf(qint64 rowid) const override { return locate(rowid); }
+    qint64 rowidAt(int row) const override { return m_list[size_t(row)].rowid; }
+
+private:
+    friend class TableFile;
+    struct Entry {
+        qint64 rowid;
+        QVariant key;
+    };
+    void masterMoved();
+    void reloadList();
+    QVariant masterValue() const;
+    int compareEntries(const Entry &a, const Entry &b) const;
+    QVariant orderKeyOf(const Row &row) const;
+    bool belongsHere(const Row &row) const;
+    int locate(qint64 rowid) const;
+    void placeEntry(int oldPos, const Entry &e);
+    void markStale() { m_stale = true; }
+
+    QString m_tableName;
+    QStringList m_fixedFields;
+    QString m_indexName;
+    QPointer<TDataSource> m_master;
+    QString m_masterField;
+    QMetaObject::Connection m_masterConn1, m_masterConn2;
+    std::shared_ptr<TableFile> m_file;
+    mutable std::vector<Entry> m_list;
+    mutable bool m_stale = false;
+    QString m_orderColumn;      // column that orders the records ("" = rowid)
+    bool m_orderNoCase = false;
+    int m_orderField = -1;      // index in the file's columns
+    int m_linkColumn = -1;      // file column of the detail link
+    QVariant m_linkValue;       // master value the list was read for
+    bool m_linkLoaded = false;
+    mutable std::unordered_map<qint64, Row> m_cache;
+    mutable quint64 m_cacheGeneration = 0;
+};
+
+// A dataset holding the result of a local SQL text; a snapshot until reopened.
+class TQuery : public DataSet {
+    Q_OBJECT
+public:
+    explicit TQuery(const QString &name, QObject *parent = nullptr);
+    ~TQuery() override;
+
+    QStringList &sql() { return m_sql; }
+    void setSql(const QString &text) { m_sql = QStringList{text}; m_prepared = false; }
+    void prepare();
+    // Named parameter, matched without regard to case.
+    void setParamByName(const QString &name, const QString &value);
+
+protected:
+    void doOpen() override;
+    void doClose() override;
+    int doCount() const override { return int(m_rows.size()); }
+    Row doFetch(int row) const override { return m_rows[size_t(row)]; }
+    void doReload() override {}
+    void doPost(Row &, bool) override;
+    void doDelete(int) override;
+    bool canModify() const override { return false; }
+    int columnCount() const override { return int(m_defs.size()); }
+    int rowOf(qint64 rowid) const override;
+    qint64 rowidAt(int row) const override { return m_rows[size_t(row)].rowid; }
+
+private:
+    QStringList m_sql;
+    bool m_prepared = false;
+    QString m_file, m_whereField, m_whereOp, m_paramName;
+    QVariant m_paramValue;
+    bool m_paramSet = false;
+    std::vector<Row> m_rows;
+};
+
+// Connects data-aware controls to a dataset.
+class TDataSource : public QObject {
+    Q_OBJECT
+public:
+    explicit TDataSource(const QString &name, DataSet *ds = nullptr, QObject *parent = nullptr);
+    DataSet *dataSet() const { return m_ds; }
+    void setDataSet(DataSet *ds);
+    bool autoEdit() const { return m_autoEdit; }
+    void setAutoEdit(bool v) { m_autoEdit = v; }
+    QString name() const { return objectName(); }
+
+signals:
+    void recordChanged();
+    void dataSetChanged();
+    void stateChanged();
+
+private:
+    QPointer<DataSet> m_ds;
+    bool m_autoEdit = true;
+    QMetaObject::Connection m_c1, m_c2, m_c3;
+};
+
+// Engine-wide operations.
+// Commits the transaction that collects every write since the last commit.
+// Called automatically when the event loop is about to wait.
+void commitAll();
+// Reads engine settings (busy timeout) from this configuration file when the
+// first table is opened; a missing file means the defaults.
+void setEngineConfigFile(const QString &path);
+// Drops every open connection (tests use it between cases).
+void resetEngines();
+
+} // namespace store

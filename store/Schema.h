@@ -1,0 +1,24 @@
+// The six table files of a data directory: names, fields and indexes.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace store::schema {
+
+inline const QString StudentFile = QStringLiteral("学生信息表.DB");
+inline const QString ClassFile = QStringLiteral("班级信息.DB");
+inline const QString CourseFile = QStringLiteral("课程信息.DB");
+inline const QString PlanFile = QStringLiteral("课程教学计划表.DB");
+inline const QString ScoreFile = QStringLiteral("学生成绩表.DB");
+inline const QString AccountFile = QStringLiteral("系统帐户表.DB");
+
+QStringList fileNames();
+// The statements that create the one table of a file, with its indexes.
+QStringList createStatements(const QString &fileName);
+// Creates one empty table file; refuses a file that exists.
+void createTableFile(const QString &dir, const QString &fileName);
+// Creates all six; refuses (before creating anything) when one exists.
+void createDataDirectory(const QString &dir);
+
+} // namespace store::schema
