@@ -1,0 +1,121 @@
+#include "tests/support/Fixture.h"
+
+#include "store/DataSet.h"
+#include "store/Schema.h"
+#include "store/Sqlite.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace fixture {
+
+using store::sql::Db;
+using store::sql::Stmt;
+
+DataDir::DataDir(bool create)
+{
+    if (create)
+        store::schema::createDataDirectory(m_tmp.path());
+}
+
+DataDir::~DataDir() { store::resetEngines(); }
+
+QString DataDir::path() const { return m_tmp.path() + u'/'; }
+
+QString DataDir::file(const QString &name) const { return QDir(m_tmp.path()).filePath(name); }
+
+void DataDir::exec(const QString &fileName, const QString &sql, const QVariantList &params)
+{
+    rows(fileName, sql, params);
+}
+
+QList<QVariantList> DataDir::rows(const QString &fileName, const QString &sql, const QVariantList &params)
+{
+    Db db;
+    db.open(file(fileName), false);
+    sqlite3_busy_timeout(db.handle(), 5000);
+    QString text = sql;
+    text.replace(QStringLiteral("$T"), u'"' + QFileInfo(fileName).completeBaseName() + u'"');
+    Stmt st(db.handle(), text);
+    for (int i = 0; i < params.size(); ++i)
+        st.bind(i + 1, params[i]);
+    QList<QVariantList> out;
+    while (st.step()) {
+        QVariantList row;
+        for (int c = 0; c < st.columnCount(); ++c)
+            row << st.column(c);
+        out << row;
+    }
+    return out;
+}
+
+int DataDir::count(const QString &fileName)
+{
+    return rows(fileName, QStringLiteral("SELECT count(*) FROM $T")).first().first().toInt();
+}
+
+void DataDir::addStudent(const QString &no, const QString &name, const QString &cls)
+{
+    exec(store::schema::StudentFile, QStringLiteral("INSERT INTO $T(学号,姓名,班级) VALUES(?1,?2,?3)"),
+         {no, name, cls.isEmpty() ? QVariant() : QVariant(cls)});
+}
+
+void DataDir::addScore(int seq, const QString &studNo, const QString &subject, const QVariant &score,
+                       const QVariant &m1, const QVariant &m2)
+{
+    exec(store::schema::ScoreFile, QStringLiteral("INSERT INTO $T VALUES(?1,?2,?3,?4,?5,?6)"),
+         {seq, studNo, subject, score, m1, m2});
+}
+
+void DataDir::addClass(const QString &no, const QString &name)
+{
+    exec(store::schema::ClassFile, QStringLiteral("INSERT INTO $T(班号,班级名称) VALUES(?1,?2)"), {no, name});
+}
+
+void DataDir::addCourse(const QString &no, const QString &name)
+{
+    exec(store::schema::CourseFile, QStringLiteral("INSERT INTO $T(课程号,课程名称) VALUES(?1,?2)"), {no, name});
+}
+
+void DataDir::addPlan(int seq, const QString &courseNo, const QString &total, const QVariant &credit)
+{
+    exec(store::schema::PlanFile, QStringLiteral("INSERT INTO $T(序号,课程号,总学时,学分) VALUES(?1,?2,?3,?4)"),
+         {seq, courseNo, total.isEmpty() ? QVariant() : QVariant(total), credit});
+}
+
+void DataDir::addAccount(const QString &name, const QByteArray &storedPassword, const QString &right)
+{
+    exec(store::schema::AccountFile, QStringLiteral("INSERT INTO $T(用户名,口令,权限) VALUES(?1,?2,?3)"),
+         {name, storedPassword.isEmpty() ? QVariant() : QVariant(storedPassword), right});
+}
+
+Boxes::Boxes(int defaultAnswer) : m_default(defaultAnswer)
+{
+    ui::setMessageBoxScript([this](const ui::ShownBox &box) {
+        shown << box;
+        return m_answers.isEmpty() ? m_default : m_answers.takeFirst();
+    });
+}
+
+Boxes::~Boxes() { ui::setMessageBoxScript({}); }
+
+QStringList Boxes::texts() const
+{
+    QStringList t;
+    for (const auto &b : shown)
+        t << b.text;
+    return t;
+}
+
+Modal::Modal(std::function<void(QWidget *)> script) : m_script(std::move(script))
+{
+    ui::setModalScript([this](QWidget *w) {
+        shown << w;
+        if (m_script)
+            m_script(w);
+    });
+}
+
+Modal::~Modal() { ui::setModalScript({}); }
+
+} // namespace fixture

@@ -1,0 +1,70 @@
+// Shared test fixtures: a temporary data directory with the six tables, raw
+// access to its files, and a recorder that answers message boxes.
+#pragma once
+
+#include "app/core/Ui.h"
+
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariant>
+
+#include <functional>
+
+namespace fixture {
+
+class DataDir {
+public:
+    // Creates the six empty tables (or none, with create = false).
+    explicit DataDir(bool create = true);
+    ~DataDir();
+    // Ends with the path separator, like the program's data path.
+    QString path() const;
+    QString file(const QString &name) const;
+    // Runs a statement on one table file with positional parameters; the
+    // table inside is named after the file.
+    void exec(const QString &fileName, const QString &sql, const QVariantList &params = {});
+    QList<QVariantList> rows(const QString &fileName, const QString &sql, const QVariantList &params = {});
+    int count(const QString &fileName);
+
+    // Convenience inserts with the fields in table order.
+    void addStudent(const QString &no, const QString &name, const QString &cls = QString());
+    void addScore(int seq, const QString &studNo, const QString &subject, const QVariant &score,
+                  const QVariant &m1 = QVariant(), const QVariant &m2 = QVariant());
+    void addClass(const QString &no, const QString &name);
+    void addCourse(const QString &no, const QString &name);
+    void addPlan(int seq, const QString &courseNo, const QString &total = QString(), const QVariant &credit = QVariant());
+    void addAccount(const QString &name, const QByteArray &storedPassword, const QString &right);
+
+private:
+    QTemporaryDir m_tmp;
+};
+
+// Installs itself as the message-box script; answers with the queued answers
+// (then with the default) and records every box shown.
+class Boxes {
+public:
+    explicit Boxes(int defaultAnswer = ui::IdOk);
+    ~Boxes();
+    void answer(int id) { m_answers << id; }
+    QList<ui::ShownBox> shown;
+    QStringList texts() const;
+    void clear() { shown.clear(); }
+
+private:
+    QList<int> m_answers;
+    int m_default;
+};
+
+// Runs a modal window through a script instead of a nested loop.
+class Modal {
+public:
+    explicit Modal(std::function<void(QWidget *)> script = {});
+    ~Modal();
+    QList<QWidget *> shown;
+
+private:
+    std::function<void(QWidget *)> m_script;
+};
+
+} // namespace fixture
