@@ -132,7 +132,11 @@ void TSkinButton::paintEvent(QPaintEvent *)
     if (m_caption.trimmed().isEmpty())
         return;
     const int flags = Qt::AlignCenter | Qt::TextSingleLine | Qt::TextShowMnemonic;
-    p.setFont(font());
+    // Crisp, unblended strokes, as the old program's text was; the embossed
+    // disabled caption depends on it.
+    QFont f = font();
+    f.setStyleStrategy(QFont::NoAntialias);
+    p.setFont(f);
     if (!isEnabled()) {
         p.setPen(QColor(255, 255, 255));
         p.drawText(rect().translated(1, 1), flags, m_caption);
