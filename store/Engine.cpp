@@ -306,7 +306,8 @@ void TableFile::readSchema()
     } catch (const Error &) {
         throw Error(QStringLiteral("'%1' 不是有效的数据表文件").arg(QDir::toNativeSeparators(m_path)));
     }
-    if (tables.size() != 1)
+    // One table, named after its file: anything else is not a table of ours.
+    if (tables.size() != 1 || tables.first().compare(QFileInfo(m_path).completeBaseName(), Qt::CaseInsensitive) != 0)
         throw Error(QStringLiteral("'%1' 不是有效的数据表文件").arg(QDir::toNativeSeparators(m_path)));
     m_table = tables.first();
 

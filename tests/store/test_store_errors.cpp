@@ -1,0 +1,206 @@
+// Bad input of every kind gets a clear error and loses nothing.
+#include "store/DataSet.h"
+#include "store/Schema.h"
+#include "store/Sqlite.h"
+#include "tests/support/Fixture.h"
+
+#include <QFile>
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace store;
+namespace sch = store::schema;
+
+class ErrorsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void openFailures_data();
+    void openFailures();
+    void conversionFailures_data();
+    void conversionFailures();
+    void readOnlyFileKeepsRecordPending();
+    void duplicateKeyKeepsRecordPending();
+};
+
+void ErrorsTest::openFailures_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("expected"); // part of the error text
+    QTest::newRow("missing directory") << "nodir" << "不存在";
+    QTest::newRow("missing table file") << "nofile" << "找不到表文件";
+    QTest::newRow("not a table of ours") << "garbage" << "不是有效的数据表";
+    QTest::newRow("sqlite file without our table") << "foreign" << "不是有效的数据表";
+    QTest::newRow("lower-case name opens") << "lowercase" << "";
+}
+
+void ErrorsTest::openFailures()
+{
+    QFETCH(QString, setup);
+    QFETCH(QString, expected);
+    fixture::DataDir dir;
+    QString dbDir = dir.path();
+    QString table = dir.path() + sch::ClassFile;
+    if (setup == QLatin1String("nodir")) {
+        dbDir = dir.path() + QStringLiteral("gone/");
+        table = dbDir + sch::ClassFile;
+    } else if (setup == QLatin1String("nofile")) {
+        QFile::remove(table);
+    } else if (setup == QLatin1String("garbage")) {
+        QFile::remove(table);
+        QFile f(table);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+    } else if (setup == QLatin1String("foreign")) {
+        QFile::remove(table);
+        store::sql::Db db;
+        db.open(table, true);
+        db.exec(QStringLiteral("CREATE TABLE other(a)"));
+    } else if (setup == QLatin1String("lowercase")) {
+        table = dir.path() + QStringLiteral("班级信息.db");
+    }
+    // Open a healthy table first, so the failing one is attached to a
+    // connection that already exists as well.
+    TTable first(QStringLiteral("Table_stud"));
+    first.setTableName(dir.path() + sch::StudentFile);
+    if (setup != QLatin1String("nodir"))
+        first.open();
+    TTable t(QStringLiteral("Table_Class"));
+    t.setDatabaseName(dbDir);
+    t.setTableName(table);
+    if (expected.isEmpty()) {
+        t.open();
+        QVERIFY(t.active());
+        return;
+    }
+    try {
+        t.open();
+        QFAIL("opening must fail");
+    } catch (const Error &e) {
+        QVERIFY2(e.text().contains(expected), qPrintable(e.text()));
+    }
+    QVERIFY(!t.active());
+}
+
+void ErrorsTest::conversionFailures_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("letters into an integer") << "成绩" << "abc" << "'abc' 不是一个有效的整形值";
+    QTest::newRow("beyond 32 bits") << "成绩" << "2147483648" << "'2147483648' 不是一个有效的整形值";
+    QTest::newRow("decimal point") << "成绩" << "1.5" << "'1.5' 不是一个有效的整形值";
+    QTest::newRow("blank is no number") << "成绩" << " " << "' ' 不是一个有效的整形值";
+}
+
+void ErrorsTest::conversionFailures()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(QString, error);
+    fixture::DataDir dir;
+    dir.addScore(1, QStringLiteral("S1"), QStringLiteral("数学"), 75);
+    TTable t(QStringLiteral("Table_Scroce_2"));
+    t.setTableName(dir.path() + sch::ScoreFile);
+    t.open();
+    t.edit();
+    try {
+        t.fieldByName(field).setAsString(text);
+        QFAIL("the conversion must fail");
+    } catch (const Error &e) {
+        QCOMPARE(e.text(), error);
+    }
+    t.post(); // nothing changed
+    commitAll();
+    QCOMPARE(dir.rows(sch::ScoreFile, QStringLiteral("SELECT 成绩 FROM $T")).first().first().toInt(), 75);
+
+    TTable s(QStringLiteral("Table_stud"));
+    s.setTableName(dir.path() + sch::StudentFile);
+    s.open();
+    s.append();
+    try {
+        s.fieldByName(QStringLiteral("出生日期")).setAsString(QStringLiteral("2003-02-30"));
+        QFAIL("a date that does not exist must fail");
+    } catch (const Error &e) {
+        QCOMPARE(e.text(), QStringLiteral("'2003-02-30' 不是一个有效的日期"));
+    }
+}
+
+// Runs body as an ordinary user: root writes to read-only files regardless.
+static int asOrdinaryUser(const std::function<int()> &body)
+{
+    if (geteuid() != 0)
+        return body();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(90);
+        _exit(body());
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 99;
+}
+
+void ErrorsTest::readOnlyFileKeepsRecordPending()
+{
+    fixture::DataDir dir;
+    const QString dirPath = dir.path();
+    QVERIFY(QFile::setPermissions(dirPath, QFileDevice::Permissions(0x7777)));
+    QVERIFY(QFile::setPermissions(dir.file(sch::StudentFile), QFileDevice::Permissions(0x6666)));
+    QVERIFY(QFile::setPermissions(dir.file(sch::ClassFile), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    const int code = asOrdinaryUser([&] {
+        try {
+            TTable stud(QStringLiteral("Table_stud"));
+            stud.setTableName(dirPath + sch::StudentFile);
+            stud.open();
+            TTable t(QStringLiteral("Table_Class"));
+            t.setTableName(dirPath + sch::ClassFile);
+            t.open();
+            t.append();
+            t.fieldByName(QStringLiteral("班号")).setAsString(QStringLiteral("B1"));
+            try {
+                t.post();
+                return 1; // written to a read-only file?
+            } catch (const Error &e) {
+                if (!e.text().contains(QStringLiteral("只读")))
+                    return 2;
+            }
+            if (t.state() != DataSetState::Insert || t.fieldByName(QStringLiteral("班号")).asString() != QLatin1String("B1"))
+                return 3; // the typed record must stay pending
+            return 0;
+        } catch (...) {
+            return 4;
+        }
+    });
+    QCOMPARE(code, 0);
+    QCOMPARE(dir.count(sch::ClassFile), 0);
+}
+
+void ErrorsTest::duplicateKeyKeepsRecordPending()
+{
+    fixture::DataDir dir;
+    dir.addScore(1, QStringLiteral("S1"), QStringLiteral("数学"), 75);
+    TTable t(QStringLiteral("Table_Scroce_2"));
+    t.setTableName(dir.path() + sch::ScoreFile);
+    t.open();
+    t.append();
+    t.fieldByName(QStringLiteral("序号")).setAsInteger(1);
+    t.fieldByName(QStringLiteral("科目")).setAsString(QStringLiteral("语文"));
+    try {
+        t.post();
+        QFAIL("a taken key must be refused");
+    } catch (const Error &e) {
+        QVERIFY2(e.text().contains(QStringLiteral("关键字重复")), qPrintable(e.text()));
+    }
+    QCOMPARE(t.state(), DataSetState::Insert);
+    QCOMPARE(t.recordCount(), 1);
+    t.fieldByName(QStringLiteral("序号")).setAsInteger(2);
+    t.post();
+    QCOMPARE(t.recordCount(), 2);
+}
+
+QTEST_MAIN(ErrorsTest)
+#include "test_store_errors.moc"

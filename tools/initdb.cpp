@@ -1,0 +1,199 @@
+// quillmere-initdb DIR [--demo] [--students N --scores M]
+// Creates a data directory: the six empty tables with their indexes and the
+// first administrator account; --demo adds demonstration records, --students
+// and --scores generate that many records (for benchmarks).
+#include "app/core/Globals.h"
+#include "store/Codepage.h"
+#include "store/DataSet.h"
+#include "store/Schema.h"
+#include "store/Sqlite.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QRandomGenerator>
+
+#include <cstdio>
+
+namespace sch = store::schema;
+using store::sql::Db;
+using store::sql::Stmt;
+
+namespace {
+
+const char *const FirstUser = "admin";
+const char *const FirstPassword = "admin";
+
+void fill(const QString &dir, const QString &file, const QString &sql, const std::function<void(Stmt &)> &rows)
+{
+    Db db;
+    db.open(QDir(dir).filePath(file), false);
+    db.exec(QStringLiteral("BEGIN"));
+    Stmt st(db.handle(), sql.arg(u'"' + QFileInfo(file).completeBaseName() + u'"'));
+    rows(st);
+    db.exec(QStringLiteral("COMMIT"));
+}
+
+void addAccount(const QString &dir, const QString &name, const QString &password, const QString &right)
+{
+    fill(dir, sch::AccountFile, QStringLiteral("INSERT INTO %1(用户名,口令,权限) VALUES(?1,?2,?3)"), [&](Stmt &st) {
+        QByteArray stored = store::cp936::encode(password);
+        ScramblePassword(stored);
+        st.bind(1, name);
+        st.bind(2, stored.isEmpty() ? QVariant() : QVariant(stored));
+        st.bind(3, right);
+        st.step();
+    });
+}
+
+const QStringList Classes = {QStringLiteral("计算机01班"), QStringLiteral("计算机02班"), QStringLiteral("电子01班"),
+                             QStringLiteral("机械01班"), QStringLiteral("会计01班")};
+const QStringList Majors = {QStringLiteral("计算机科学与技术"), QStringLiteral("计算机科学与技术"), QStringLiteral("电子信息工程"),
+                            QStringLiteral("机械设计制造"), QStringLiteral("会计学")};
+const QStringList Departments = {QStringLiteral("计算机系"), QStringLiteral("计算机系"), QStringLiteral("电子系"),
+                                 QStringLiteral("机械系"), QStringLiteral("经管系")};
+const QStringList Courses = {QStringLiteral("高等数学"), QStringLiteral("大学英语"), QStringLiteral("C语言程序设计"),
+                             QStringLiteral("数据结构"), QStringLiteral("大学物理"), QStringLiteral("马克思主义哲学")};
+const QStringList Surnames = {QStringLiteral("王"), QStringLiteral("李"), QStringLiteral("张"), QStringLiteral("刘"),
+                              QStringLiteral("陈"), QStringLiteral("杨"), QStringLiteral("赵"), QStringLiteral("黄"),
+                              QStringLiteral("周"), QStringLiteral("吴")};
+const QStringList Given = {QStringLiteral("伟"), QStringLiteral("芳"), QStringLiteral("娜"), QStringLiteral("敏"),
+                           QStringLiteral("静"), QStringLiteral("磊"), QStringLiteral("洋"), QStringLiteral("勇"),
+                           QStringLiteral("艳"), QStringLiteral("杰"), QStringLiteral("晓明"), QStringLiteral("志强")};
+const QStringList Places = {QStringLiteral("北京"), QStringLiteral("上海"), QStringLiteral("湖南长沙"),
+                            QStringLiteral("四川成都"), QStringLiteral("广东广州"), QStringLiteral("山东济南")};
+const QStringList Peoples = {QStringLiteral("汉族"), QStringLiteral("汉族"), QStringLiteral("汉族"),
+                             QStringLiteral("回族"), QStringLiteral("满族"), QStringLiteral("壮族")};
+
+void addClassesAndCourses(const QString &dir)
+{
+    fill(dir, sch::ClassFile, QStringLiteral("INSERT INTO %1(班号,班级名称) VALUES(?1,?2)"), [](Stmt &st) {
+        for (int i = 0; i < Classes.size(); ++i) {
+            st.reset();
+            st.bind(1, QStringLiteral("B%1").arg(i + 1, 2, 10, QChar(u'0')));
+            st.bind(2, Classes[i]);
+            st.step();
+        }
+    });
+    fill(dir, sch::CourseFile, QStringLiteral("INSERT INTO %1(课程号,课程名称) VALUES(?1,?2)"), [](Stmt &st) {
+        for (int i = 0; i < Courses.size(); ++i) {
+            st.reset();
+            st.bind(1, QStringLiteral("K%1").arg(i + 1, 3, 10, QChar(u'0')));
+            st.bind(2, Courses[i]);
+            st.step();
+        }
+    });
+    fill(dir, sch::PlanFile, QStringLiteral("INSERT INTO %1 VALUES(?1,?2,?3,?4,?5,?6,?7,?8)"), [](Stmt &st) {
+        for (int i = 0; i < Courses.size(); ++i) {
+            const int total = 48 + 16 * (i % 3);
+            st.reset();
+            st.bind(1, i + 1);
+            st.bind(2, QStringLiteral("K%1").arg(i + 1, 3, 10, QChar(u'0')));
+            st.bind(3, QString::number(total));
+            st.bind(4, QString::number(total - 16));
+            st.bind(5, QString::number(i % 2 ? 8 : 0));
+            st.bind(6, QString::number(i % 2 ? 8 : 16));
+            st.bind(7, total / 16);
+            st.bind(8, QStringLiteral("第%1学期").arg(i % 4 + 1));
+            st.step();
+        }
+    });
+}
+
+void addStudents(const QString &dir, int count)
+{
+    QRandomGenerator rng(936);
+    fill(dir, sch::StudentFile, QStringLiteral("INSERT INTO %1 VALUES(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,NULL)"), [&](Stmt &st) {
+        for (int i = 0; i < count; ++i) {
+            const int c = i % int(Classes.size());
+            st.reset();
+            st.bind(1, QStringLiteral("2003%1").arg(i + 1, 5, 10, QChar(u'0')));
+            st.bind(2, Surnames[rng.bounded(int(Surnames.size()))] + Given[rng.bounded(int(Given.size()))]);
+            st.bind(3, rng.bounded(2) ? QStringLiteral("男") : QStringLiteral("女"));
+            st.bind(4, Places[rng.bounded(int(Places.size()))]);
+            st.bind(5, Peoples[rng.bounded(int(Peoples.size()))]);
+            st.bind(6, QDate(1984 + rng.bounded(3), 1 + rng.bounded(12), 1 + rng.bounded(28)).toString(Qt::ISODate));
+            st.bind(7, QStringLiteral("2003-09-01"));
+            st.bind(8, Classes[c]);
+            st.bind(9, Majors[c]);
+            st.bind(10, Departments[c]);
+            st.step();
+        }
+    });
+}
+
+void addScores(const QString &dir, int students, int count)
+{
+    QRandomGenerator rng(2003);
+    fill(dir, sch::ScoreFile, QStringLiteral("INSERT INTO %1 VALUES(?1,?2,?3,?4,?5,?6)"), [&](Stmt &st) {
+        for (int i = 0; i < count; ++i) {
+            const int student = students ? i % students : 0;
+            const int score = 40 + rng.bounded(61);
+            st.reset();
+            st.bind(1, i + 1);
+            st.bind(2, QStringLiteral("2003%1").arg(student + 1, 5, 10, QChar(u'0')));
+            st.bind(3, Courses[(i / std::max(students, 1)) % Courses.size()]);
+            st.bind(4, score);
+            st.bind(5, score < 60 ? QVariant(55 + rng.bounded(40)) : QVariant());
+            st.bind(6, QVariant());
+            st.step();
+        }
+    });
+}
+
+int usage()
+{
+    std::fprintf(stderr, "usage: quillmere-initdb DIR [--demo] [--students N --scores M]\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args.isEmpty())
+        return usage();
+    QString dir;
+    bool demo = false;
+    int students = -1, scores = -1;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        bool ok = true;
+        if (a == QLatin1String("--demo"))
+            demo = true;
+        else if (a == QLatin1String("--students") && i + 1 < args.size())
+            students = args[++i].toInt(&ok);
+        else if (a == QLatin1String("--scores") && i + 1 < args.size())
+            scores = args[++i].toInt(&ok);
+        else if (!a.startsWith(QLatin1String("--")) && dir.isEmpty())
+            dir = a;
+        else
+            return usage();
+        if (!ok || (students < -1) || (scores < -1))
+            return usage();
+    }
+    if (dir.isEmpty())
+        return usage();
+    try {
+        sch::createDataDirectory(dir);
+        addAccount(dir, QString::fromLatin1(FirstUser), QString::fromLatin1(FirstPassword), QStringLiteral("1"));
+        if (demo || students >= 0 || scores >= 0)
+            addClassesAndCourses(dir);
+        if (demo) {
+            addAccount(dir, QStringLiteral("user"), QStringLiteral("user"), QStringLiteral("2"));
+            if (students < 0)
+                students = 12;
+            if (scores < 0)
+                scores = 30;
+        }
+        if (students > 0)
+            addStudents(dir, students);
+        if (scores > 0)
+            addScores(dir, std::max(students, 0), scores);
+    } catch (const store::Error &e) {
+        std::fprintf(stderr, "quillmere-initdb: %s\n", e.text().toLocal8Bit().constData());
+        return 1;
+    }
+    return 0;
+}
