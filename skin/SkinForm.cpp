@@ -99,9 +99,9 @@ void TSkinForm::runButtonAction(TitleButtonType type)
         if (m_window->isMaximized()) {
             m_window->showNormal();
         } else {
+            // Held to the work area's size, the maximised window is placed
+            // at its top-left corner by the window system.
             m_window->showMaximized();
-            if (m_window->pos() != workArea().topLeft())
-                m_window->move(workArea().topLeft());
         }
         break;
     case TitleButtonType::Min:

@@ -62,10 +62,9 @@ protected:
 
     void mouseReleaseEvent(QMouseEvent *e) override
     {
-        if (m_resizing && e->button() == Qt::LeftButton) {
-            resizeTo(e->globalPosition().toPoint());
+        // The last move has already sized the window.
+        if (e->button() == Qt::LeftButton)
             m_resizing = false;
-        }
     }
 
 private:

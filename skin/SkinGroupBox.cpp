@@ -72,7 +72,9 @@ void TSkinGroupBox::paintEvent(QPaintEvent *)
         p.fillRect(r, m_borderColor);
     if (m_caption.isEmpty())
         return;
-    p.setFont(font());
+    QFont f = font();
+    f.setStyleStrategy(QFont::NoAntialias);
+    p.setFont(f);
     p.setPen(isEnabled() ? QColor(Qt::black) : DisabledTextColor);
     p.drawText(5, QFontMetrics(font()).ascent(), m_caption);
 }

@@ -16,6 +16,8 @@ TSkinTitleBar::TSkinTitleBar(QWidget *parent)
 {
     m_font = QFont(QStringLiteral("MS Sans Serif"));
     m_font.setPixelSize(11);
+    // Crisp strokes, as the old program drew its captions.
+    m_font.setStyleStrategy(QFont::NoAntialias);
     setFixedHeight(TitleBarHeight);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
