@@ -303,7 +303,7 @@ protected:
 private:
     QStringList m_sql;
     bool m_prepared = false;
-    QString m_file, m_whereField, m_whereOp, m_paramName;
+    QString m_file, m_whereField, m_whereOp, m_paramName, m_parsedText;
     QVariant m_paramValue;
     bool m_paramSet = false;
     std::vector<Row> m_rows;

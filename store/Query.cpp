@@ -66,11 +66,12 @@ void TQuery::prepare()
     }
     m_paramName = param;
     m_prepared = true;
+    m_parsedText = m_sql.join(u' ');
 }
 
 void TQuery::setParamByName(const QString &name, const QString &value)
 {
-    if (!m_prepared)
+    if (!m_prepared || m_parsedText != m_sql.join(u' '))
         prepare();
     if (m_paramName.isEmpty() || name.compare(m_paramName, Qt::CaseInsensitive) != 0)
         throw Error(qualified(QStringLiteral("找不到参数 '%1'").arg(name)));
@@ -80,7 +81,8 @@ void TQuery::setParamByName(const QString &name, const QString &value)
 
 void TQuery::doOpen()
 {
-    if (!m_prepared)
+    // The text may have been replaced through sql() since it was prepared.
+    if (!m_prepared || m_parsedText != m_sql.join(u' '))
         prepare();
     if (!m_paramName.isEmpty() && !m_paramSet)
         throw Error(qualified(QStringLiteral("参数 '%1' 没有值").arg(m_paramName)));

@@ -1,0 +1,183 @@
+// Data-aware controls follow their data source and edit through it.
+#include "store/DBControls.h"
+#include "store/DBGrid.h"
+#include "store/DBNavigator.h"
+#include "store/Schema.h"
+#include "tests/support/Fixture.h"
+
+#include <QtTest>
+
+using namespace store;
+namespace sch = store::schema;
+
+class ControlsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void editBoxFollowsCursorAndTypingEdits();
+    void readOnlyBoxAndNonAutoEditSourceDoNotEdit();
+    void badTextStaysInBoxAndRecordPending();
+    void comboShowsChoiceAndWritesIt();
+    void gridFollowsAndMovesCursor();
+    void editableGridKeys();
+    void navigatorMovesAndDisables();
+
+private:
+    std::unique_ptr<fixture::DataDir> m_dir;
+    std::unique_ptr<TTable> m_t;
+    std::unique_ptr<TDataSource> m_src;
+};
+
+void ControlsTest::init()
+{
+    m_dir = std::make_unique<fixture::DataDir>();
+    m_dir->addStudent(QStringLiteral("S1"), QStringLiteral("张三"), QStringLiteral("一班"));
+    m_dir->addStudent(QStringLiteral("S2"), QStringLiteral("李四"), QStringLiteral("二班"));
+    m_dir->addStudent(QStringLiteral("S3"), QStringLiteral("王五"), QStringLiteral("三班"));
+    m_t = std::make_unique<TTable>(QStringLiteral("Table_stud"));
+    m_t->setTableName(m_dir->path() + sch::StudentFile);
+    m_src = std::make_unique<TDataSource>(QStringLiteral("DS_Stud"), m_t.get());
+    m_t->open();
+}
+
+void ControlsTest::cleanup()
+{
+    m_src.reset();
+    m_t.reset();
+    m_dir.reset();
+}
+
+void ControlsTest::editBoxFollowsCursorAndTypingEdits()
+{
+    TDBEdit e;
+    e.setDataSource(m_src.get());
+    e.setDataField(QStringLiteral("姓名"));
+    QCOMPARE(e.text(), QStringLiteral("张三"));
+    m_t->next();
+    QCOMPARE(e.text(), QStringLiteral("李四"));
+    e.show();
+    e.setFocus();
+    e.selectAll();
+    QTest::keyClicks(&e, QStringLiteral("Li"));
+    QCOMPARE(m_t->state(), DataSetState::Edit);
+    m_t->next(); // moving writes what was typed
+    QCOMPARE(e.text(), QStringLiteral("王五"));
+    commitAll();
+    QCOMPARE(m_dir->rows(sch::StudentFile, QStringLiteral("SELECT 姓名 FROM $T WHERE 学号='S2'")).first().first().toString(),
+             QStringLiteral("Li"));
+}
+
+void ControlsTest::readOnlyBoxAndNonAutoEditSourceDoNotEdit()
+{
+    TDBEdit e;
+    e.setDataSource(m_src.get());
+    e.setDataField(QStringLiteral("姓名"));
+    e.setReadOnly(true);
+    e.show();
+    QTest::keyClicks(&e, QStringLiteral("x"));
+    QCOMPARE(m_t->state(), DataSetState::Browse);
+    e.setReadOnly(false);
+    m_src->setAutoEdit(false);
+    QTest::keyClicks(&e, QStringLiteral("x"));
+    QCOMPARE(m_t->state(), DataSetState::Browse);
+    QCOMPARE(e.text(), QStringLiteral("张三"));
+}
+
+void ControlsTest::badTextStaysInBoxAndRecordPending()
+{
+    TDBEdit e;
+    e.setDataSource(m_src.get());
+    e.setDataField(QStringLiteral("出生日期"));
+    e.show();
+    QTest::keyClicks(&e, QStringLiteral("20O3-x"));
+    QVERIFY_THROWS_EXCEPTION(Error, m_t->post());
+    QCOMPARE(m_t->state(), DataSetState::Edit);
+    QCOMPARE(e.text(), QStringLiteral("20O3-x"));
+    e.clear();
+    QTest::keyClicks(&e, QStringLiteral("2003-4-23"));
+    m_t->post();
+    QCOMPARE(e.text(), QStringLiteral("2003-04-23"));
+}
+
+void ControlsTest::comboShowsChoiceAndWritesIt()
+{
+    TDBComboBox c;
+    c.addItems({QStringLiteral("一班"), QStringLiteral("二班")});
+    c.setDataSource(m_src.get());
+    c.setDataField(QStringLiteral("班级"));
+    QCOMPARE(c.currentText(), QStringLiteral("一班"));
+    m_t->last();
+    QCOMPARE(c.currentIndex(), -1); // a class not among the items shows empty
+    m_t->first();
+    c.setReadOnly(true);
+    c.show();
+    QTest::keyClick(&c, Qt::Key_Down);
+    QCOMPARE(m_t->state(), DataSetState::Browse);
+    c.setReadOnly(false);
+    QTest::keyClick(&c, Qt::Key_Down);
+    QCOMPARE(m_t->state(), DataSetState::Edit);
+    QCOMPARE(m_t->fieldByName(QStringLiteral("班级")).asString(), QStringLiteral("二班"));
+}
+
+void ControlsTest::gridFollowsAndMovesCursor()
+{
+    TDBGrid g;
+    g.setDataSource(m_src.get());
+    g.setColumns({{QStringLiteral("学号"), QStringLiteral("学号"), 30}, {QStringLiteral("姓名"), QStringLiteral("姓名"), 70}});
+    QCOMPARE(g.model()->rowCount(), 3);
+    QCOMPARE(g.model()->index(1, 1).data().toString(), QStringLiteral("李四"));
+    QCOMPARE(g.columnWidth(1), 70);
+    m_t->last();
+    QCOMPARE(g.currentIndex().row(), 2);
+    g.setCurrentIndex(g.model()->index(0, 0));
+    QCOMPARE(m_t->recNo(), 1);
+    m_t->del();
+    QCOMPARE(g.model()->rowCount(), 2);
+    QCOMPARE(g.model()->index(0, 0).data().toString(), QStringLiteral("S2"));
+}
+
+void ControlsTest::editableGridKeys()
+{
+    fixture::Boxes boxes(ui::IdCancel);
+    TDBGrid g;
+    g.setDataSource(m_src.get());
+    g.setColumns({{QStringLiteral("学号"), QStringLiteral("学号"), 30}});
+    g.show();
+    QTest::keyClick(&g, Qt::Key_Insert);
+    QCOMPARE(m_t->state(), DataSetState::Browse); // read-only grid
+    g.setReadOnly(false);
+    QTest::keyClick(&g, Qt::Key_Insert);
+    QCOMPARE(m_t->state(), DataSetState::Insert);
+    QCOMPARE(g.model()->rowCount(), 4);
+    m_t->cancel();
+    QTest::keyClick(&g, Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("Delete record?")});
+    QCOMPARE(m_t->recordCount(), 3); // Cancel keeps it
+    boxes.answer(ui::IdOk);
+    QTest::keyClick(&g, Qt::Key_Delete, Qt::ControlModifier);
+    QCOMPARE(m_t->recordCount(), 2);
+    m_t->last();
+    QTest::keyClick(&g, Qt::Key_Down); // past the last row: a new record
+    QCOMPARE(m_t->state(), DataSetState::Insert);
+}
+
+void ControlsTest::navigatorMovesAndDisables()
+{
+    TDBNavigator nav;
+    nav.setDataSource(m_src.get());
+    nav.setHints({QStringLiteral("第一个学生"), QStringLiteral("上一个学生"), QStringLiteral("下一个学生"),
+                  QStringLiteral("最后一个学生")});
+    QCOMPARE(nav.button(NavButton::Next)->toolTip(), QStringLiteral("下一个学生"));
+    QVERIFY(!nav.button(NavButton::First)->isEnabled());
+    nav.button(NavButton::Last)->click();
+    QCOMPARE(m_t->recNo(), 3);
+    QVERIFY(!nav.button(NavButton::Next)->isEnabled());
+    nav.button(NavButton::Prior)->click();
+    QCOMPARE(m_t->recNo(), 2);
+    QVERIFY(nav.button(NavButton::First)->isEnabled());
+    QVERIFY(!nav.button(NavButton::Insert)->isVisible());
+}
+
+QTEST_MAIN(ControlsTest)
+#include "test_store_controls.moc"
