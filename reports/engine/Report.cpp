@@ -157,7 +157,8 @@ struct Layouter {
     double y = 0;
     bool pageHasBody = false;
     bool blankData = false; // every data text prints nothing
-    qint64 count = 0;
+    qint64 count = 0;           // master records placed so far
+    bool recordPending = false; // the current master record is not yet counted
     int total = -1;
     bool stopped = false;
 
@@ -299,9 +300,19 @@ struct Layouter {
         // Heights are sums of decimal millimetres; a band that fits exactly
         // must not be pushed over by rounding.
         constexpr double tolerance = 1e-6;
+        if (stopped)
+            return;
         if (pageHasBody && y + b.height() > footerTop + tolerance) {
             finishPage(false);
+            if (stopped)
+                return;
             startPage();
+        }
+        // A record counts from its first band on, so that a footer closing
+        // the page before it does not count it yet.
+        if (recordPending) {
+            ++count;
+            recordPending = false;
         }
         emitBand(b, y, bandData);
         y += b.height();
@@ -373,7 +384,7 @@ struct Layouter {
             printRecordGroup(true);
         } else {
             for (; !master->eof() && !stopped; master->next()) {
-                ++count;
+                recordPending = true;
                 printRecordGroup(false);
             }
         }

@@ -1,0 +1,181 @@
+// The preview window, driven through its test seam.
+#include "ReportFixtures.h"
+
+#include "reports/engine/ReportFonts.h"
+#include "reports/engine/ReportPreview.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QTimer>
+#include <QtTest>
+
+using namespace report;
+using fixtures::ListReport;
+
+class TestReportPreview : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup();
+    void scriptGetsThePreparedPages();
+    void paging();
+    void zoom();
+    void pageIsDrawn();
+    void returnsWhenTheWindowIsClosed();
+};
+
+void TestReportPreview::initTestCase()
+{
+    installFontSubstitutions();
+}
+
+void TestReportPreview::cleanup()
+{
+    ReportPreview::setPreviewScript({});
+}
+
+void TestReportPreview::scriptGetsThePreparedPages()
+{
+    ListReport f(60);
+    int runs = 0;
+    ReportPreview::setPreviewScript([&](ReportPreview &preview) {
+        ++runs;
+        QVERIFY(preview.isVisible());
+        QCOMPARE(preview.windowTitle(), QStringLiteral("班级信息表"));
+        QCOMPARE(preview.pageCount(), 3);
+        QCOMPARE(preview.currentPage(), 1);
+        QCOMPARE(preview.document().pages[2].texts(BandKind::Summary),
+                 QStringList{QStringLiteral("共有 60 个班级")});
+    });
+    f.report.preview();
+    QCOMPARE(runs, 1);
+
+    // An empty report still previews its one page.
+    ListReport empty(0);
+    ReportPreview::setPreviewScript([&](ReportPreview &preview) {
+        ++runs;
+        QCOMPARE(preview.pageCount(), 1);
+        QCOMPARE(preview.document().pages[0].texts(BandKind::Summary),
+                 QStringList{QStringLiteral("共有 0 个班级")});
+    });
+    empty.report.preview();
+    QCOMPARE(runs, 2);
+}
+
+void TestReportPreview::paging()
+{
+    ListReport f(60);
+    ReportPreview preview(f.report.prepare());
+
+    auto state = [&] {
+        return QStringLiteral("%1 %2%3%4%5").arg(preview.currentPage())
+                .arg(preview.firstAction()->isEnabled()).arg(preview.priorAction()->isEnabled())
+                .arg(preview.nextAction()->isEnabled()).arg(preview.lastAction()->isEnabled());
+    };
+    QCOMPARE(state(), QStringLiteral("1 0011"));
+    QCOMPARE(preview.statusText(), QStringLiteral("第 1 页 / 共 3 页"));
+    preview.priorPage();
+    QCOMPARE(state(), QStringLiteral("1 0011"));
+    preview.nextPage();
+    QCOMPARE(state(), QStringLiteral("2 1111"));
+    QCOMPARE(preview.statusText(), QStringLiteral("第 2 页 / 共 3 页"));
+    preview.lastPage();
+    QCOMPARE(state(), QStringLiteral("3 1100"));
+    preview.nextPage();
+    QCOMPARE(state(), QStringLiteral("3 1100"));
+    preview.firstPage();
+    QCOMPARE(state(), QStringLiteral("1 0011"));
+
+    // The toolbar's actions do the same.
+    preview.lastAction()->trigger();
+    QCOMPARE(preview.currentPage(), 3);
+    preview.priorAction()->trigger();
+    QCOMPARE(preview.currentPage(), 2);
+}
+
+void TestReportPreview::zoom()
+{
+    ListReport f(1);
+    ReportPreview preview(f.report.prepare());
+    preview.resize(800, 600);
+    preview.show();
+    QWidget *page = preview.pageWidget();
+
+    preview.setZoom(1.0);
+    const int actual = page->width();
+    // A4 is 210 mm wide.
+    QCOMPARE(actual, qRound(210 * page->logicalDpiX() / 25.4));
+    preview.setZoom(2.0);
+    QCOMPARE(page->width(), qRound(2 * 210 * page->logicalDpiX() / 25.4));
+
+    preview.setZoom(1.0);
+    preview.zoomIn();
+    QCOMPARE(preview.zoom(), 1.25);
+    preview.setZoom(0.25);
+    preview.zoomOut();
+    QCOMPARE(preview.zoom(), 0.25);
+
+    preview.setZoomMode(ReportPreview::ZoomMode::PageWidth);
+    QVERIFY(page->width() < preview.width());
+    QVERIFY(page->width() > preview.width() * 3 / 4);
+    preview.setZoomMode(ReportPreview::ZoomMode::WholePage);
+    QVERIFY(page->height() < preview.height());
+    // Fitting follows the window's size.
+    const int before = page->height();
+    preview.resize(800, 900);
+    QVERIFY(page->height() > before);
+}
+
+void TestReportPreview::pageIsDrawn()
+{
+    ListReport f(3);
+    ReportPreview preview(f.report.prepare());
+    preview.setZoom(1.0);
+    const QImage image = preview.pageWidget()->grab().toImage();
+    const double pxPerMm = preview.pageWidget()->logicalDpiY() / 25.4;
+
+    auto darkInRow = [&](double yMm, double fromMm, double toMm) {
+        int dark = 0;
+        const int y = int(yMm * pxPerMm);
+        for (int x = int(fromMm * pxPerMm); x < int(toMm * pxPerMm); ++x)
+            dark += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+        return dark;
+    };
+    // The column header's top frame runs from 10 to 110 mm at y 20.6 mm;
+    // above the title there is nothing.
+    const double frameY = 20.6;
+    int best = 0;
+    for (double dy : {-0.2, 0.0, 0.2})
+        best = std::max(best, darkInRow(frameY + dy, 10, 110));
+    QVERIFY2(best > int(90 * pxPerMm), qPrintable(QString::number(best)));
+    QCOMPARE(darkInRow(5, 0, 210), 0);
+    // The title's text is drawn in its band.
+    int ink = 0;
+    for (double y = 12; y < 20; y += 0.25)
+        ink += darkInRow(y, 42, 70);
+    QVERIFY(ink > 0);
+}
+
+void TestReportPreview::returnsWhenTheWindowIsClosed()
+{
+    ListReport f(5);
+    bool closedOne = false;
+    QTimer closer;
+    closer.setInterval(10);
+    connect(&closer, &QTimer::timeout, this, [&] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (auto *preview = qobject_cast<ReportPreview *>(w); preview && preview->isVisible()) {
+                closedOne = true;
+                closer.stop();
+                preview->close();
+            }
+        }
+    });
+    closer.start();
+    f.report.preview();
+    QVERIFY(closedOne);
+}
+
+QTEST_MAIN(TestReportPreview)
+#include "test_report_preview.moc"
