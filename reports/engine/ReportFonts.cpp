@@ -28,8 +28,13 @@ void installFontSubstitutions()
                                         QStringLiteral("Noto Sans CJK SC"),
                                         QStringLiteral("WenQuanYi Micro Hei"),
                                         QStringLiteral("Droid Sans Fallback")});
-    const QString sans = firstInstalled({QStringLiteral("DejaVu Sans"),
-                                         QStringLiteral("Liberation Sans"),
+    // Faces with Arial's widths first, so that texts fill the columns as the
+    // layouts were measured for; any sans face will do otherwise.
+    const QString sans = firstInstalled({QStringLiteral("Liberation Sans"),
+                                         QStringLiteral("Arimo"),
+                                         QStringLiteral("Nimbus Sans"),
+                                         QStringLiteral("Nimbus Sans L"),
+                                         QStringLiteral("DejaVu Sans"),
                                          QStringLiteral("FreeSans")});
 
     auto put = [](const QString &name, QStringList subs) {

@@ -10,7 +10,8 @@ namespace report {
 
 // Installs QFont substitutions for the Windows font names the reports use:
 // the Song face for "宋体"/"SimSun", the Hei face for "黑体"/"SimHei", a sans
-// face for "Arial"/"MS Sans Serif". Latin faces get the Song face as a
+// face for "Arial"/"MS Sans Serif" (one with Arial's widths where installed,
+// such as Liberation Sans or Nimbus Sans). Latin faces get the Song face as a
 // fallback, so Chinese text in "Arial" looks as it did on a Chinese Windows.
 // Safe to call more than once.
 void installFontSubstitutions();
