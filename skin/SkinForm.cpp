@@ -144,27 +144,42 @@ void TSkinForm::layoutOnWindow()
     m_border->lower();
 }
 
+TSkinForm::MaximisedRuleStep TSkinForm::maximisedRuleStep(bool maximised, const QRect &geometry,
+                                                          const QRect &workArea)
+{
+    if (!maximised)
+        return MaximisedRuleStep::Restore;
+    // The first two are the window system's own while it shows the window.
+    if (++s_maximisedCount < 3)
+        return MaximisedRuleStep::Counted;
+    // Only a window that spills over the taskbar is put back; one already
+    // inside the work area is left where the window system maximised it, so
+    // that a window system insisting on its own maximised size does not get
+    // into a resizing match with us.
+    if (workArea.isValid() && !workArea.contains(geometry))
+        return MaximisedRuleStep::Cover;
+    return MaximisedRuleStep::Counted;
+}
+
 void TSkinForm::applyMaximisedRule()
 {
     if (!m_maximisedRule || m_applyingRule)
         return;
-    if (!m_window->isMaximized()) {
+    m_applyingRule = true;
+    switch (maximisedRuleStep(m_window->isMaximized(), m_window->geometry(), workArea())) {
+    case MaximisedRuleStep::Counted:
+        break;
+    case MaximisedRuleStep::Cover:
+        m_window->setGeometry(workArea());
+        m_window->setWindowState(m_window->windowState() | Qt::WindowMaximized);
+        break;
+    case MaximisedRuleStep::Restore:
         // Back to where it was made; the rule is done for this window.
         m_maximisedRule = false;
         m_window->setGeometry(m_createdBounds);
-        return;
+        break;
     }
-    if (++s_maximisedCount < 3)
-        return;
-    // Cover the work area, not the taskbar.
-    const QRect wa = workArea();
-    if (wa.isValid() && m_window->geometry() != wa) {
-        // Our own size changes below are not counted again.
-        m_applyingRule = true;
-        m_window->setGeometry(wa);
-        m_window->setWindowState(m_window->windowState() | Qt::WindowMaximized);
-        m_applyingRule = false;
-    }
+    m_applyingRule = false;
 }
 
 bool TSkinForm::eventFilter(QObject *watched, QEvent *event)

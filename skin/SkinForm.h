@@ -58,8 +58,16 @@ public:
     // The work area (screen less taskbar) the window is held to.
     QRect workArea() const;
 
-    // The maximised-window rule counts size changes once for the whole
-    // program; tests start it afresh.
+    // The maximised-window rule, for a window that was maximised when its
+    // frame was made (the main window). On each size change while it stays
+    // maximised the change is counted, once for the whole program; the first
+    // two are only counted, and from the third on a window spilling out of the
+    // work area (over the taskbar) is put back over the work area. The first
+    // size change that finds it not maximised restores the bounds it had when
+    // made and ends the rule for that window.
+    enum class MaximisedRuleStep { Counted, Cover, Restore };
+    static MaximisedRuleStep maximisedRuleStep(bool maximised, const QRect &geometry,
+                                               const QRect &workArea);
     static int maximisedRuleCount();
     static void resetMaximisedRuleCount();
 
