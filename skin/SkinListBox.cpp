@@ -9,9 +9,10 @@
 TSkinListBox::TSkinListBox(QWidget *parent)
     : QListWidget(parent)
 {
-    setFrameShape(QFrame::NoFrame);
-    // The 2-pixel margin around the list is where the rings go.
-    setViewportMargins(2, 2, 2, 2);
+    // A plain 2-pixel frame keeps the list and its scroll bars 2 pixels in;
+    // the rings are painted over it.
+    setFrameStyle(QFrame::Panel | QFrame::Plain);
+    setLineWidth(2);
     m_delegate = new TSkinItemHeightDelegate(13, this);
     setItemDelegate(m_delegate);
     setUniformItemSizes(true);
