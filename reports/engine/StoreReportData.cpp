@@ -42,17 +42,14 @@ QVariant StoreReportData::value(const QString &field) const
     if (!f || f->isNull())
         return {};
     if (f->dataType() == store::FieldType::DateTime) {
-        const QDateTime dt = f->asDateTime();
-        if (dt.isValid())
-            return dt;
-        // A date kept as text: take the usual forms, else print it as it is.
-        const QString text = f->asString();
-        for (const char *format : {"yyyy-MM-dd hh:mm:ss", "yyyy-MM-dd"}) {
-            const QDateTime parsed = QDateTime::fromString(text, QLatin1String(format));
-            if (parsed.isValid())
-                return parsed;
+        // A stored text that is no date prints as it is rather than failing
+        // the whole report.
+        try {
+            const QDateTime dt = f->asDateTime();
+            if (dt.isValid())
+                return dt;
+        } catch (const store::Error &) {
         }
-        return text;
     }
     return f->asString();
 }
