@@ -427,7 +427,11 @@ void Report::preview(QWidget *parent)
         progress.setLabelText(QStringLiteral("正在准备第 %1 页...").arg(pagesDone + 1));
         if (total > 0)
             progress.setValue(std::min(recordsDone, total));
-        QCoreApplication::processEvents();
+        // Keep windows painting. Until the dialog shows (and blocks the other
+        // windows) the user's clicks wait, so that no button can start a
+        // second report meanwhile.
+        QCoreApplication::processEvents(progress.isVisible() ? QEventLoop::AllEvents
+                                                             : QEventLoop::ExcludeUserInputEvents);
         return !progress.wasCanceled();
     });
     progress.close();
