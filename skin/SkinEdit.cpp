@@ -11,6 +11,19 @@ TSkinEdit::TSkinEdit(QWidget *parent)
     setTextMargins(2, 2, 2, 2);
 }
 
+void TSkinEdit::setPasswordChar(QChar c)
+{
+    m_passwordChar = c;
+    if (c.isNull()) {
+        setEchoMode(QLineEdit::Normal);
+        setStyleSheet(QString());
+        return;
+    }
+    setEchoMode(QLineEdit::Password);
+    // The style decides the mask character; a style sheet can name it.
+    setStyleSheet(QStringLiteral("TSkinEdit { lineedit-password-character: %1; }").arg(c.unicode()));
+}
+
 void TSkinEdit::paintEvent(QPaintEvent *e)
 {
     QLineEdit::paintEvent(e);

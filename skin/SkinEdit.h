@@ -16,9 +16,14 @@ public:
     void setBorderColor(const QColor &c) { m_borderColor = c; update(); }
     QColor borderColor() const { return m_borderColor; }
 
+    // The character shown for each typed one; a null QChar shows the text.
+    void setPasswordChar(QChar c);
+    QChar passwordChar() const { return m_passwordChar; }
+
 protected:
     void paintEvent(QPaintEvent *e) override;
 
 private:
     QColor m_borderColor = SkinTheme::BorderColor;
+    QChar m_passwordChar;
 };

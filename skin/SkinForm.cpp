@@ -36,7 +36,7 @@ TSkinForm::TSkinForm(QWidget *window, const QString &caption, QList<TitleButtonT
     connect(m_titleBar, &TSkinTitleBar::buttonActivated, this,
             [this](TitleButtonType type, int) { runButtonAction(type); });
 
-    m_border = new TSkinFormBorder(window);
+    m_border = new TSkinFormBorder(window, this);
     setCaption(caption);
 
     const bool wasVisible = window->isVisible();

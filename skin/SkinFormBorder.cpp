@@ -110,17 +110,25 @@ private:
     QRect m_startGeometry;
 };
 
-TSkinFormBorder::TSkinFormBorder(QWidget *window)
-    : QObject(window), m_window(window)
+TSkinFormBorder::TSkinFormBorder(QWidget *window, QObject *owner)
+    : QObject(owner), m_window(window)
 {
     for (int i = 0; i < 3; ++i)
         m_strips.append(new TSkinBorderStrip(this, window));
     layout();
 }
 
+TSkinFormBorder::~TSkinFormBorder()
+{
+    for (const QPointer<TSkinBorderStrip> &s : std::as_const(m_strips))
+        delete s.data();
+}
+
 void TSkinFormBorder::layout()
 {
     const int w = m_window->width(), h = m_window->height(), b = BorderWidth;
+    if (!m_strips[0] || !m_strips[1] || !m_strips[2])
+        return;
     m_strips[0]->setGeometry(0, 0, b, h);           // left
     m_strips[1]->setGeometry(0, h - b, w, b);       // bottom
     m_strips[2]->setGeometry(w - b, 0, b, h);       // right
@@ -128,13 +136,18 @@ void TSkinFormBorder::layout()
 
 void TSkinFormBorder::lower()
 {
-    for (TSkinBorderStrip *s : std::as_const(m_strips))
-        s->lower();
+    for (const QPointer<TSkinBorderStrip> &s : std::as_const(m_strips))
+        if (s)
+            s->lower();
 }
 
 QList<QWidget *> TSkinFormBorder::strips() const
 {
-    return {m_strips.cbegin(), m_strips.cend()};
+    QList<QWidget *> list;
+    for (const QPointer<TSkinBorderStrip> &s : m_strips)
+        if (s)
+            list.append(s.data());
+    return list;
 }
 
 Qt::Edges TSkinFormBorder::edgesAt(const QPoint &pos, const QSize &windowSize)

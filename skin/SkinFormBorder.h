@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <QWidget>
 
@@ -15,7 +16,10 @@ class TSkinFormBorder : public QObject
 {
     Q_OBJECT
 public:
-    explicit TSkinFormBorder(QWidget *window);
+    // The strips are the window's children; the border object itself belongs
+    // to `owner` (the frame) and takes the strips with it when it goes.
+    TSkinFormBorder(QWidget *window, QObject *owner);
+    ~TSkinFormBorder() override;
 
     void layout();           // after a size change of the window
     void lower();            // keep the strips behind every control
@@ -30,6 +34,6 @@ public:
 private:
     friend class TSkinBorderStrip;
     QWidget *m_window;
-    QList<TSkinBorderStrip *> m_strips;
+    QList<QPointer<TSkinBorderStrip>> m_strips;
     bool m_sizeable = false;
 };

@@ -74,10 +74,17 @@ void TestSkinControls::editRings()
     readOnly->setGeometry(20, 70, 120, 21);
     readOnly->setReadOnly(true);
     readOnly->setText(QStringLiteral("只读"));
+    auto *password = new TSkinEdit(&f.w);
+    password->setGeometry(20, 100, 120, 21);
+    password->setPasswordChar(QLatin1Char('*'));
+    password->setText(QStringLiteral("ab12"));
     QVERIFY(SkinTest::showAndActivate(f.w));
     edit->setFocus();
 
-    for (TSkinEdit *e : {edit, readOnly}) {
+    QCOMPARE(password->displayText(), QStringLiteral("****"));
+    QCOMPARE(password->text(), QStringLiteral("ab12"));
+
+    for (TSkinEdit *e : {edit, readOnly, password}) {
         const QImage img = e->grab().toImage();
         const QString fault = ringFault(img, e->palette().color(e->backgroundRole()));
         QVERIFY2(fault.isEmpty(), qPrintable(fault));
@@ -88,6 +95,9 @@ void TestSkinControls::editRings()
                 dark = img.pixelColor(x, y).lightness() < 100;
         QVERIFY(dark);
     }
+
+    password->setPasswordChar(QChar());
+    QCOMPARE(password->displayText(), QStringLiteral("ab12"));
 }
 
 void TestSkinControls::listRingsAndRows()
