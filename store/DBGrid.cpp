@@ -219,7 +219,7 @@ void TDBGrid::keyPressEvent(QKeyEvent *e)
             return;
         }
         if (e->key() == Qt::Key_Delete && (e->modifiers() & Qt::ControlModifier)) {
-            if (ui::messageBox(QStringLiteral("Delete record?"), QGuiApplication::applicationDisplayName(),
+            if (ui::messageBox(QStringLiteral("Delete record?"), ui::applicationTitle(),
                                ui::Icon::Question, ui::Buttons::OkCancel, this) == ui::IdOk)
                 ds->del();
             return;

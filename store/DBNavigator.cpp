@@ -111,7 +111,7 @@ void TDBNavigator::click(NavButton b)
     case NavButton::Last: ds->last(); break;
     case NavButton::Insert: ds->append(); break;
     case NavButton::Delete:
-        if (ui::messageBox(QStringLiteral("Delete record?"), QGuiApplication::applicationDisplayName(),
+        if (ui::messageBox(QStringLiteral("Delete record?"), ui::applicationTitle(),
                            ui::Icon::Question, ui::Buttons::OkCancel, this) == ui::IdOk)
             ds->del();
         break;

@@ -5,8 +5,6 @@
 
 namespace store {
 
-Error::Error(const QString &text) : std::runtime_error(text.toStdString()), m_text(text) {}
-
 // ------------------------------------------------------------------ TField
 
 bool TField::isNull() const

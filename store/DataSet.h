@@ -5,6 +5,8 @@
 // standard error box, so callers normally let it propagate.
 #pragma once
 
+#include "store/Error.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QPointer>
@@ -19,14 +21,6 @@
 
 namespace store {
 
-class Error : public std::runtime_error {
-public:
-    explicit Error(const QString &text);
-    QString text() const { return m_text; }
-
-private:
-    QString m_text;
-};
 
 enum class FieldType { Text, Integer, DateTime, Bytes, Other };
 

@@ -12,3 +12,11 @@ extern QString EnginePath;
 
 // The pair swap in which passwords are stored; its own inverse.
 void ScramblePassword(QByteArray &bytes);
+
+// DataPath and EnginePath for a program file: its directory followed by
+// "DB_Files" and "BDE_Drivers", each ending in the path separator.
+struct ProgramPaths {
+    QString dataPath;
+    QString enginePath;
+};
+ProgramPaths programPaths(const QString &programFile);

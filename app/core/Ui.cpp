@@ -94,12 +94,36 @@ QString standardErrorText(const QString &text)
     return text + u'.';
 }
 
+namespace {
+QString &titleStore()
+{
+    static QString t;
+    return t;
+}
+std::function<void()> &endHook()
+{
+    static std::function<void()> h;
+    return h;
+}
+} // namespace
+
+void setApplicationTitle(const QString &title) { titleStore() = title; }
+
+QString applicationTitle() { return titleStore(); }
+
+void endProgram()
+{
+    if (endHook())
+        endHook()();
+    else
+        QCoreApplication::quit();
+}
+
+void setEndProgramHook(std::function<void()> hook) { endHook() = std::move(hook); }
+
 void showStandardError(const QString &text)
 {
-    QString title = QGuiApplication::applicationDisplayName();
-    if (title.isEmpty())
-        title = QStringLiteral("Quillmere");
-    messageBox(standardErrorText(text), title, Icon::Error);
+    messageBox(standardErrorText(text), applicationTitle(), Icon::Error);
 }
 
 void showModal(QWidget *window)

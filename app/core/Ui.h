@@ -38,6 +38,14 @@ QString standardErrorText(const QString &text);
 using BoxScript = std::function<int(const ShownBox &)>;
 void setMessageBoxScript(BoxScript script);
 
+// The application title: the title of the standard error box.
+void setApplicationTitle(const QString &title);
+QString applicationTitle();
+
+// Ends the program (closing the login window does this). Tests replace it.
+void endProgram();
+void setEndProgramHook(std::function<void()> hook);
+
 // Shows a window modally and returns when it is hidden again.
 void showModal(QWidget *window);
 // Tests replace the nested loop: the script runs while the window is shown,

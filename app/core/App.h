@@ -1,0 +1,23 @@
+// The application object: reports every error that no handler catches in the
+// standard error box, at the one place every event passes through.
+#pragma once
+
+#include <QApplication>
+
+class TApplication : public QApplication {
+    Q_OBJECT
+public:
+    TApplication(int &argc, char **argv);
+    bool notify(QObject *receiver, QEvent *event) override;
+
+    // Runs a creation or other start-up step, reporting its error the same way.
+    static void guarded(const std::function<void()> &step);
+};
+
+// Registers the program's pictures (tests that build windows without the
+// application object call it too).
+void initAssets();
+
+// Maps the font names the windows and reports use ("宋体", "黑体", "MS Sans
+// Serif", "Arial") to faces installed here.
+void installFontSubstitutions();

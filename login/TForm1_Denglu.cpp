@@ -1,0 +1,107 @@
+#include "login/TForm1_Denglu.h"
+
+#include "app/core/Globals.h"
+#include "app/core/Instances.h"
+#include "app/core/Registry.h"
+#include "app/core/Ui.h"
+#include "skin/SkinButton.h"
+#include "skin/SkinEdit.h"
+#include "skin/SkinForm.h"
+#include "store/Codepage.h"
+#include "store/Convert.h"
+#include "store/DataModule.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+
+namespace {
+
+QLabel *label(QWidget *parent, const QString &text, int x, int y)
+{
+    auto *l = new QLabel(text, parent);
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+
+} // namespace
+
+TForm1_Denglu::TForm1_Denglu(QWidget *parent) : TForm(parent)
+{
+    setObjectName(QStringLiteral("Form1_Denglu"));
+    setWindowTitle(QStringLiteral("用户登陆"));
+    setClientSize(260, 151);
+    move(273, 180);
+    QFont f(QStringLiteral("宋体"));
+    f.setPixelSize(13);
+    setFont(f);
+
+    Form_Denglu = new TSkinForm(this, QStringLiteral("用户登陆"), {TitleButtonType::ControlBox, TitleButtonType::Close});
+    Label3 = label(this, QStringLiteral("请输入用户名：") + QString(5, u' '), 16, 48);
+    Edit_Name = new TSkinEdit(this);
+    Edit_Name->setGeometry(116, 44, 121, 19);
+    Edit_Name->setText(QStringLiteral("添入用户名"));
+    Label2 = label(this, QStringLiteral("请输入口令："), 16, 80);
+    Edit_PassWord = new TSkinEdit(this);
+    Edit_PassWord->setGeometry(116, 76, 121, 19);
+    Edit_PassWord->setEchoMode(QLineEdit::Password);
+    Edit_PassWord->setText(QStringLiteral("640281"));
+    Button_enter = new TSkinButton(QStringLiteral("进入 &E"), this);
+    Button_enter->setGeometry(16, 116, 80, 23);
+    Button_Cancel = new TSkinButton(QStringLiteral("取消 &C"), this);
+    Button_Cancel->setGeometry(156, 116, 80, 23);
+    connect(Button_enter, &TSkinButton::clicked, this, &TForm1_Denglu::Button_enterClick);
+    connect(Button_Cancel, &TSkinButton::clicked, this, &TForm1_Denglu::Button_CancelClick);
+
+    setTabOrder(Edit_PassWord, Edit_Name);
+    Edit_PassWord->setFocus();
+}
+
+void TForm1_Denglu::FormCreate()
+{
+    const ProgramPaths paths = programPaths(QCoreApplication::applicationFilePath());
+    DataPath = paths.dataPath;
+    EnginePath = paths.enginePath;
+    store::setEngineConfigFile(EnginePath + QStringLiteral("IDAPI32.CFG"));
+
+    // The engine's loader finds its directory and settings file here. The
+    // results of the opens are not tested: a key that cannot be opened is
+    // passed over and the accessor stays where it was.
+    TRegistry reg;
+    reg.OpenKey(QStringLiteral("\\SOFTWARE"), true);
+    reg.CreateKey(QStringLiteral("Borland"));
+    reg.OpenKey(QStringLiteral("Borland\\Database Engine"), true);
+    reg.WriteString(QStringLiteral("CONFIGFILE01"), EnginePath + QStringLiteral("IDAPI32.CFG"));
+    reg.WriteString(QStringLiteral("DLLPath"), EnginePath);
+    reg.CloseKey();
+}
+
+void TForm1_Denglu::Button_enterClick()
+{
+    store::TTable &t = *DM1->Table_longin;
+    const QByteArray name = store::cp936::encode(Edit_Name->text());
+    const QByteArray password = store::cp936::encode(Edit_PassWord->text());
+    t.first();
+    while (!t.eof()) {
+        QByteArray stored = t.fieldByName(QStringLiteral("口令")).asBytes();
+        ScramblePassword(stored); // gives back the password as it was typed
+        if (name == store::cp936::encode(t.fieldByName(QStringLiteral("用户名")).asString()) && password == stored) {
+            UserRight = store::strToInt(t.fieldByName(QStringLiteral("权限")).asString());
+            if (Form2_Main)
+                Form2_Main->showFront();
+            hide();
+            return;
+        }
+        t.next();
+    }
+    ui::messageBox(QStringLiteral("没有此用户!仔细检查输入是否有误,若仍然出现该问题请与系统管理员联系!"), QStringLiteral("注意"),
+                   ui::Icon::Information);
+}
+
+void TForm1_Denglu::Button_CancelClick() { close(); }
+
+void TForm1_Denglu::closeEvent(QCloseEvent *e)
+{
+    e->accept();
+    ui::endProgram();
+}

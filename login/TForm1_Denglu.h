@@ -1,0 +1,31 @@
+// The login window: the first window, and the application's main window:
+// closing it ends the program.
+#pragma once
+
+#include "app/core/Form.h"
+
+#include <QLabel>
+
+class TSkinForm;
+class TSkinEdit;
+class TSkinButton;
+
+class TForm1_Denglu : public TForm {
+    Q_OBJECT
+public:
+    explicit TForm1_Denglu(QWidget *parent = nullptr);
+
+    // Creation handler: works out DataPath and EnginePath and registers the
+    // engine directory.
+    void FormCreate();
+    void Button_enterClick();
+    void Button_CancelClick();
+
+    TSkinForm *Form_Denglu;
+    QLabel *Label3, *Label2;
+    TSkinEdit *Edit_Name, *Edit_PassWord;
+    TSkinButton *Button_enter, *Button_Cancel;
+
+protected:
+    void closeEvent(QCloseEvent *e) override;
+};

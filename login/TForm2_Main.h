@@ -1,0 +1,34 @@
+// The main window: the column of buttons that opens every other window.
+#pragma once
+
+#include "app/core/Form.h"
+
+#include <QLabel>
+
+class TSkinForm;
+class TSkinButton;
+
+class TForm2_Main : public TForm {
+    Q_OBJECT
+public:
+    explicit TForm2_Main(QWidget *parent = nullptr);
+
+    void Button_studClick();
+    void Button_ClassClick();
+    void Button_ObjectClick();
+    void Button_ScorceClick();
+    void Button_LoginClick();
+    void Button_ReporterClick();
+    void skinButton1Click();
+    void Button_ExitClick();
+
+    TSkinForm *Form_Main;
+    QLabel *Image1;
+    QWidget *FlatPanel1;
+    TSkinButton *Button_stud, *Button_Class, *Button_Object, *Button_Scorce, *Button_Login, *Button_Reporter,
+        *skinButton1, *Button_Exit;
+
+protected:
+    void resizeEvent(QResizeEvent *e) override;
+    void showEvent(QShowEvent *e) override;
+};

@@ -1,0 +1,20 @@
+// The one kind of error the record layer and the program's own code raise:
+// its text is what the standard error box shows.
+#pragma once
+
+#include <QString>
+
+#include <stdexcept>
+
+namespace store {
+
+class Error : public std::runtime_error {
+public:
+    explicit Error(const QString &text) : std::runtime_error(text.toStdString()), m_text(text) {}
+    QString text() const { return m_text; }
+
+private:
+    QString m_text;
+};
+
+} // namespace store
