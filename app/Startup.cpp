@@ -6,6 +6,47 @@
 #include "app/core/Ui.h"
 #include "login/TForm1_Denglu.h"
 #include "login/TForm2_Main.h"
+// A window's folder joins the program once its files exist.
+#if __has_include("reports/TForm19.h")
+#include "reports/TForm19.h"
+#include "reports/TForm1.h"
+#include "reports/TForm20_Out_Stud.h"
+#include "reports/TForm21_Out_Class.h"
+#include "reports/TForm22_Object_Out.h"
+#define HAVE_REPORTS 1
+#endif
+#if __has_include("records/student/TForm3_stud.h")
+#include "records/student/TForm10_Query_Stud.h"
+#include "records/student/TForm3_stud.h"
+#include "records/student/TForm9_Add_Stud.h"
+#define HAVE_STUDENT 1
+#endif
+#if __has_include("records/class/TForm4_Class.h")
+#include "records/class/TForm11_Add_Class.h"
+#include "records/class/TForm12_Class_Query.h"
+#include "records/class/TForm4_Class.h"
+#define HAVE_CLASS 1
+#endif
+#if __has_include("records/course/TForm5_Object.h")
+#include "records/course/TForm13_Add_Object.h"
+#include "records/course/TForm14_Object_Query.h"
+#include "records/course/TForm5_Object.h"
+#define HAVE_COURSE 1
+#endif
+#if __has_include("records/score/TForm6_Scorce.h")
+#include "records/score/TForm15_Add_Scroce.h"
+#include "records/score/TForm16_Scroce_Query.h"
+#include "records/score/TForm6_Scorce.h"
+#define HAVE_SCORE 1
+#endif
+#if __has_include("login/TForm7_Login.h")
+#include "login/TForm7_Login.h"
+#define HAVE_ACCOUNTS 1
+#endif
+#if __has_include("about/TForm17_About.h")
+#include "about/TForm17_About.h"
+#define HAVE_ABOUT 1
+#endif
 #include "store/DataModule.h"
 #include "store/Engine.h"
 
@@ -65,13 +106,51 @@ int runProgram(int &argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("Quillmere"));
 
     create<TForm1_Denglu>(Form1_Denglu, &TForm1_Denglu::FormCreate);
-    // Rows 2 to 6: the report chooser and its four holders.
+#ifdef HAVE_REPORTS
+    create<TForm19>(Form19);
+    create<TForm20_Out_Stud>(Form20_Out_Stud);
+    create<TForm21_Out_Class>(Form21_Out_Class);
+    create<TForm22_Object_Out>(Form22_Object_Out);
+    create<TForm1>(Form1);
+#endif
     flash->hide();
 
     create<TForm2_Main>(Form2_Main);
-    // Rows 8 to 12: the management windows and the account window.
+#ifdef HAVE_STUDENT
+    create<TForm3_stud>(Form3_stud);
+#endif
+#ifdef HAVE_CLASS
+    create<TForm4_Class>(Form4_Class);
+#endif
+#ifdef HAVE_COURSE
+    create<TForm5_Object>(Form5_Object);
+#endif
+#ifdef HAVE_SCORE
+    create<TForm6_Scorce>(Form6_Scorce);
+#endif
+#ifdef HAVE_ACCOUNTS
+    create<TForm7_Login>(Form7_Login);
+#endif
     TApplication::guarded([] { DM1->DataModuleCreate(); });
-    // Rows 14 to 22: the add and search windows and the About window.
+#ifdef HAVE_STUDENT
+    create<TForm9_Add_Stud>(Form9_Add_Stud);
+    create<TForm10_Query_Stud>(Form10_Query_Stud);
+#endif
+#ifdef HAVE_CLASS
+    create<TForm11_Add_Class>(Form11_Add_Class);
+    create<TForm12_Class_Query>(Form12_Class_Query);
+#endif
+#ifdef HAVE_COURSE
+    create<TForm13_Add_Object>(Form13_Add_Object);
+    create<TForm14_Object_Query>(Form14_Object_Query);
+#endif
+#ifdef HAVE_SCORE
+    create<TForm15_Add_Scroce>(Form15_Add_Scroce);
+    create<TForm16_Scroce_Query>(Form16_Scroce_Query);
+#endif
+#ifdef HAVE_ABOUT
+    create<TForm17_About>(Form17_About);
+#endif
 
     int rc = 0;
     if (Form1_Denglu) {
