@@ -44,7 +44,7 @@ TForm1_Denglu::TForm1_Denglu(QWidget *parent) : TForm(parent)
     Label2 = label(this, QStringLiteral("请输入口令："), 16, 80);
     Edit_PassWord = new TSkinEdit(this);
     Edit_PassWord->setGeometry(116, 76, 121, 19);
-    Edit_PassWord->setEchoMode(QLineEdit::Password);
+    Edit_PassWord->setPasswordChar(u'*');
     Edit_PassWord->setText(QStringLiteral("640281"));
     Button_enter = new TSkinButton(QStringLiteral("进入 &E"), this);
     Button_enter->setGeometry(16, 116, 80, 23);
