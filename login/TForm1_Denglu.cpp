@@ -64,6 +64,11 @@ void TForm1_Denglu::FormCreate()
     EnginePath = paths.enginePath;
     store::setEngineConfigFile(EnginePath + QStringLiteral("IDAPI32.CFG"));
 
+    RegisterEngine(EnginePath);
+}
+
+void TForm1_Denglu::RegisterEngine(const QString &enginePath)
+{
     // The engine's loader finds its directory and settings file here. The
     // results of the opens are not tested: a key that cannot be opened is
     // passed over and the accessor stays where it was.
@@ -71,8 +76,8 @@ void TForm1_Denglu::FormCreate()
     reg.OpenKey(QStringLiteral("\\SOFTWARE"), true);
     reg.CreateKey(QStringLiteral("Borland"));
     reg.OpenKey(QStringLiteral("Borland\\Database Engine"), true);
-    reg.WriteString(QStringLiteral("CONFIGFILE01"), EnginePath + QStringLiteral("IDAPI32.CFG"));
-    reg.WriteString(QStringLiteral("DLLPath"), EnginePath);
+    reg.WriteString(QStringLiteral("CONFIGFILE01"), enginePath + QStringLiteral("IDAPI32.CFG"));
+    reg.WriteString(QStringLiteral("DLLPath"), enginePath);
     reg.CloseKey();
 }
 

@@ -18,6 +18,8 @@ public:
     // Creation handler: works out DataPath and EnginePath and registers the
     // engine directory.
     void FormCreate();
+    // Writes the engine's registry values for this engine directory.
+    static void RegisterEngine(const QString &enginePath);
     void Button_enterClick();
     void Button_CancelClick();
 

@@ -1,0 +1,150 @@
+// The application object, the standard error box, program paths and the
+// registry layer.
+#include "app/core/App.h"
+#include "app/core/Globals.h"
+#include "app/core/Registry.h"
+#include "app/core/Ui.h"
+#include "login/TForm1_Denglu.h"
+#include "store/Error.h"
+#include "tests/support/Fixture.h"
+
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class AppCoreTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void standardErrorText_data();
+    void standardErrorText();
+    void uncaughtErrorReachesBoxAndProgramGoesOn();
+    void programPaths_data();
+    void programPaths();
+    void registryValuesRewrittenAndMoved();
+    void registryFailuresRaiseTheirTexts();
+
+private:
+    QTemporaryDir m_config;
+};
+
+void AppCoreTest::initTestCase()
+{
+    QVERIFY(m_config.isValid());
+    qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
+    ui::setApplicationTitle(QStringLiteral("Quillmere"));
+}
+
+void AppCoreTest::standardErrorText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("full stop added") << "找不到表文件" << "找不到表文件.";
+    QTest::newRow("ends in full stop") << "done." << "done.";
+    QTest::newRow("ends in ! (sorts before .)") << "错误!" << "错误!";
+    QTest::newRow("ends in a blank") << "x " << "x ";
+    QTest::newRow("ends in a letter") << "'abc' 不是一个有效的整形值" << "'abc' 不是一个有效的整形值.";
+    QTest::newRow("ends in a slash (after .)") << "a/" << "a/.";
+}
+
+void AppCoreTest::standardErrorText()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QCOMPARE(ui::standardErrorText(text), shown);
+}
+
+void AppCoreTest::uncaughtErrorReachesBoxAndProgramGoesOn()
+{
+    fixture::Boxes boxes;
+    QPushButton button;
+    int clicks = 0;
+    QObject::connect(&button, &QPushButton::clicked, [&] {
+        ++clicks;
+        throw store::Error(QStringLiteral("Table_stud: 无法在关闭的数据集上执行该操作"));
+    });
+    button.show();
+    QTest::mouseClick(&button, Qt::LeftButton);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    QCOMPARE(clicks, 2); // the program went on after the first error
+    QCOMPARE(boxes.shown.size(), 2);
+    QCOMPARE(boxes.shown[0].text, QStringLiteral("Table_stud: 无法在关闭的数据集上执行该操作."));
+    QCOMPARE(boxes.shown[0].title, QStringLiteral("Quillmere"));
+    QCOMPARE(boxes.shown[0].icon, ui::Icon::Error);
+    QCOMPARE(boxes.shown[0].buttons, ui::Buttons::Ok);
+}
+
+void AppCoreTest::programPaths_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<QString>("engine");
+    QTest::newRow("installation") << "/opt/records/quillmere" << "/opt/records/DB_Files/" << "/opt/records/BDE_Drivers/";
+    QTest::newRow("root of the file system") << "/quillmere" << "/DB_Files/" << "/BDE_Drivers/";
+    QTest::newRow("redundant parts") << "/opt/a/../records/./quillmere" << "/opt/records/DB_Files/"
+                                     << "/opt/records/BDE_Drivers/";
+}
+
+void AppCoreTest::programPaths()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, data);
+    QFETCH(QString, engine);
+    const ProgramPaths p = ::programPaths(program);
+    QCOMPARE(p.dataPath, data);
+    QCOMPARE(p.enginePath, engine);
+    // Another current directory changes nothing.
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(QDir::tempPath());
+    QCOMPARE(::programPaths(program).dataPath, data);
+    QDir::setCurrent(cwd);
+}
+
+void AppCoreTest::registryValuesRewrittenAndMoved()
+{
+    const QString key = QStringLiteral("SOFTWARE\\Borland\\Database Engine");
+    TForm1_Denglu::RegisterEngine(QStringLiteral("/opt/a/BDE_Drivers/"));
+    TForm1_Denglu::RegisterEngine(QStringLiteral("/opt/a/BDE_Drivers/"));
+    QCOMPARE(TRegistry::readString(key, QStringLiteral("CONFIGFILE01")), QStringLiteral("/opt/a/BDE_Drivers/IDAPI32.CFG"));
+    QCOMPARE(TRegistry::readString(key, QStringLiteral("DLLPath")), QStringLiteral("/opt/a/BDE_Drivers/"));
+    // Value names ignore case, as the engine's loader reads "DLLPATH".
+    QCOMPARE(TRegistry::readString(key.toLower(), QStringLiteral("DLLPATH")), QStringLiteral("/opt/a/BDE_Drivers/"));
+    TForm1_Denglu::RegisterEngine(QStringLiteral("/srv/moved \"x\"\\/BDE_Drivers/"));
+    QCOMPARE(TRegistry::readString(key, QStringLiteral("DLLPath")), QStringLiteral("/srv/moved \"x\"\\/BDE_Drivers/"));
+    QFile hive(TRegistry::hiveFile());
+    QVERIFY(hive.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(hive.readAll()).count(QStringLiteral("\"DLLPath\"")), 1);
+}
+
+void AppCoreTest::registryFailuresRaiseTheirTexts()
+{
+    QTemporaryDir other;
+    qputenv("XDG_CONFIG_HOME", other.path().toUtf8());
+    // A directory where the hive file belongs: nothing can be written.
+    QVERIFY(QDir().mkpath(TRegistry::hiveFile()));
+    try {
+        TForm1_Denglu::RegisterEngine(QStringLiteral("/opt/a/BDE_Drivers/"));
+        QFAIL("the key cannot be created");
+    } catch (const store::Error &e) {
+        QCOMPARE(e.text(), QStringLiteral("创建主键 Borland 失败"));
+    }
+    TRegistry reg;
+    QVERIFY(!reg.OpenKey(QStringLiteral("\\SOFTWARE"), true));
+    try {
+        reg.WriteString(QStringLiteral("DLLPath"), QStringLiteral("x"));
+        QFAIL("the value cannot be written");
+    } catch (const store::Error &e) {
+        QCOMPARE(e.text(), QStringLiteral("为 'DLLPath' 设置数据时失败"));
+    }
+    qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
+}
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    TApplication app(argc, argv);
+    AppCoreTest t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "test_app_core.moc"

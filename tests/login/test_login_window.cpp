@@ -1,0 +1,270 @@
+// The data module after creation, the login walk and rights, the main
+// window's gate.
+#include "app/core/App.h"
+#include "app/core/Globals.h"
+#include "app/core/Instances.h"
+#include "login/TForm1_Denglu.h"
+#include "login/TForm2_Main.h"
+#include "skin/SkinEdit.h"
+#include "store/Codepage.h"
+#include "store/DataModule.h"
+#include "store/Schema.h"
+#include "tests/support/Fixture.h"
+
+#include <QFile>
+#include <QtTest>
+
+namespace sch = store::schema;
+
+namespace {
+
+QByteArray scrambled(const QString &password)
+{
+    QByteArray b = store::cp936::encode(password);
+    ScramblePassword(b);
+    return b;
+}
+
+const QString NoUser = QStringLiteral("没有此用户!仔细检查输入是否有误,若仍然出现该问题请与系统管理员联系!");
+
+} // namespace
+
+class LoginTest : public QObject {
+    Q_OBJECT
+private slots:
+    void scramble_data();
+    void scramble();
+    void dataModuleAfterCreation_data();
+    void dataModuleAfterCreation();
+    void login_data();
+    void login();
+    void rightsThatAreNoNumber();
+    void mainWindowAccountGate();
+
+private:
+    struct Session;
+};
+
+// A data directory with the module opened on it and the two windows.
+struct LoginTest::Session {
+    fixture::DataDir dir;
+    std::unique_ptr<TForm1_Denglu> login;
+    std::unique_ptr<TForm2_Main> main;
+    Session()
+    {
+        DataPath = dir.path();
+        UserRight = 0;
+    }
+    void open()
+    {
+        DM1 = new TDM1;
+        DM1->DataModuleCreate();
+        login = std::make_unique<TForm1_Denglu>();
+        main = std::make_unique<TForm2_Main>();
+        Form1_Denglu = login.get();
+        Form2_Main = main.get();
+    }
+    ~Session()
+    {
+        Form1_Denglu = Form2_Main = nullptr;
+        main.reset();
+        login.reset();
+        delete DM1;
+        DM1 = nullptr;
+    }
+};
+
+void LoginTest::scramble_data()
+{
+    QTest::addColumn<QByteArray>("in");
+    QTest::addColumn<QByteArray>("out");
+    QTest::newRow("abc") << QByteArray("abc") << QByteArray("bac");
+    QTest::newRow("abcd") << QByteArray("abcd") << QByteArray("badc");
+    QTest::newRow("ab unchanged") << QByteArray("ab") << QByteArray("ab");
+    QTest::newRow("empty") << QByteArray() << QByteArray();
+    QTest::newRow("bytes of a Chinese character") << QByteArray("\xd6\xd0x") << QByteArray("\xd0\xd6x");
+}
+
+void LoginTest::scramble()
+{
+    QFETCH(QByteArray, in);
+    QFETCH(QByteArray, out);
+    QByteArray b = in;
+    ScramblePassword(b);
+    QCOMPARE(b, out);
+    ScramblePassword(b);
+    QCOMPARE(b, in); // its own inverse
+}
+
+void LoginTest::dataModuleAfterCreation_data()
+{
+    QTest::addColumn<QString>("missing");
+    QTest::addColumn<int>("openTables");
+    QTest::addColumn<bool>("queriesOpen");
+    QTest::newRow("all files") << QString() << 10 << true;
+    QTest::newRow("student table missing") << sch::StudentFile << 0 << false;
+    QTest::newRow("account table missing") << sch::AccountFile << 9 << false;
+}
+
+void LoginTest::dataModuleAfterCreation()
+{
+    QFETCH(QString, missing);
+    QFETCH(int, openTables);
+    QFETCH(bool, queriesOpen);
+    fixture::DataDir dir;
+    dir.addStudent(QStringLiteral("S1"), QStringLiteral("甲"));
+    dir.addStudent(QStringLiteral("S2"), QStringLiteral("乙"));
+    dir.addScore(1, QStringLiteral("S2"), QStringLiteral("语文"), 60);
+    dir.addScore(2, QStringLiteral("s1"), QStringLiteral("数学"), 70);
+    dir.addCourse(QStringLiteral("K1"), QStringLiteral("数学"));
+    dir.addCourse(QStringLiteral("K2"), QStringLiteral("语文"));
+    dir.addPlan(1, QStringLiteral("K2"), QStringLiteral("32"));
+    dir.addPlan(2, QStringLiteral("K1"), QStringLiteral("64"));
+    if (!missing.isEmpty())
+        QVERIFY(QFile::remove(dir.file(missing)));
+    DataPath = dir.path();
+    TDM1 dm;
+    QString error;
+    try {
+        dm.DataModuleCreate();
+    } catch (const store::Error &e) {
+        error = e.text();
+    }
+    QCOMPARE(error.isEmpty(), missing.isEmpty());
+    int open = 0;
+    for (store::DataSet *ds : dm.dataSets()) {
+        if (qobject_cast<store::TTable *>(ds) && ds->active())
+            ++open;
+    }
+    QCOMPARE(open, openTables);
+    QCOMPARE(dm.Query_Stud->active(), queriesOpen);
+    if (missing == sch::AccountFile)
+        QCOMPARE(dm.Query_Stud->sql().join(u' '), QStringLiteral("select * from \"学生信息表.DB\"")); // stored text kept
+    if (!queriesOpen)
+        return;
+    // Every detail on its master's first record.
+    QCOMPARE(dm.Table_Scroce_1->recordCount(), 1);
+    QCOMPARE(dm.Table_Scroce_1->fieldByName(QStringLiteral("科目")).asString(), QStringLiteral("数学"));
+    QCOMPARE(dm.Table_Query_Scroce->fieldByName(QStringLiteral("科目")).asString(), QStringLiteral("数学"));
+    QCOMPARE(dm.Table_Object_Jh->fieldByName(QStringLiteral("总学时")).asString(), QStringLiteral("64"));
+    QCOMPARE(dm.Table1->fieldByName(QStringLiteral("总学时")).asString(), QStringLiteral("64"));
+    QCOMPARE(dm.Table_stud->fieldCount(), 10);
+    QCOMPARE(dm.Table_Class->fields(1).fieldName(), QStringLiteral("班级名称"));
+    QCOMPARE(dm.Table_Scroce_2->fields(0).fieldName(), QStringLiteral("序号"));
+    // Moving the student moves its scores.
+    dm.Table_stud->next();
+    QCOMPARE(dm.Table_Scroce_1->fieldByName(QStringLiteral("科目")).asString(), QStringLiteral("语文"));
+}
+
+void LoginTest::login_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<int>("right"); // 0: refused
+    QTest::newRow("administrator") << "admin" << "secret" << 1;
+    QTest::newRow("ordinary user") << "user" << "abcd" << 2;
+    QTest::newRow("wrong password") << "admin" << "Secret" << 0;
+    QTest::newRow("name differs in case") << "Admin" << "secret" << 0;
+    QTest::newRow("trailing blank") << "admin " << "secret" << 0;
+    QTest::newRow("unknown user") << "nobody" << "secret" << 0;
+    QTest::newRow("Defaul with empty password") << "Defaul" << "" << 1;
+    QTest::newRow("two-byte password as stored") << "short" << "ab" << 2;
+    QTest::newRow("Chinese password") << "老师" << "口令一" << 2;
+    QTest::newRow("first match decides") << "twice" << "same" << 2;
+    QTest::newRow("rights 3 logs in") << "third" << "xyz" << 3;
+}
+
+void LoginTest::login()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, password);
+    QFETCH(int, right);
+    Session s;
+    s.dir.addAccount(QStringLiteral("admin"), scrambled(QStringLiteral("secret")), QStringLiteral("1"));
+    s.dir.addAccount(QStringLiteral("user"), scrambled(QStringLiteral("abcd")), QStringLiteral("2"));
+    s.dir.addAccount(QStringLiteral("Defaul"), QByteArray(), QStringLiteral("1"));
+    s.dir.addAccount(QStringLiteral("short"), QByteArray("ab"), QStringLiteral("2"));
+    s.dir.addAccount(QStringLiteral("老师"), scrambled(QStringLiteral("口令一")), QStringLiteral("2"));
+    s.dir.addAccount(QStringLiteral("twice"), scrambled(QStringLiteral("same")), QStringLiteral("2"));
+    s.dir.addAccount(QStringLiteral("twice"), scrambled(QStringLiteral("same")), QStringLiteral("1"));
+    s.dir.addAccount(QStringLiteral("third"), scrambled(QStringLiteral("xyz")), QStringLiteral("3"));
+    s.open();
+    fixture::Boxes boxes;
+    s.login->show();
+    s.login->Edit_Name->setText(name);
+    s.login->Edit_PassWord->setText(password);
+    s.login->Button_enterClick();
+    if (right == 0) {
+        QCOMPARE(boxes.texts(), QStringList{NoUser});
+        QCOMPARE(boxes.shown[0].title, QStringLiteral("注意"));
+        QCOMPARE(UserRight, 0);
+        QVERIFY(s.login->isVisible());
+        QVERIFY(!s.main->isVisible());
+        QVERIFY(DM1->Table_longin->eof()); // the walk ran to the end
+        QCOMPARE(s.login->Edit_Name->text(), name);
+        return;
+    }
+    QVERIFY(boxes.shown.isEmpty());
+    QCOMPARE(UserRight, right);
+    QVERIFY(s.main->isVisible());
+    QVERIFY(!s.login->isVisible());
+    // The account table's cursor stays on the account that logged in.
+    QCOMPARE(DM1->Table_longin->fieldByName(QStringLiteral("用户名")).asString(), name);
+}
+
+void LoginTest::rightsThatAreNoNumber()
+{
+    Session s;
+    s.dir.addAccount(QStringLiteral("odd"), scrambled(QStringLiteral("pass")), QStringLiteral("管理员"));
+    s.open();
+    UserRight = 2;
+    s.login->show();
+    s.login->Edit_Name->setText(QStringLiteral("odd"));
+    s.login->Edit_PassWord->setText(QStringLiteral("pass"));
+    try {
+        s.login->Button_enterClick();
+        QFAIL("the rights level must be refused");
+    } catch (const store::Error &e) {
+        QCOMPARE(e.text(), QStringLiteral("'管理员' 不是一个有效的整形值"));
+    }
+    QCOMPARE(UserRight, 2);
+    QVERIFY(s.login->isVisible());
+    QVERIFY(!s.main->isVisible());
+}
+
+void LoginTest::mainWindowAccountGate()
+{
+    Session s;
+    s.open();
+    TForm accounts;
+    Form7_Login = &accounts;
+    auto restore = qScopeGuard([] { Form7_Login = nullptr; });
+    fixture::Boxes boxes;
+    UserRight = 2;
+    s.main->Button_LoginClick();
+    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("您没有足够的操作权限,请与系统管理员联系!")});
+    QCOMPARE(boxes.shown[0].title, QStringLiteral("提示"));
+    QVERIFY(!accounts.isVisible());
+    UserRight = 1;
+    s.main->Button_LoginClick();
+    QVERIFY(accounts.isVisible());
+    s.main->Button_LoginClick(); // only brings it to the front
+    QCOMPARE(boxes.shown.size(), 1);
+
+    // "退出系统" closes the login window, which ends the program.
+    int ends = 0;
+    ui::setEndProgramHook([&] { ++ends; });
+    auto unhook = qScopeGuard([] { ui::setEndProgramHook({}); });
+    s.main->Button_ExitClick();
+    QCOMPARE(ends, 1);
+}
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    TApplication app(argc, argv);
+    LoginTest t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "test_login_window.moc"
