@@ -6,46 +6,39 @@
 #include "app/core/Ui.h"
 #include "login/TForm1_Denglu.h"
 #include "login/TForm2_Main.h"
-// A window's folder joins the program once its files exist.
-#if __has_include("reports/TForm19.h")
+// A window's folder joins the program once its library is built.
+#ifdef HAVE_REPORTS
 #include "reports/TForm19.h"
 #include "reports/TForm1.h"
 #include "reports/TForm20_Out_Stud.h"
 #include "reports/TForm21_Out_Class.h"
 #include "reports/TForm22_Object_Out.h"
-#define HAVE_REPORTS 1
 #endif
-#if __has_include("records/student/TForm3_stud.h")
+#ifdef HAVE_STUDENT
 #include "records/student/TForm10_Query_Stud.h"
 #include "records/student/TForm3_stud.h"
 #include "records/student/TForm9_Add_Stud.h"
-#define HAVE_STUDENT 1
 #endif
-#if __has_include("records/class/TForm4_Class.h")
+#ifdef HAVE_CLASS
 #include "records/class/TForm11_Add_Class.h"
 #include "records/class/TForm12_Class_Query.h"
 #include "records/class/TForm4_Class.h"
-#define HAVE_CLASS 1
 #endif
-#if __has_include("records/course/TForm5_Object.h")
+#ifdef HAVE_COURSE
 #include "records/course/TForm13_Add_Object.h"
 #include "records/course/TForm14_Object_Query.h"
 #include "records/course/TForm5_Object.h"
-#define HAVE_COURSE 1
 #endif
-#if __has_include("records/score/TForm6_Scorce.h")
+#ifdef HAVE_SCORE
 #include "records/score/TForm15_Add_Scroce.h"
 #include "records/score/TForm16_Scroce_Query.h"
 #include "records/score/TForm6_Scorce.h"
-#define HAVE_SCORE 1
 #endif
-#if __has_include("login/TForm7_Login.h")
+#ifdef HAVE_ACCOUNTS
 #include "login/TForm7_Login.h"
-#define HAVE_ACCOUNTS 1
 #endif
-#if __has_include("about/TForm17_About.h")
+#ifdef HAVE_ABOUT
 #include "about/TForm17_About.h"
-#define HAVE_ABOUT 1
 #endif
 #include "store/DataModule.h"
 #include "store/Engine.h"

@@ -84,8 +84,12 @@ void TForm2_Main::resizeEvent(QResizeEvent *e)
 void TForm2_Main::showEvent(QShowEvent *e)
 {
     TForm::showEvent(e);
-    if (!isMaximized())
+    // Cover the work area also where no window manager acts on the
+    // maximised state.
+    if (QScreen *s = screen(); s && geometry() != s->availableGeometry() && !isMaximized()) {
+        setGeometry(s->availableGeometry());
         setWindowState(windowState() | Qt::WindowMaximized);
+    }
 }
 
 void TForm2_Main::Button_studClick() { showNotModal(Form3_stud); }
