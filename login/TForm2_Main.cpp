@@ -26,7 +26,11 @@ TForm2_Main::TForm2_Main(QWidget *parent) : TForm(parent)
     setObjectName(QStringLiteral("Form2_Main"));
     const QString caption = QStringLiteral("   Quillmere1.0版");
     setWindowTitle(caption);
+    // Maximised over the work area; the bounds it returns to are the work
+    // area too, so it covers it also where no window manager maximises it.
     resize(800, 548 + 1);
+    if (QScreen *s = QGuiApplication::primaryScreen())
+        setGeometry(s->availableGeometry());
     QFont f(QStringLiteral("宋体"));
     f.setPixelSize(13);
     setFont(f);
@@ -79,17 +83,6 @@ void TForm2_Main::resizeEvent(QResizeEvent *e)
     const int w = width(), h = height();
     Image1->setGeometry(144, 23, std::max(654, w - 144 - 2), std::max(507, h - 23 - 18 - 2));
     FlatPanel1->setGeometry(1, h - 18 - 1, w - 2, 18);
-}
-
-void TForm2_Main::showEvent(QShowEvent *e)
-{
-    TForm::showEvent(e);
-    // Cover the work area also where no window manager acts on the
-    // maximised state.
-    if (QScreen *s = screen(); s && geometry() != s->availableGeometry() && !isMaximized()) {
-        setGeometry(s->availableGeometry());
-        setWindowState(windowState() | Qt::WindowMaximized);
-    }
 }
 
 void TForm2_Main::Button_studClick() { showNotModal(Form3_stud); }

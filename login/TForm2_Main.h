@@ -30,5 +30,4 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *e) override;
-    void showEvent(QShowEvent *e) override;
 };
