@@ -1,0 +1,157 @@
+#include "records/score/TForm15_Add_Scroce.h"
+
+#include "records/score/KeyFilter.h"
+#include "skin/SkinButton.h"
+#include "skin/SkinComboBox.h"
+#include "skin/SkinEdit.h"
+#include "skin/SkinForm.h"
+#include "store/Convert.h"
+#include "store/DBControls.h"
+#include "store/DBGrid.h"
+#include "store/DBNavigator.h"
+#include "store/DataModule.h"
+
+using store::TColumn;
+
+namespace {
+
+// A grid column titled with its field's name.
+TColumn column(const QString &field, int width)
+{
+    TColumn c;
+    c.field = field;
+    c.title = field;
+    c.width = width;
+    return c;
+}
+
+QLabel *label(QWidget *parent, const char *name, const QString &text, int x, int y)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+
+} // namespace
+
+TForm15_Add_Scroce::TForm15_Add_Scroce(QWidget *parent) : TForm(parent)
+{
+    setObjectName(QStringLiteral("Form15_Add_Scroce"));
+    const QString caption = QStringLiteral("增加成绩信息");
+    setWindowTitle(caption);
+    setClientSize(471, 288);
+    QFont f(QStringLiteral("宋体"));
+    f.setPixelSize(13);
+    setFont(f);
+
+    skinForm1 = new TSkinForm(this, caption,
+                              {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
+
+    // The name ends where the label starts, whatever its length.
+    DBText1 = new store::TDBText(this);
+    DBText1->setObjectName(QStringLiteral("DBText1"));
+    DBText1->setGeometry(8, 31, 90, 16);
+    DBText1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    DBText1->setDataSource(DM1->DS_Stud);
+    DBText1->setDataField(QStringLiteral("姓名"));
+    Label1 = label(this, "Label1", QStringLiteral("的成绩信息为：       "), 98, 31);
+    Label1->setFixedHeight(16);
+
+    DBNavigator1 = new store::TDBNavigator(this);
+    DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
+    DBNavigator1->setGeometry(8, 52, 120, 22);
+    DBNavigator1->setDataSource(DM1->DS_Scorce);
+
+    Grid_Scroce_New = new store::TDBGrid(this);
+    Grid_Scroce_New->setObjectName(QStringLiteral("Grid_Scroce_New"));
+    Grid_Scroce_New->setGeometry(8, 76, 455, 110);
+    Grid_Scroce_New->setColumns({column(QStringLiteral("学号"), 30),
+                                 column(QStringLiteral("科目"), 100),
+                                 column(QStringLiteral("成绩"), 50),
+                                 column(QStringLiteral("第一次补考成绩"), 100),
+                                 column(QStringLiteral("第二次补考成绩"), 100)});
+    Grid_Scroce_New->setReadOnly(true);
+    Grid_Scroce_New->setDataSource(DM1->DS_Scorce);
+
+    Label2 = label(this, "Label2", QStringLiteral("请选择要添加的课程：      "), 8, 194);
+    ComboBox_Kecheng_New = new TSkinComboBox(this);
+    ComboBox_Kecheng_New->setObjectName(QStringLiteral("ComboBox_Kecheng_New"));
+    ComboBox_Kecheng_New->setGeometry(8, 210, 145, 20);
+    Label3 = label(this, "Label3", QStringLiteral("请输入该课程的成绩：    "), 172, 194);
+    Edit_New_Scroce = new TSkinEdit(this);
+    Edit_New_Scroce->setObjectName(QStringLiteral("Edit_New_Scroce"));
+    Edit_New_Scroce->setGeometry(172, 210, 121, 20);
+    Edit_New_Scroce->setText(QStringLiteral("0"));
+
+    Label4 = label(this, "Label4", QStringLiteral("第一次补考成绩为：   "), 8, 240);
+    Edit_New_BuKao1 = new TSkinEdit(this);
+    Edit_New_BuKao1->setObjectName(QStringLiteral("Edit_New_BuKao1"));
+    Edit_New_BuKao1->setGeometry(8, 256, 145, 20);
+    Edit_New_BuKao1->setText(QStringLiteral("0"));
+    Label5 = label(this, "Label5", QStringLiteral("第二次补考成绩为：      "), 172, 240);
+    Edit_New_BuKao2 = new TSkinEdit(this);
+    Edit_New_BuKao2->setObjectName(QStringLiteral("Edit_New_BuKao2"));
+    Edit_New_BuKao2->setGeometry(172, 256, 121, 20);
+    Edit_New_BuKao2->setText(QStringLiteral("0"));
+
+    Button_OK = new TSkinButton(QStringLiteral("添加  &A"), this);
+    Button_OK->setObjectName(QStringLiteral("Button_OK"));
+    Button_OK->setGeometry(340, 208, 110, 25);
+    Button_Cancel = new TSkinButton(QStringLiteral("取消  &C"), this);
+    Button_Cancel->setObjectName(QStringLiteral("Button_Cancel"));
+    Button_Cancel->setGeometry(340, 254, 110, 25);
+
+    connect(Button_OK, &TSkinButton::clicked, this, &TForm15_Add_Scroce::Button_OKClick);
+    connect(Button_Cancel, &TSkinButton::clicked, this, &TForm15_Add_Scroce::Button_CancelClick);
+    for (TSkinEdit *box : {Edit_New_Scroce, Edit_New_BuKao1, Edit_New_BuKao2})
+        keyfilter::onKeyPress(box, [this](QChar &key) { Edit_New_ScroceKeyPress(key); });
+
+    setTabOrder(Grid_Scroce_New, ComboBox_Kecheng_New);
+    setTabOrder(ComboBox_Kecheng_New, Edit_New_Scroce);
+    setTabOrder(Edit_New_Scroce, Edit_New_BuKao1);
+    setTabOrder(Edit_New_BuKao1, Edit_New_BuKao2);
+}
+
+void TForm15_Add_Scroce::FormShow()
+{
+    ComboBox_Kecheng_New->clear();
+    store::TTable *courses = DM1->Table_Object;
+    courses->first();
+    while (!courses->eof()) {
+        ComboBox_Kecheng_New->addItem(courses->fields(1).asString());
+        courses->next();
+    }
+    // Adding the first item selects it; the user is to choose.
+    ComboBox_Kecheng_New->setCurrentIndex(-1);
+    courses->first();
+}
+
+void TForm15_Add_Scroce::Button_OKClick()
+{
+    store::TTable *all = DM1->Table_Scroce_2;
+    try {
+        all->append();
+        all->fieldByName(QStringLiteral("序号")).setAsInteger(all->recordCount() + 1);
+        all->fieldByName(QStringLiteral("学号"))
+            .setAsString(DM1->Table_stud->fieldByName(QStringLiteral("学号")).asString());
+        all->fieldByName(QStringLiteral("科目")).setAsString(ComboBox_Kecheng_New->currentText());
+        all->fieldByName(QStringLiteral("成绩")).setAsInteger(store::strToInt(Edit_New_Scroce->text()));
+        all->fieldByName(QStringLiteral("第一次补考成绩")).setAsInteger(store::strToInt(Edit_New_BuKao1->text()));
+        all->fieldByName(QStringLiteral("第二次补考成绩")).setAsInteger(store::strToInt(Edit_New_BuKao2->text()));
+        all->post();
+    } catch (...) {
+        // A half-filled record left pending would be written by the next
+        // move of the score table (the next addition or a renumbering) with
+        // whatever it holds, or collide with the next record's number.
+        all->cancel();
+        DM1->Table_Scroce_1->refresh();
+        throw;
+    }
+    DM1->Table_Scroce_1->refresh();
+}
+
+void TForm15_Add_Scroce::Button_CancelClick() { close(); }
+
+void TForm15_Add_Scroce::Edit_New_ScroceKeyPress(QChar &Key) { keyfilter::integerOnly(Key); }

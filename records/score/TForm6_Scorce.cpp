@@ -1,0 +1,184 @@
+#include "records/score/TForm6_Scorce.h"
+
+#include "app/core/Globals.h"
+#include "app/core/Instances.h"
+#include "app/core/Ui.h"
+#include "skin/SkinButton.h"
+#include "skin/SkinForm.h"
+#include "store/DBControls.h"
+#include "store/DBGrid.h"
+#include "store/DBNavigator.h"
+#include "store/DataModule.h"
+
+using store::TColumn;
+
+namespace {
+
+// A grid column titled with its field's name.
+TColumn column(const QString &field, int width)
+{
+    TColumn c;
+    c.field = field;
+    c.title = field;
+    c.width = width;
+    return c;
+}
+
+} // namespace
+
+TForm6_Scorce::TForm6_Scorce(QWidget *parent) : TForm(parent)
+{
+    setObjectName(QStringLiteral("Form6_Scorce"));
+    const QString caption = QStringLiteral("学生成绩管理");
+    setWindowTitle(caption);
+    setClientSize(512, 396);
+    QFont f(QStringLiteral("宋体"));
+    f.setPixelSize(13);
+    setFont(f);
+
+    skinForm1 = new TSkinForm(this, caption,
+                              {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
+
+    Navigator_Stud_shao = new store::TDBNavigator(this);
+    Navigator_Stud_shao->setObjectName(QStringLiteral("Navigator_Stud_shao"));
+    Navigator_Stud_shao->setGeometry(8, 30, 160, 24);
+    Navigator_Stud_shao->setDataSource(DM1->DS_Stud);
+    Navigator_Stud_shao->setHints({QStringLiteral("第一个学生"), QStringLiteral("上一个学生"),
+                                   QStringLiteral("下一个学生"), QStringLiteral("最后一个学生")});
+
+    Grid_Stud_Shao = new store::TDBGrid(this);
+    Grid_Stud_Shao->setObjectName(QStringLiteral("Grid_Stud_Shao"));
+    Grid_Stud_Shao->setGeometry(8, 58, 330, 170);
+    Grid_Stud_Shao->setColumns({column(QStringLiteral("学号"), 30),
+                                column(QStringLiteral("姓名"), 80),
+                                column(QStringLiteral("班级"), 80),
+                                column(QStringLiteral("专业"), 70)});
+    Grid_Stud_Shao->setReadOnly(true);
+    Grid_Stud_Shao->setDataSource(DM1->DS_Stud);
+
+    Button_Add = new TSkinButton(QStringLiteral("增加成绩信息  &A"), this);
+    Button_Add->setObjectName(QStringLiteral("Button_Add"));
+    Button_Add->setGeometry(356, 82, 140, 25);
+    Button_Del = new TSkinButton(QStringLiteral("删除科目成绩  &D"), this);
+    Button_Del->setObjectName(QStringLiteral("Button_Del"));
+    Button_Del->setGeometry(356, 130, 140, 25);
+    Button_Query = new TSkinButton(QStringLiteral("查询学生成绩  &Q"), this);
+    Button_Query->setObjectName(QStringLiteral("Button_Query"));
+    Button_Query->setGeometry(356, 178, 140, 25);
+
+    // The name ends where the label starts, whatever its length.
+    DBText2 = new store::TDBText(this);
+    DBText2->setObjectName(QStringLiteral("DBText2"));
+    DBText2->setGeometry(8, 236, 90, 16);
+    DBText2->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    DBText2->setDataSource(DM1->DS_Stud);
+    DBText2->setDataField(QStringLiteral("姓名"));
+    Label2 = new QLabel(QStringLiteral("的成绩信息：                       "), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->move(98, 236);
+    Label2->setFixedHeight(16);
+    Label2->adjustSize();
+
+    DBGrid1 = new store::TDBGrid(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setGeometry(8, 256, 496, 132);
+    DBGrid1->setColumns({column(QStringLiteral("学号"), 30),
+                         column(QStringLiteral("科目"), 100),
+                         column(QStringLiteral("成绩"), 50),
+                         column(QStringLiteral("第一次补考成绩"), 91),
+                         column(QStringLiteral("第二次补考成绩"), 91)});
+    DBGrid1->setReadOnly(true);
+    DBGrid1->setDataSource(DM1->DS_Scorce);
+
+    // Only a carrier for the course names the subject column offers.
+    ListBox1 = new QListWidget(this);
+    ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    ListBox1->setGeometry(400, 30, 100, 40);
+    ListBox1->hide();
+
+    connect(Button_Add, &TSkinButton::clicked, this, &TForm6_Scorce::Button_AddClick);
+    connect(Button_Del, &TSkinButton::clicked, this, &TForm6_Scorce::Button_DelClick);
+    connect(Button_Query, &TSkinButton::clicked, this, &TForm6_Scorce::Button_QueryClick);
+}
+
+void TForm6_Scorce::FormShow()
+{
+    // The names are added to what earlier showings left; the grid is
+    // read-only, so the pick list is never offered and its repeats never seen.
+    store::TTable *courses = DM1->Table_Object;
+    courses->first();
+    while (!courses->eof()) {
+        ListBox1->addItem(courses->fields(1).asString());
+        courses->next();
+    }
+    QStringList names;
+    for (int i = 0; i < ListBox1->count(); ++i)
+        names << ListBox1->item(i)->text();
+    DBGrid1->setPickList(1, names);
+    // The course window shares this cursor and shows the first course again.
+    courses->first();
+}
+
+void TForm6_Scorce::Button_AddClick()
+{
+    if (UserRight != 1) {
+        ui::permissionRefused();
+        return;
+    }
+    if (Form15_Add_Scroce)
+        Form15_Add_Scroce->showModal();
+}
+
+void TForm6_Scorce::Button_DelClick()
+{
+    if (UserRight != 1) {
+        ui::permissionRefused();
+        return;
+    }
+    store::TTable *shown = DM1->Table_Scroce_1;
+    store::TTable *all = DM1->Table_Scroce_2;
+    // A student without scores has no selected record: nothing to delete, and
+    // so nothing to ask about.
+    if (shown->isEmpty())
+        return;
+    if (ui::messageBox(QStringLiteral("注意!此操作将删除该学生的当前成绩!"), QStringLiteral("警告"),
+                       ui::Icon::Information, ui::Buttons::YesNo)
+        != ui::IdYes)
+        return;
+
+    // The number is read from the selected record as it is stored now: an
+    // earlier deletion here renumbered the table under the score list.
+    const QVariant key = shown->fieldByName(QStringLiteral("序号")).value();
+    // Without a match the lookup leaves the cursor where it was; deleting
+    // there would remove some other student's score.
+    const bool found = !key.isNull() && all->findKey(key);
+    if (found) {
+        try {
+            all->del();
+        } catch (...) {
+            shown->refresh();
+            throw;
+        }
+    }
+    shown->refresh();
+    if (!found)
+        return;
+
+    // Back to 1 … n in stored order; each number only ever goes down, so no
+    // step meets a number still in use.
+    all->first();
+    const int n = all->recordCount();
+    for (int i = 1; i <= n; ++i) {
+        all->edit();
+        all->fieldByName(QStringLiteral("序号")).setAsInteger(i);
+        all->next();
+    }
+    // The score list shows the new numbers, so the next deletion finds its record.
+    shown->refresh();
+}
+
+void TForm6_Scorce::Button_QueryClick()
+{
+    if (Form16_Scroce_Query)
+        Form16_Scroce_Query->showModal();
+}
