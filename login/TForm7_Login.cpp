@@ -23,6 +23,17 @@ QLabel *label(QWidget *parent, const QString &text, int x, int y)
     return l;
 }
 
+// A grid column titled with its field's name.
+store::TColumn column(const QString &field, int width, bool visible = true)
+{
+    store::TColumn c;
+    c.field = field;
+    c.title = field;
+    c.width = width;
+    c.visible = visible;
+    return c;
+}
+
 const QString kAdministrator = QStringLiteral("系统管理员");
 
 } // namespace
@@ -57,10 +68,8 @@ TForm7_Login::TForm7_Login(QWidget *parent) : TForm(parent)
     DBGrid1->setReadOnly(true);
     DBGrid1->setDataSource(DM1->DS_Longin);
     // The password column shows what is stored: the pair-swapped bytes.
-    DBGrid1->setColumns({{QStringLiteral("用户名"), QStringLiteral("用户名"), 60},
-                         {QStringLiteral("口令"), QStringLiteral("口令"), 50},
-                         {QStringLiteral("权限"), QStringLiteral("权限"), 30},
-                         {QStringLiteral("Id"), QStringLiteral("Id"), 64, false}});
+    DBGrid1->setColumns({column(QStringLiteral("用户名"), 60), column(QStringLiteral("口令"), 50),
+                         column(QStringLiteral("权限"), 30), column(QStringLiteral("Id"), 64, false)});
 
     Label1 = label(this, QStringLiteral("请选择添加帐户类型：") + QString(3, QChar(0x3000)), 248, 40);
     skinComboBox1 = new TSkinComboBox(this);
