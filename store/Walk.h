@@ -1,0 +1,28 @@
+// Walks over a whole dataset that several windows do alike: filling a list
+// with one field, looking for a number that is taken, deleting the records
+// that belong to something, renumbering "序号".
+#pragma once
+
+#include "store/DataSet.h"
+
+#include <functional>
+
+namespace store {
+
+// The texts of one field from the first record to the last; the cursor is
+// back on the first record afterwards.
+QStringList fieldTexts(DataSet &ds, int fieldIndex);
+
+// Whether any record's field equals text exactly (case and blanks count).
+// The scan always runs to the end: the last record is current afterwards.
+bool containsText(DataSet &ds, const QString &field, const QString &text);
+
+// Deletes every record whose field equals text exactly, running afterEach
+// after each deletion; records next to each other are all found.
+void deleteMatching(DataSet &ds, const QString &field, const QString &text, const std::function<void()> &afterEach);
+
+// Writes 1 ... n into field in the dataset's order (edit, write, next), so a
+// new record's count + 1 is free again after deletions.
+void renumber(DataSet &ds, const QString &field);
+
+} // namespace store
