@@ -1,0 +1,143 @@
+#include "reports/TForm19.h"
+
+#include "app/core/Globals.h"
+#include "app/core/Instances.h"
+#include "reports/TForm1.h"
+#include "reports/TForm20_Out_Stud.h"
+#include "reports/TForm21_Out_Class.h"
+#include "reports/TForm22_Object_Out.h"
+#include "reports/engine/ReportPreview.h"
+#include "skin/SkinButton.h"
+#include "skin/SkinForm.h"
+#include "store/DataSet.h"
+
+#include <QBitmap>
+#include <QHideEvent>
+
+namespace {
+
+template <typename Holder>
+Holder *holder(TForm *instance)
+{
+    return static_cast<Holder *>(instance);
+}
+
+} // namespace
+
+TForm19::TForm19(QWidget *parent) : TForm(parent)
+{
+    setObjectName(QStringLiteral("Form19"));
+    const QString caption = QStringLiteral("数据报表输出");
+    setWindowTitle(caption);
+    setClientSize(284, 192);
+    move(283, 159);
+    QFont f(QStringLiteral("宋体"));
+    f.setPixelSize(13);
+    setFont(f);
+
+    From_Out = new TSkinForm(this, caption, {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
+
+    QFont buttonFont(QStringLiteral("宋体"));
+    buttonFont.setPixelSize(12);
+    struct Row {
+        TSkinButton **button;
+        const char *name;
+        const char16_t *caption;
+        int top;
+        void (TForm19::*handler)();
+    };
+    // Created in this order on purpose: Alt+S reaches the student list, the
+    // first of the two buttons that carry the letter S.
+    const Row rows[] = {
+        {&Button_Stud, "Button_Stud", u"学生信息输出 &S", 44, &TForm19::Button_StudClick},
+        {&Button_Class, "Button_Class", u"班级信息输出 &C", 82, &TForm19::Button_ClassClick},
+        {&Button_Object, "Button_Object", u"课程信息输出 &O", 120, &TForm19::Button_ObjectClick},
+        {&Button_Scroce, "Button_Scroce", u"学生成绩信息输出 &S", 158, &TForm19::Button_ScroceClick},
+    };
+    for (const Row &r : rows) {
+        auto *b = new TSkinButton(QString::fromUtf16(r.caption), this);
+        b->setObjectName(QString::fromLatin1(r.name));
+        b->setFont(buttonFont);
+        b->setGeometry(24, r.top, 120, 23);
+        connect(b, &TSkinButton::clicked, this, r.handler);
+        *r.button = b;
+    }
+
+    // A printer on white; the white is left out so that the face shows
+    // through. The picture runs past the window's right and bottom edges.
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    QPixmap printer(QStringLiteral(":/assets/printer.png"));
+    if (!printer.isNull())
+        printer.setMask(printer.createMaskFromColor(Qt::white, Qt::MaskInColor));
+    Image1->setPixmap(printer);
+    Image1->setGeometry(204, 112, 123, 111);
+}
+
+QList<TForm19::ReportTable> TForm19::reportTables() const
+{
+    QList<ReportTable> out;
+    if (auto *h = holder<TForm20_Out_Stud>(Form20_Out_Stud))
+        out.append({h->Table_Stud_Out, DataPath + QStringLiteral("学生信息表.db")});
+    if (auto *h = holder<TForm21_Out_Class>(Form21_Out_Class))
+        out.append({h->Table_Out_Class, DataPath + QStringLiteral("班级信息.db")});
+    // The bare file name: it is found in the database directory.
+    if (auto *h = holder<TForm22_Object_Out>(Form22_Object_Out))
+        out.append({h->Table_object_Out, QStringLiteral("课程信息.db")});
+    // The student table before its scores, so that the scores open as a
+    // detail that already follows the first student.
+    if (auto *h = holder<TForm1>(Form1)) {
+        out.append({h->Table1, DataPath + QStringLiteral("学生信息表.db")});
+        out.append({h->Table2, DataPath + QStringLiteral("学生成绩表.db")});
+    }
+    return out;
+}
+
+void TForm19::FormShow()
+{
+    const QList<ReportTable> tables = reportTables();
+    for (const ReportTable &t : tables)
+        t.table->close();
+    for (const ReportTable &t : tables)
+        t.table->setDatabaseName(DataPath);
+    for (const ReportTable &t : tables)
+        t.table->setTableName(t.tableName);
+    for (const ReportTable &t : tables)
+        t.table->open();
+}
+
+void TForm19::Button_StudClick()
+{
+    if (auto *h = holder<TForm20_Out_Stud>(Form20_Out_Stud))
+        h->Report1.preview(this);
+}
+
+void TForm19::Button_ClassClick()
+{
+    if (auto *h = holder<TForm21_Out_Class>(Form21_Out_Class))
+        h->Report1.preview(this);
+}
+
+void TForm19::Button_ObjectClick()
+{
+    if (auto *h = holder<TForm22_Object_Out>(Form22_Object_Out))
+        h->Report1.preview(this);
+}
+
+void TForm19::Button_ScroceClick()
+{
+    if (auto *h = holder<TForm1>(Form1))
+        h->Report1.preview(this);
+}
+
+void TForm19::hideEvent(QHideEvent *e)
+{
+    TForm::hideEvent(e);
+    // A preview belongs to the chooser and hides with it; a hidden preview
+    // could no longer be closed, and the button handler waiting for it would
+    // never return. Closing the chooser closes its previews instead.
+    if (e->spontaneous())
+        return;
+    for (auto *preview : findChildren<report::ReportPreview *>(Qt::FindDirectChildrenOnly))
+        preview->close();
+}

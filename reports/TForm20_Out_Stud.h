@@ -1,0 +1,25 @@
+// Holds the student list report and the student table it reads. Never
+// shown: the chooser binds and opens the table and previews the report.
+#pragma once
+
+#include "app/core/Form.h"
+#include "reports/engine/Report.h"
+#include "reports/engine/StoreReportData.h"
+
+namespace store {
+class TTable;
+class TDataSource;
+}
+
+class TForm20_Out_Stud : public TForm {
+    Q_OBJECT
+public:
+    explicit TForm20_Out_Stud(QWidget *parent = nullptr);
+    ~TForm20_Out_Stud() override;
+
+    store::TTable *Table_Stud_Out;
+    store::TDataSource *DS_Stud_Out;
+
+    report::StoreReportData StudData;
+    report::Report Report1;
+};
