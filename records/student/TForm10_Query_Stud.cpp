@@ -1,0 +1,182 @@
+#include "records/student/TForm10_Query_Stud.h"
+
+#include "skin/SkinButton.h"
+#include "skin/SkinComboBox.h"
+#include "skin/SkinEdit.h"
+#include "skin/SkinForm.h"
+#include "store/DBControls.h"
+#include "store/DBGrid.h"
+#include "store/DBNavigator.h"
+#include "store/DataModule.h"
+
+namespace {
+
+QLabel *captionLabel(QWidget *parent, const QString &text, int x, int y)
+{
+    auto *l = new QLabel(text, parent);
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+
+QLabel *counterLabel(QWidget *parent, const char *name, int x, int y)
+{
+    auto *l = new QLabel(QStringLiteral("0"), parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setAlignment(Qt::AlignCenter);
+    l->setGeometry(x, y, 40, 17);
+    return l;
+}
+
+// One search per criterion, in the order of the list. Only the number is
+// compared whole; the other fields are searched for the text anywhere in
+// them, and "%" or "_" typed into it act as wildcards.
+struct Criterion {
+    const char *sql;
+    const char *param;
+    bool contains;
+};
+const Criterion Criteria[] = {
+    {"select * from 学生信息表.db Where 学号=:XueHao", "XueHao", false},
+    {"select * from 学生信息表.db Where 姓名 like:Name", "Name", true},
+    {"select * from 学生信息表.db Where 性别 like:Sex", "Sex", true},
+    {"select * from 学生信息表.db Where 籍贯 like:JiGuan", "JiGuan", true},
+    {"select * from 学生信息表.db Where 民族 like:MinZu", "MinZu", true},
+    {"select * from 学生信息表.db Where 班级 like:Class", "Class", true},
+    {"select * from 学生信息表.db Where 专业 like:ZhuanYe", "ZhuanYe", true},
+    {"select * from 学生信息表.db Where 系别 like:xibie", "xibie", true},
+};
+
+// Grid columns titled with their field names: field and width in pixels.
+QList<store::TColumn> gridColumns(std::initializer_list<std::pair<const char *, int>> cols)
+{
+    QList<store::TColumn> out;
+    for (const auto &[field, width] : cols) {
+        store::TColumn c;
+        c.field = c.title = QString::fromUtf8(field);
+        c.width = width;
+        out << c;
+    }
+    return out;
+}
+
+} // namespace
+
+TForm10_Query_Stud::TForm10_Query_Stud(QWidget *parent) : TForm(parent)
+{
+    setObjectName(QStringLiteral("Form10_Query_Stud"));
+    const QString caption = QStringLiteral("查找学生信息");
+    setWindowTitle(caption);
+    setClientSize(456, 377);
+    QFont f(QStringLiteral("宋体"));
+    f.setPixelSize(13);
+    setFont(f);
+
+    Form_Query_Stud = new TSkinForm(this, caption, {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
+
+    // Criterion row.
+    Label1 = captionLabel(this, QStringLiteral("请选择查询条件：     "), 8, 37);
+    ComboBox_Query = new TSkinComboBox(this);
+    ComboBox_Query->setObjectName(QStringLiteral("ComboBox_Query"));
+    ComboBox_Query->setGeometry(114, 34, 84, 20);
+    ComboBox_Query->addItems({QStringLiteral("按学号"), QStringLiteral("按姓名"), QStringLiteral("按性别"),
+                              QStringLiteral("按籍贯"), QStringLiteral("按民族"), QStringLiteral("按班级"),
+                              QStringLiteral("按专业"), QStringLiteral("按系别")});
+    ComboBox_Query->setCurrentIndex(-1);
+    Label2 = captionLabel(this, QStringLiteral("="), 204, 37);
+    Edit_For_Query = new TSkinEdit(this);
+    Edit_For_Query->setObjectName(QStringLiteral("Edit_For_Query"));
+    Edit_For_Query->setGeometry(216, 34, 120, 21);
+    Button_Query = new TSkinButton(QStringLiteral("开始查找  &Q"), this);
+    Button_Query->setObjectName(QStringLiteral("Button_Query"));
+    Button_Query->setGeometry(346, 33, 100, 23);
+    connect(Button_Query, &TSkinButton::clicked, this, &TForm10_Query_Stud::Button_QueryClick);
+
+    // The found student, in three columns.
+    struct Box {
+        QLabel **label;
+        store::TDBEdit **edit;
+        const char *name;
+        const char *caption;
+        const char *field;
+        int labelX, boxX, width, row;
+    };
+    const Box boxes[] = {
+        {&Label3, &DBEdit1, "DBEdit1", "学号：    ", "学号", 8, 48, 96, 0},
+        {&Label4, &DBEdit2, "DBEdit2", "姓名：   ", "姓名", 8, 48, 96, 1},
+        {&Label5, &DBEdit3, "DBEdit3", "性别：   ", "性别", 8, 48, 96, 2},
+        {&Label6, &DBEdit4, "DBEdit4", "籍贯：   ", "籍贯", 8, 48, 96, 3},
+        {&Label7, &DBEdit5, "DBEdit5", "民族：   ", "民族", 152, 220, 94, 0},
+        {&Label9, &DBEdit7, "DBEdit7", "入学日期：   ", "入学日期", 152, 220, 94, 1},
+        {&Label8, &DBEdit6, "DBEdit6", "出生日期：   ", "出生日期", 152, 220, 94, 2},
+        {&Label10, &DBEdit8, "DBEdit8", "班级：   ", "班级", 152, 220, 94, 3},
+        {&Label11, &DBEdit9, "DBEdit9", "专业：   ", "专业", 324, 364, 84, 0},
+        {&Label12, &DBEdit10, "DBEdit10", "系别：   ", "系别", 324, 364, 84, 1},
+    };
+    for (const Box &b : boxes) {
+        const int y = 66 + b.row * 26;
+        *b.label = captionLabel(this, QString::fromUtf8(b.caption), b.labelX, y + 3);
+        auto *e = new store::TDBEdit(this);
+        e->setObjectName(QString::fromLatin1(b.name));
+        e->setGeometry(b.boxX, y, b.width, 21);
+        e->setDataSource(DM1->DS_Stud2);
+        e->setDataField(QString::fromUtf8(b.field));
+        e->setReadOnly(true);
+        *b.edit = e;
+    }
+
+    // Status line: record number, navigator, then the number found.
+    const int statusY = 172;
+    Label_QueryStud_No = counterLabel(this, "Label_QueryStud_No", 8, statusY + 4);
+    Navigator_Query = new store::TDBNavigator(this);
+    Navigator_Query->setObjectName(QStringLiteral("Navigator_Query"));
+    Navigator_Query->setGeometry(52, statusY, 124, 25);
+    Navigator_Query->setDataSource(DM1->DS_Stud2);
+    Label13 = captionLabel(this, QStringLiteral("共找到：  "), 190, statusY + 4);
+    Label_QueryStud_Num = counterLabel(this, "Label_QueryStud_Num", 250, statusY + 4);
+    Label14 = captionLabel(this, QStringLiteral("个学生     "), 294, statusY + 4);
+
+    Grid_Query = new store::TDBGrid(this);
+    Grid_Query->setObjectName(QStringLiteral("Grid_Query"));
+    Grid_Query->setGeometry(8, 204, 440, 165);
+    Grid_Query->setDataSource(DM1->DS_Stud2);
+    Grid_Query->setColumns(gridColumns({{"学号", 50}, {"姓名", 60}, {"性别", 30}, {"籍贯", 50}, {"民族", 50},
+                                    {"出生日期", 60}, {"入学日期", 60}, {"班级", 80}, {"专业", 80}, {"系别", 80}}));
+    Grid_Query->setReadOnly(true);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(100);
+    connect(Timer1, &QTimer::timeout, this, &TForm10_Query_Stud::Timer1Timer);
+    Timer1->start();
+}
+
+void TForm10_Query_Stud::Button_QueryClick()
+{
+    const int index = ComboBox_Query->currentIndex();
+    if (index < 0 || index >= int(std::size(Criteria)))
+        return;
+    const Criterion &c = Criteria[index];
+    const QString text = Edit_For_Query->text();
+    store::TQuery &q = *DM1->Query_Stud;
+    q.close();
+    q.sql().clear();
+    q.sql() << QString::fromUtf8(c.sql);
+    q.prepare();
+    q.setParamByName(QString::fromLatin1(c.param), c.contains ? u'%' + text + u'%' : text);
+    q.open();
+}
+
+void TForm10_Query_Stud::Timer1Timer()
+{
+    // A search that failed leaves the query closed until the next one: it has
+    // found nothing, and its error was reported once, when it happened.
+    const store::TQuery &q = *DM1->Query_Stud;
+    if (!q.active()) {
+        Label_QueryStud_No->setText(QStringLiteral("0"));
+        Label_QueryStud_Num->setText(QStringLiteral("0"));
+        return;
+    }
+    Label_QueryStud_No->setText(QString::number(q.recNo()));
+    Label_QueryStud_Num->setText(QString::number(q.recordCount()));
+}

@@ -1,0 +1,273 @@
+#include "records/student/TForm3_stud.h"
+
+#include "app/core/Globals.h"
+#include "app/core/Instances.h"
+#include "app/core/Ui.h"
+#include "skin/SkinButton.h"
+#include "skin/SkinForm.h"
+#include "store/DBControls.h"
+#include "store/DBGrid.h"
+#include "store/DBNavigator.h"
+#include "store/DataModule.h"
+
+namespace {
+
+QLabel *captionLabel(QWidget *parent, const QString &text, int x, int y)
+{
+    auto *l = new QLabel(text, parent);
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+
+QLabel *counterLabel(QWidget *parent, int x, int y)
+{
+    auto *l = new QLabel(QStringLiteral("0"), parent);
+    l->setAlignment(Qt::AlignCenter);
+    l->setGeometry(x, y, 40, 17);
+    return l;
+}
+
+// Grid columns titled with their field names: field and width in pixels.
+QList<store::TColumn> gridColumns(std::initializer_list<std::pair<const char *, int>> cols)
+{
+    QList<store::TColumn> out;
+    for (const auto &[field, width] : cols) {
+        store::TColumn c;
+        c.field = c.title = QString::fromUtf8(field);
+        c.width = width;
+        out << c;
+    }
+    return out;
+}
+
+} // namespace
+
+TForm3_stud::TForm3_stud(QWidget *parent) : TForm(parent)
+{
+    setObjectName(QStringLiteral("Form3_stud"));
+    const QString caption = QStringLiteral("学生信息管理");
+    setWindowTitle(caption);
+    setClientSize(557, 434);
+    QFont f(QStringLiteral("宋体"));
+    f.setPixelSize(13);
+    setFont(f);
+
+    Form_Stud = new TSkinForm(this, caption, {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
+
+    // Two columns of field boxes, each behind its caption; the label's
+    // trailing blanks run under the box.
+    const QString blanks(7, u' ');
+    auto row = [](int i) { return 36 + i * 28; };
+    auto edit = [&](QLabel *&label, const char *name, const QString &field, int x, int labelX, int i) {
+        label = captionLabel(this, field + u':' + blanks, labelX, row(i) + 3);
+        auto *e = new store::TDBEdit(this);
+        e->setObjectName(QString::fromLatin1(name));
+        e->setGeometry(x, row(i), 120, 21);
+        e->setDataSource(DM1->DS_Stud);
+        e->setDataField(field);
+        e->setReadOnly(true);
+        return e;
+    };
+    auto combo = [&](QLabel *&label, const char *name, const QString &field, int x, int labelX, int i) {
+        label = captionLabel(this, field + u':' + blanks, labelX, row(i) + 3);
+        auto *c = new store::TDBComboBox(this);
+        c->setObjectName(QString::fromLatin1(name));
+        c->setGeometry(x, row(i), 120, 21);
+        c->setDataSource(DM1->DS_Stud);
+        c->setDataField(field);
+        c->setReadOnly(true);
+        return c;
+    };
+    const int leftLabel = 16, leftBox = 56, midLabel = 196, midBox = 262;
+    Edit_XueHao = edit(Label1, "Edit_XueHao", QStringLiteral("学号"), leftBox, leftLabel, 0);
+    Edit_Name = edit(Label2, "Edit_Name", QStringLiteral("姓名"), leftBox, leftLabel, 1);
+    ComboBox_Sex = combo(Label3, "ComboBox_Sex", QStringLiteral("性别"), leftBox, leftLabel, 2);
+    ComboBox_Sex->addItems({QStringLiteral("男"), QStringLiteral("女")});
+    ComboBox_Sex->showField();
+    Edit_JiGuan = edit(Label4, "Edit_JiGuan", QStringLiteral("籍贯"), leftBox, leftLabel, 3);
+    Edit_Caption = edit(Label5, "Edit_Caption", QStringLiteral("民族"), leftBox, leftLabel, 4);
+    Edit_BrothDay = edit(Label6, "Edit_BrothDay", QStringLiteral("出生日期"), midBox, midLabel, 0);
+    Edit_EnterSchoo = edit(Label7, "Edit_EnterSchoo", QStringLiteral("入学日期"), midBox, midLabel, 1);
+    Edit_Partion = edit(Label8, "Edit_Partion", QStringLiteral("系别"), midBox, midLabel, 2);
+    DbComboBox_Class = combo(Label9, "DbComboBox_Class", QStringLiteral("班级"), midBox, midLabel, 3);
+    Edit_ZhuanYe = edit(Label10, "Edit_ZhuanYe", QStringLiteral("专业"), midBox, midLabel, 4);
+
+    struct ButtonRow {
+        TSkinButton **button;
+        const char *name;
+        const char *caption;
+        void (TForm3_stud::*handler)();
+    };
+    const ButtonRow buttons[] = {
+        {&Button_Add, "Button_Add", "学生注册  &A", &TForm3_stud::Button_AddClick},
+        {&Button_XiouGai, "Button_XiouGai", "修改学生  &M", &TForm3_stud::Button_XiouGaiClick},
+        {&Button_Del, "Button_Del", "删除学生  &D", &TForm3_stud::Button_DelClick},
+        {&Button_Query, "Button_Query", "查找学生  &Q", &TForm3_stud::Button_QueryClick},
+        {&Button_Stud_Post, "Button_Stud_Post", "提交修改  &T", &TForm3_stud::Button_Stud_PostClick},
+    };
+    int i = 0;
+    for (const ButtonRow &b : buttons) {
+        auto *w = new TSkinButton(QString::fromUtf8(b.caption), this);
+        w->setObjectName(QString::fromLatin1(b.name));
+        w->setGeometry(428, row(i++) - 1, 110, 23);
+        connect(w, &TSkinButton::clicked, this, b.handler);
+        *b.button = w;
+    }
+    Button_Stud_Post->setEnabled(false);
+
+    // Status line: record number, navigator, then the total between its words.
+    const int statusY = 180;
+    Label14 = counterLabel(this, 12, statusY + 4);
+    Label14->setObjectName(QStringLiteral("Label14"));
+    Navigator_Stud = new store::TDBNavigator(this);
+    Navigator_Stud->setObjectName(QStringLiteral("Navigator_Stud"));
+    Navigator_Stud->setGeometry(56, statusY, 124, 25);
+    Navigator_Stud->setDataSource(DM1->DS_Stud);
+    Navigator_Stud->setHints({QStringLiteral("第一个学生"), QStringLiteral("上一个学生"), QStringLiteral("下一个学生"),
+                              QStringLiteral("最后一个学生")});
+    Label11 = captionLabel(this, QStringLiteral("共有：   "), 196, statusY + 4);
+    Label12 = counterLabel(this, 244, statusY + 4);
+    Label12->setObjectName(QStringLiteral("Label12"));
+    Label13 = captionLabel(this, QStringLiteral("个学生           "), 288, statusY + 4);
+
+    Grid_Stud = new store::TDBGrid(this);
+    Grid_Stud->setObjectName(QStringLiteral("Grid_Stud"));
+    Grid_Stud->setGeometry(8, 214, 541, 212);
+    Grid_Stud->setDataSource(DM1->DS_Stud);
+    Grid_Stud->setColumns(gridColumns({{"学号", 30}, {"姓名", 70}, {"性别", 30}, {"籍贯", 50}, {"民族", 50},
+                                   {"出生日期", 60}, {"入学日期", 60}, {"班级", 80}, {"专业", 80}, {"系别", 80}}));
+    Grid_Stud->setReadOnly(true);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(100);
+    connect(Timer1, &QTimer::timeout, this, &TForm3_stud::Timer1Timer);
+    Timer1->start();
+}
+
+void TForm3_stud::FormShow()
+{
+    DbComboBox_Class->clear();
+    store::TTable &classes = *DM1->Table_Class;
+    classes.first();
+    while (!classes.eof()) {
+        DbComboBox_Class->addItem(classes.fields(1).asString());
+        classes.next();
+    }
+    classes.first();
+    DbComboBox_Class->showField();
+}
+
+void TForm3_stud::setFieldsReadOnly(bool readOnly)
+{
+    Edit_XueHao->setReadOnly(readOnly);
+    Edit_Name->setReadOnly(readOnly);
+    ComboBox_Sex->setReadOnly(readOnly);
+    Edit_JiGuan->setReadOnly(readOnly);
+    Edit_Caption->setReadOnly(readOnly);
+    Edit_BrothDay->setReadOnly(readOnly);
+    Edit_EnterSchoo->setReadOnly(readOnly);
+    Edit_Partion->setReadOnly(readOnly);
+    DbComboBox_Class->setReadOnly(readOnly);
+    Edit_ZhuanYe->setReadOnly(readOnly);
+    Grid_Stud->setReadOnly(readOnly);
+}
+
+void TForm3_stud::Button_AddClick()
+{
+    if (UserRight != 1) {
+        ui::permissionRefused();
+        return;
+    }
+    if (Form9_Add_Stud)
+        Form9_Add_Stud->showModal();
+}
+
+void TForm3_stud::Button_XiouGaiClick()
+{
+    if (UserRight != 1) {
+        ui::permissionRefused();
+        return;
+    }
+    setFieldsReadOnly(false);
+    DM1->Table_stud->edit();
+    Button_Stud_Post->setEnabled(true);
+}
+
+void TForm3_stud::Button_Stud_PostClick()
+{
+    Button_Stud_Post->setEnabled(false);
+    const QString number = Edit_XueHao->text();
+    const QString name = Edit_Name->text();
+    if (!number.isEmpty() && !name.isEmpty()) {
+        DM1->Table_stud->post();
+        setFieldsReadOnly(true);
+    } else {
+        ui::messageBox(QStringLiteral("学号和姓名信息不能为空!"), QStringLiteral("系统提示"), ui::Icon::Information);
+    }
+}
+
+void TForm3_stud::Button_DelClick()
+{
+    if (UserRight != 1) {
+        ui::permissionRefused();
+        return;
+    }
+    if (ui::messageBox(QStringLiteral("注意!此操作将删除该生的一切资料!"), QStringLiteral("警告"), ui::Icon::Information,
+                       ui::Buttons::YesNo, this)
+        != ui::IdYes)
+        return;
+
+    store::TTable &students = *DM1->Table_stud;
+    // Only a stored student has scores. Without one (an empty table, or a new
+    // record not yet written) there is no number to look for, and an empty
+    // one would match every score that has no number; the record layer's own
+    // delete below then reports the empty table or drops the new record.
+    if (students.recordCount() > 0 && students.state() != store::DataSetState::Insert) {
+        store::TTable &scores = *DM1->Table_Scroce_2;
+        const QString number = students.fieldByName(QStringLiteral("学号")).asString();
+        scores.first();
+        while (!scores.eof()) {
+            if (scores.fieldByName(QStringLiteral("学号")).asString() == number) {
+                // The following record moves up into the cursor and is
+                // compared next.
+                scores.del();
+                DM1->Table_Scroce_1->refresh();
+            } else {
+                scores.next();
+            }
+        }
+        // New scores take count + 1, which is free only while the numbers
+        // run 1 ... n without gaps.
+        scores.first();
+        const int n = scores.recordCount();
+        for (int i = 1; i <= n; ++i) {
+            scores.edit();
+            scores.fieldByName(QStringLiteral("序号")).setAsInteger(i);
+            scores.next();
+        }
+    }
+    students.del();
+}
+
+void TForm3_stud::Button_QueryClick()
+{
+    if (Form10_Query_Stud)
+        Form10_Query_Stud->showModal();
+}
+
+void TForm3_stud::Timer1Timer()
+{
+    // A table that did not open has no record to count; its failure was
+    // reported at start, and repeating it ten times a second would bury the
+    // program in error boxes.
+    const store::TTable &students = *DM1->Table_stud;
+    if (!students.active()) {
+        Label14->setText(QStringLiteral("0"));
+        Label12->setText(QStringLiteral("0"));
+        return;
+    }
+    Label14->setText(QString::number(students.recNo()));
+    Label12->setText(QString::number(students.recordCount()));
+}
