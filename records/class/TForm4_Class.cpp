@@ -1,0 +1,152 @@
+#include "records/class/TForm4_Class.h"
+
+#include "app/core/Globals.h"
+#include "app/core/Instances.h"
+#include "app/core/Ui.h"
+#include "skin/SkinButton.h"
+#include "skin/SkinForm.h"
+#include "store/DBControls.h"
+#include "store/DBGrid.h"
+#include "store/DBNavigator.h"
+#include "store/DataModule.h"
+
+namespace {
+
+store::TColumn column(const QString &field, int width)
+{
+    store::TColumn c;
+    c.field = field;
+    c.title = field;
+    c.width = width;
+    return c;
+}
+
+QLabel *label(QWidget *parent, const QString &text, int x, int y)
+{
+    auto *l = new QLabel(text, parent);
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+
+store::TDBEdit *fieldBox(QWidget *parent, const QString &field, int x, int y)
+{
+    auto *e = new store::TDBEdit(parent);
+    e->setDataSource(DM1->DS_Class);
+    e->setDataField(field);
+    e->setReadOnly(true);
+    e->setGeometry(x, y, 145, 21);
+    return e;
+}
+
+} // namespace
+
+TForm4_Class::TForm4_Class(QWidget *parent) : TForm(parent)
+{
+    setObjectName(QStringLiteral("Form4_Class"));
+    const QString caption = QStringLiteral("班级信息管理");
+    setWindowTitle(caption);
+    setClientSize(465, 296);
+    QFont f(QStringLiteral("宋体"));
+    f.setPixelSize(13);
+    setFont(f);
+
+    skinForm1 = new TSkinForm(this, caption, {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
+
+    Navigator_Class = new store::TDBNavigator(this);
+    Navigator_Class->setGeometry(8, 32, 128, 25);
+    Navigator_Class->setDataSource(DM1->DS_Class);
+    Navigator_Class->setHints({QStringLiteral("第一个班级"), QStringLiteral("上一个班级"), QStringLiteral("下一个班级"),
+                               QStringLiteral("最后一个班级")});
+    Label6 = new QLabel(QStringLiteral("0"), this);
+    Label6->setAlignment(Qt::AlignCenter);
+    Label6->setGeometry(140, 37, 40, 16);
+
+    Grid_Class = new store::TDBGrid(this);
+    Grid_Class->setGeometry(8, 64, 170, 224);
+    Grid_Class->setDataSource(DM1->DS_Class);
+    Grid_Class->setColumns(
+        {column(QStringLiteral("班号"), 30), column(QStringLiteral("班级名称"), 90)});
+    Grid_Class->setReadOnly(true);
+
+    Label1 = label(this, QStringLiteral("班号：     "), 194, 66);
+    Edit_ClassNo = fieldBox(this, QStringLiteral("班号"), 194, 84);
+    Label2 = label(this, QStringLiteral("班级名称：     "), 194, 118);
+    Edit_ClassName = fieldBox(this, QStringLiteral("班级名称"), 194, 136);
+
+    Label3 = label(this, QStringLiteral("当前共有：     "), 194, 184);
+    Label4 = new QLabel(QStringLiteral("0"), this);
+    Label4->setAlignment(Qt::AlignCenter);
+    Label4->setGeometry(Label3->x() + Label3->width(), 184, 32, 16);
+    Label5 = label(this, QStringLiteral("个班级"), Label4->x() + Label4->width(), 184);
+
+    struct Row {
+        TSkinButton **button;
+        const char *name;
+        const char *caption;
+        int top;
+        void (TForm4_Class::*handler)();
+    };
+    const Row rows[] = {
+        {&Button_Add, "Button_Add", "增加班级  &A", 64, &TForm4_Class::Button_AddClick},
+        {&Button_Del, "Button_Del", "删除班级  &D", 102, &TForm4_Class::Button_DelClick},
+        {&Button_Query, "Button_Query", "查找班级  &Q", 140, &TForm4_Class::Button_QueryClick},
+    };
+    for (const Row &r : rows) {
+        auto *b = new TSkinButton(QString::fromUtf8(r.caption), this);
+        b->setObjectName(QString::fromLatin1(r.name));
+        b->setFont(f);
+        b->setGeometry(358, r.top, 97, 23);
+        connect(b, &TSkinButton::clicked, this, r.handler);
+        *r.button = b;
+    }
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(100);
+    connect(Timer1, &QTimer::timeout, this, &TForm4_Class::Timer1Timer);
+    Timer1->start();
+}
+
+void TForm4_Class::Button_AddClick()
+{
+    if (UserRight != 1) {
+        ui::permissionRefused();
+        return;
+    }
+    if (Form11_Add_Class)
+        Form11_Add_Class->showModal();
+}
+
+void TForm4_Class::Button_DelClick()
+{
+    if (UserRight != 1) {
+        ui::permissionRefused();
+        return;
+    }
+    if (ui::messageBox(QStringLiteral("注意!此操作将删除此班级信息,所有学生的班级信息将为无效!"), QStringLiteral("警告"),
+                       ui::Icon::Information, ui::Buttons::YesNo)
+        != ui::IdYes)
+        return;
+    // The students keep the class name as text; nothing else is touched.
+    DM1->Table_Class->del();
+}
+
+void TForm4_Class::Button_QueryClick()
+{
+    if (Form12_Class_Query)
+        Form12_Class_Query->showModal();
+}
+
+void TForm4_Class::Timer1Timer()
+{
+    // A class table that never opened (a failed start) shows nothing rather
+    // than an error box ten times a second.
+    const store::TTable &t = *DM1->Table_Class;
+    if (!t.active()) {
+        Label4->setText(QStringLiteral("0"));
+        Label6->setText(QStringLiteral("0"));
+        return;
+    }
+    Label4->setText(QString::number(t.recordCount()));
+    Label6->setText(QString::number(t.recNo()));
+}

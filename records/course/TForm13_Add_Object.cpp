@@ -1,0 +1,185 @@
+#include "records/course/TForm13_Add_Object.h"
+
+#include "app/core/Ui.h"
+#include "records/course/IntegerKeyFilter.h"
+#include "skin/SkinButton.h"
+#include "skin/SkinEdit.h"
+#include "skin/SkinForm.h"
+#include "skin/SkinGroupBox.h"
+#include "skin/SkinListBox.h"
+#include "store/Convert.h"
+#include "store/DataModule.h"
+
+#include <QFocusEvent>
+
+#include <exception>
+
+namespace {
+
+QLabel *label(QWidget *parent, const QString &text, int x, int y)
+{
+    auto *l = new QLabel(text, parent);
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+
+TSkinEdit *edit(QWidget *parent, int x, int y, int w)
+{
+    auto *e = new TSkinEdit(parent);
+    e->setGeometry(x, y, w, 21);
+    return e;
+}
+
+} // namespace
+
+TForm13_Add_Object::TForm13_Add_Object(QWidget *parent) : TForm(parent)
+{
+    setObjectName(QStringLiteral("Form13_Add_Object"));
+    const QString caption = QStringLiteral("增加课程");
+    setWindowTitle(caption);
+    setClientSize(484, 281);
+    QFont f(QStringLiteral("宋体"));
+    f.setPixelSize(13);
+    setFont(f);
+
+    skinForm1 = new TSkinForm(this, caption, {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
+
+    Label1 = label(this, QStringLiteral("当前存在的课程为：       "), 8, 32);
+    ListBox_Object = new TSkinListBox(this);
+    ListBox_Object->setFont(f);
+    ListBox_Object->setGeometry(8, 50, 121, 222);
+
+    Label2 = label(this, QStringLiteral("课程号：     "), 140, 32);
+    Edit_New_ObjectNo = edit(this, 140, 50, 150);
+    Label3 = label(this, QStringLiteral("课程名：     "), 140, 80);
+    Edit_New_Object_Name = edit(this, 140, 98, 150);
+
+    skinGroupBox1 = new TSkinGroupBox(QStringLiteral("课程安排及教学计划"), this);
+    skinGroupBox1->setFont(f);
+    skinGroupBox1->setGeometry(136, 130, 246, 142);
+    const int col[3] = {6, 86, 166};
+    Label4 = label(skinGroupBox1, QStringLiteral("总学时：    "), col[0], 22);
+    Edit_New_Total = edit(skinGroupBox1, col[0], 40, 72);
+    Label5 = label(skinGroupBox1, QStringLiteral("讲课课时：    "), col[1], 22);
+    Edit_New_JiangKe = edit(skinGroupBox1, col[1], 40, 72);
+    Label6 = label(skinGroupBox1, QStringLiteral("实验课时：    "), col[2], 22);
+    Edit_New_ShiYan = edit(skinGroupBox1, col[2], 40, 72);
+    Label7 = label(skinGroupBox1, QStringLiteral("上机学时：    "), col[0], 78);
+    Edit_New_ShangJi = edit(skinGroupBox1, col[0], 96, 72);
+    Label8 = label(skinGroupBox1, QStringLiteral("学分：     "), col[1], 78);
+    Edit_New_XueFen = edit(skinGroupBox1, col[1], 96, 72);
+    Label9 = label(skinGroupBox1, QStringLiteral("开课学期：    "), col[2], 78);
+    Edit_New_KaiKeXueQi = edit(skinGroupBox1, col[2], 96, 72);
+    new TKeyPressFilter(Edit_New_XueFen, [this](QChar &key) { Edit_New_XueFenKeyPress(key); });
+
+    Button_OK = new TSkinButton(QStringLiteral("添加  &A"), this);
+    Button_OK->setObjectName(QStringLiteral("Button_OK"));
+    Button_OK->setFont(f);
+    Button_OK->setGeometry(392, 98, 84, 23);
+    Button_Cancel = new TSkinButton(QStringLiteral("取消  &C"), this);
+    Button_Cancel->setObjectName(QStringLiteral("Button_Cancel"));
+    Button_Cancel->setFont(f);
+    Button_Cancel->setGeometry(392, 138, 84, 23);
+    connect(Button_OK, &TSkinButton::clicked, this, &TForm13_Add_Object::Button_OKClick);
+    connect(Button_Cancel, &TSkinButton::clicked, this, &TForm13_Add_Object::Button_CancelClick);
+
+    // The plan group is walked column by column.
+    setTabOrder(ListBox_Object, Edit_New_ObjectNo);
+    setTabOrder(Edit_New_ObjectNo, Edit_New_Object_Name);
+    setTabOrder(Edit_New_Object_Name, Edit_New_Total);
+    setTabOrder(Edit_New_Total, Edit_New_ShangJi);
+    setTabOrder(Edit_New_ShangJi, Edit_New_JiangKe);
+    setTabOrder(Edit_New_JiangKe, Edit_New_XueFen);
+    setTabOrder(Edit_New_XueFen, Edit_New_ShiYan);
+    setTabOrder(Edit_New_ShiYan, Edit_New_KaiKeXueQi);
+
+    Edit_New_ObjectNo->installEventFilter(this);
+}
+
+bool TForm13_Add_Object::eventFilter(QObject *watched, QEvent *event)
+{
+    // The number check runs when the focus moves on inside this window, not
+    // when the whole window loses it to another window or a message box.
+    if (watched == Edit_New_ObjectNo && event->type() == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            Edit_New_ObjectNoExit();
+    }
+    return TForm::eventFilter(watched, event);
+}
+
+void TForm13_Add_Object::FormShow()
+{
+    store::TTable &t = *DM1->Table_Object;
+    ListBox_Object->clear();
+    t.first();
+    while (!t.eof()) {
+        ListBox_Object->addItem(t.fields(1).asString());
+        t.next();
+    }
+    t.first();
+}
+
+void TForm13_Add_Object::Edit_New_ObjectNoExit()
+{
+    store::TTable &t = *DM1->Table_Object;
+    bool found = false;
+    t.first();
+    while (!t.eof()) {
+        if (t.fieldByName(QStringLiteral("课程号")).asString() == Edit_New_ObjectNo->text())
+            found = true;
+        t.next();
+    }
+    if (found) {
+        ui::messageBox(QStringLiteral("已经有一个相同的课程号,请另选!"), QStringLiteral("系统提示"), ui::Icon::Information);
+        Edit_New_ObjectNo->clear();
+    }
+}
+
+void TForm13_Add_Object::Edit_New_XueFenKeyPress(QChar &Key) { integerOnlyKeyPress(Key); }
+
+void TForm13_Add_Object::Button_OKClick()
+{
+    if (Edit_New_ObjectNo->text().isEmpty() || Edit_New_Object_Name->text().isEmpty()) {
+        ui::messageBox(QStringLiteral("课程号和课程名不能为空!"), QStringLiteral("系统提示"), ui::Icon::Information);
+        return;
+    }
+    store::TTable &course = *DM1->Table_Object;
+    store::TTable &all = *DM1->Table_Object_Jh2;
+    std::exception_ptr failure;
+    try {
+        course.append();
+        course.fieldByName(QStringLiteral("课程号")).setAsString(Edit_New_ObjectNo->text());
+        course.fieldByName(QStringLiteral("课程名称")).setAsString(Edit_New_Object_Name->text());
+
+        all.append();
+        all.fieldByName(QStringLiteral("序号")).setAsInteger(all.recordCount() + 1);
+        all.fieldByName(QStringLiteral("课程号")).setAsString(Edit_New_ObjectNo->text());
+        all.fieldByName(QStringLiteral("总学时")).setAsString(Edit_New_Total->text());
+        all.fieldByName(QStringLiteral("讲课学时")).setAsString(Edit_New_JiangKe->text());
+        all.fieldByName(QStringLiteral("实验学时")).setAsString(Edit_New_ShiYan->text());
+        all.fieldByName(QStringLiteral("上机学时")).setAsString(Edit_New_ShangJi->text());
+        all.fieldByName(QStringLiteral("学分")).setAsInteger(store::strToInt(Edit_New_XueFen->text()));
+        all.fieldByName(QStringLiteral("开课学期")).setAsString(Edit_New_KaiKeXueQi->text());
+        all.post();
+
+        ui::messageBox(Edit_New_Object_Name->text() + QStringLiteral("的信息已经成功添加!"), QStringLiteral("系统提示"),
+                       ui::Icon::Information);
+        Edit_New_ObjectNo->clear();
+    } catch (...) {
+        failure = std::current_exception();
+        // A plan record left half-made would be written by the plan table's
+        // next move as a partial record, or break the next addition: drop it.
+        if (all.active() && all.state() == store::DataSetState::Insert)
+            all.cancel();
+    }
+    // Also after a failure: the refresh of the course table is what stores
+    // the new course record.
+    DM1->Table_Object_Jh->refresh();
+    course.refresh();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void TForm13_Add_Object::Button_CancelClick() { close(); }

@@ -1,0 +1,155 @@
+#include "records/course/TForm14_Object_Query.h"
+
+#include "skin/SkinButton.h"
+#include "skin/SkinComboBox.h"
+#include "skin/SkinEdit.h"
+#include "skin/SkinForm.h"
+#include "store/DBControls.h"
+#include "store/DBGrid.h"
+#include "store/DBNavigator.h"
+#include "store/DataModule.h"
+
+namespace {
+
+store::TColumn column(const QString &field, int width)
+{
+    store::TColumn c;
+    c.field = field;
+    c.title = field;
+    c.width = width;
+    return c;
+}
+
+QLabel *label(QWidget *parent, const QString &text, int x, int y)
+{
+    auto *l = new QLabel(text, parent);
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+
+store::TDBEdit *planBox(QWidget *parent, const QString &field, int x, int y)
+{
+    auto *e = new store::TDBEdit(parent);
+    e->setDataSource(DM1->DataSource1);
+    e->setDataField(field);
+    e->setReadOnly(true);
+    e->setGeometry(x, y, 96, 21);
+    return e;
+}
+
+} // namespace
+
+TForm14_Object_Query::TForm14_Object_Query(QWidget *parent) : TForm(parent)
+{
+    setObjectName(QStringLiteral("Form14_Object_Query"));
+    const QString caption = QStringLiteral("查询课程");
+    setWindowTitle(caption);
+    resize(413, 295);
+    QFont f(QStringLiteral("宋体"));
+    f.setPixelSize(13);
+    setFont(f);
+
+    skinForm1 = new TSkinForm(this, caption, {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
+    skinForm1->setSizeable(true);
+
+    Label1 = label(this, QStringLiteral("请选择查询方式：     "), 8, 30);
+    ComboBox_Object_Query = new TSkinComboBox(this);
+    ComboBox_Object_Query->setFont(f);
+    ComboBox_Object_Query->addItems({QStringLiteral("课程号"), QStringLiteral("课程名称")});
+    ComboBox_Object_Query->setCurrentIndex(-1);
+    ComboBox_Object_Query->setGeometry(8, 47, 112, 21);
+    Label2 = label(this, QStringLiteral("="), 128, 51);
+    Edit_Object_Query = new TSkinEdit(this);
+    Edit_Object_Query->setGeometry(142, 47, 150, 21);
+    Button_Object_Query = new TSkinButton(QStringLiteral("开始查询 &Q"), this);
+    Button_Object_Query->setObjectName(QStringLiteral("Button_Object_Query"));
+    Button_Object_Query->setFont(f);
+    Button_Object_Query->setGeometry(304, 46, 97, 23);
+    connect(Button_Object_Query, &TSkinButton::clicked, this, &TForm14_Object_Query::Button_Object_QueryClick);
+
+    DBNavigator1 = new store::TDBNavigator(this);
+    DBNavigator1->setGeometry(8, 78, 128, 25);
+    DBNavigator1->setDataSource(DM1->DS_Object2);
+    Label13 = new QLabel(QStringLiteral("0"), this);
+    Label13->setAlignment(Qt::AlignCenter);
+    Label13->setGeometry(140, 83, 40, 16);
+    Label10 = label(this, QStringLiteral("共找到：   "), 196, 84);
+    Label11 = new QLabel(QStringLiteral("0"), this);
+    Label11->setAlignment(Qt::AlignCenter);
+    Label11->setGeometry(Label10->x() + Label10->width(), 84, 32, 16);
+    Label12 = label(this, QStringLiteral("个课程记录信息    "), Label11->x() + Label11->width(), 84);
+
+    DBGrid1 = new store::TDBGrid(this);
+    DBGrid1->setGeometry(8, 112, 186, 175);
+    DBGrid1->setDataSource(DM1->DS_Object2);
+    DBGrid1->setColumns({column(QStringLiteral("课程号"), 50),
+                         column(QStringLiteral("课程名称"), 100)});
+    DBGrid1->setReadOnly(true);
+
+    // Four rows of two: number and total; computer hours and semester;
+    // laboratory and lecture hours; credit.
+    const int x1 = 206, x2 = 308;
+    Label3 = label(this, QStringLiteral("课程号：    "), x1, 112);
+    DBEdit1 = planBox(this, QStringLiteral("课程号"), x1, 128);
+    Label4 = label(this, QStringLiteral("总学时：    "), x2, 112);
+    DBEdit2 = planBox(this, QStringLiteral("总学时"), x2, 128);
+    Label7 = label(this, QStringLiteral("上机学时：    "), x1, 156);
+    DBEdit5 = planBox(this, QStringLiteral("上机学时"), x1, 172);
+    Label9 = label(this, QStringLiteral("开课学期：    "), x2, 156);
+    DBEdit7 = planBox(this, QStringLiteral("开课学期"), x2, 172);
+    Label6 = label(this, QStringLiteral("实验学时：    "), x1, 200);
+    DBEdit4 = planBox(this, QStringLiteral("实验学时"), x1, 216);
+    Label5 = label(this, QStringLiteral("讲课学时：    "), x2, 200);
+    DBEdit3 = planBox(this, QStringLiteral("讲课学时"), x2, 216);
+    Label8 = label(this, QStringLiteral("学分：    "), x1, 244);
+    DBEdit6 = planBox(this, QStringLiteral("学分"), x1, 260);
+
+    setTabOrder(ComboBox_Object_Query, Edit_Object_Query);
+    setTabOrder(Edit_Object_Query, DBGrid1);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(100);
+    connect(Timer1, &QTimer::timeout, this, &TForm14_Object_Query::Timer1Timer);
+    Timer1->start();
+}
+
+void TForm14_Object_Query::Button_Object_QueryClick()
+{
+    const int index = ComboBox_Object_Query->currentIndex();
+    if (index < 0)
+        return;
+    const QString t = Edit_Object_Query->text();
+    struct Mode {
+        QString sql, param, value;
+    };
+    const Mode modes[2] = {
+        {QStringLiteral("select * from 课程信息.db where 课程号=:ObjectNo"), QStringLiteral("ObjectNo"), t},
+        {QStringLiteral("select * from 课程信息.db where 课程名称 like:ObjectName"), QStringLiteral("ObjectName"),
+         u'%' + t + u'%'},
+    };
+    if (index > 1)
+        return;
+    const Mode &m = modes[index];
+    store::TQuery &q = *DM1->Query_Object;
+    q.close();
+    q.sql().clear();
+    q.sql() << m.sql;
+    q.prepare();
+    q.setParamByName(m.param, m.value);
+    q.open();
+}
+
+void TForm14_Object_Query::Timer1Timer()
+{
+    // After a failed search the query stays closed until the next good one;
+    // show nothing found rather than an error box ten times a second.
+    const store::TQuery &q = *DM1->Query_Object;
+    if (!q.active()) {
+        Label13->setText(QStringLiteral("0"));
+        Label11->setText(QStringLiteral("0"));
+        return;
+    }
+    Label13->setText(QString::number(q.recNo()));
+    Label11->setText(QString::number(q.recordCount()));
+}

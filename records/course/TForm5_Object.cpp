@@ -1,0 +1,268 @@
+#include "records/course/TForm5_Object.h"
+
+#include "app/core/Globals.h"
+#include "app/core/Instances.h"
+#include "app/core/Ui.h"
+#include "records/course/IntegerKeyFilter.h"
+#include "skin/SkinButton.h"
+#include "skin/SkinForm.h"
+#include "skin/SkinGroupBox.h"
+#include "store/DBControls.h"
+#include "store/DBGrid.h"
+#include "store/DBNavigator.h"
+#include "store/DataModule.h"
+
+namespace {
+
+store::TColumn column(const QString &field, int width)
+{
+    store::TColumn c;
+    c.field = field;
+    c.title = field;
+    c.width = width;
+    return c;
+}
+
+QLabel *label(QWidget *parent, const QString &text, int x, int y)
+{
+    auto *l = new QLabel(text, parent);
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+
+QLabel *centredLabel(QWidget *parent, int x, int y, int w)
+{
+    auto *l = new QLabel(QStringLiteral("0"), parent);
+    l->setAlignment(Qt::AlignCenter);
+    l->setGeometry(x, y, w, 16);
+    return l;
+}
+
+store::TDBEdit *planBox(QWidget *group, const QString &field, int x, int y)
+{
+    auto *e = new store::TDBEdit(group);
+    e->setDataSource(DM1->DS_Object_Jh);
+    e->setDataField(field);
+    e->setReadOnly(true);
+    e->setGeometry(x, y, 130, 21);
+    return e;
+}
+
+} // namespace
+
+TForm5_Object::TForm5_Object(QWidget *parent) : TForm(parent)
+{
+    setObjectName(QStringLiteral("Form5_Object"));
+    const QString caption = QStringLiteral("课程信息管理");
+    setWindowTitle(caption);
+    setClientSize(487, 413);
+    QFont f(QStringLiteral("宋体"));
+    f.setPixelSize(13);
+    setFont(f);
+
+    skinForm1 = new TSkinForm(this, caption, {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
+
+    Navigator_shao_object = new store::TDBNavigator(this);
+    Navigator_shao_object->setGeometry(8, 32, 128, 25);
+    Navigator_shao_object->setDataSource(DM1->DS_Object);
+    Navigator_shao_object->setHints({QStringLiteral("第一个课程"), QStringLiteral("上一个课程"),
+                                     QStringLiteral("下一个课程"), QStringLiteral("最后一个课程")});
+    Label13 = centredLabel(this, 140, 37, 48);
+
+    Grid_shao_Object = new store::TDBGrid(this);
+    Grid_shao_Object->setGeometry(8, 64, 190, 192);
+    Grid_shao_Object->setDataSource(DM1->DS_Object);
+    Grid_shao_Object->setColumns({column(QStringLiteral("课程号"), 50),
+                                  column(QStringLiteral("课程名称"), 100)});
+    Grid_shao_Object->setReadOnly(true);
+
+    Label1 = label(this, QStringLiteral("课程号：    "), 214, 66);
+    Edit_ObjectNo = new store::TDBEdit(this);
+    Edit_ObjectNo->setGeometry(214, 84, 145, 21);
+    Edit_ObjectNo->setDataSource(DM1->DS_Object);
+    Edit_ObjectNo->setDataField(QStringLiteral("课程号"));
+    Edit_ObjectNo->setReadOnly(true);
+    Label2 = label(this, QStringLiteral("课程名称：    "), 214, 118);
+    Edit_Object_Name = new store::TDBEdit(this);
+    Edit_Object_Name->setGeometry(214, 136, 145, 21);
+    Edit_Object_Name->setDataSource(DM1->DS_Object);
+    Edit_Object_Name->setDataField(QStringLiteral("课程名称"));
+    Edit_Object_Name->setReadOnly(true);
+
+    Label10 = label(this, QStringLiteral("共有：   "), 214, 184);
+    Label11 = centredLabel(this, Label10->x() + Label10->width(), 184, 40);
+    Label12 = label(this, QStringLiteral("门课程"), Label11->x() + Label11->width(), 184);
+
+    // Only the plan is ever changed here, in modify mode; the course number
+    // box of the plan stays hidden because the course table owns that number.
+    GroupBox_Object_Jh = new TSkinGroupBox(QStringLiteral("课程及计划设置"), this);
+    GroupBox_Object_Jh->setFont(f);
+    GroupBox_Object_Jh->setGeometry(8, 266, 471, 139);
+    const int col[3] = {20, 170, 320};
+    Label3 = label(GroupBox_Object_Jh, QStringLiteral("课程号：     "), col[0], 22);
+    DBEdit1 = planBox(GroupBox_Object_Jh, QStringLiteral("课程号"), col[0], 38);
+    Label3->hide();
+    DBEdit1->hide();
+    Label4 = label(GroupBox_Object_Jh, QStringLiteral("总学时：    "), col[0], 24);
+    DBEdit2 = planBox(GroupBox_Object_Jh, QStringLiteral("总学时"), col[0], 42);
+    Label7 = label(GroupBox_Object_Jh, QStringLiteral("上机学时：    "), col[1], 24);
+    DBEdit5 = planBox(GroupBox_Object_Jh, QStringLiteral("上机学时"), col[1], 42);
+    Label9 = label(GroupBox_Object_Jh, QStringLiteral("开课学期：    "), col[2], 24);
+    DBEdit7 = planBox(GroupBox_Object_Jh, QStringLiteral("开课学期"), col[2], 42);
+    Label5 = label(GroupBox_Object_Jh, QStringLiteral("讲课学时：    "), col[0], 78);
+    DBEdit3 = planBox(GroupBox_Object_Jh, QStringLiteral("讲课学时"), col[0], 96);
+    Label6 = label(GroupBox_Object_Jh, QStringLiteral("实验学时：    "), col[1], 78);
+    DBEdit4 = planBox(GroupBox_Object_Jh, QStringLiteral("实验学时"), col[1], 96);
+    Label8 = label(GroupBox_Object_Jh, QStringLiteral("学分：    "), col[2], 78);
+    DBEdit6 = planBox(GroupBox_Object_Jh, QStringLiteral("学分"), col[2], 96);
+    new TKeyPressFilter(DBEdit6, [this](QChar &key) { DBEdit6KeyPress(key); });
+
+    struct Row {
+        TSkinButton **button;
+        const char *name;
+        const char *caption;
+        int top;
+        void (TForm5_Object::*handler)();
+    };
+    const Row rows[] = {
+        {&Button_Add, "Button_Add", "增加课程  &A", 64, &TForm5_Object::Button_AddClick},
+        {&Button_XiouGai, "Button_XiouGai", "修改课程  &M", 102, &TForm5_Object::Button_XiouGaiClick},
+        {&Button_Del, "Button_Del", "删除课程  &D", 140, &TForm5_Object::Button_DelClick},
+        {&Button_Query, "Button_Query", "查询课程  &Q", 178, &TForm5_Object::Button_QueryClick},
+        {&Button_TiJiao, "Button_TiJiao", "提交修改  &T", 216, &TForm5_Object::Button_TiJiaoClick},
+    };
+    for (const Row &r : rows) {
+        auto *b = new TSkinButton(QString::fromUtf8(r.caption), this);
+        b->setObjectName(QString::fromLatin1(r.name));
+        b->setFont(f);
+        b->setGeometry(378, r.top, 97, 23);
+        connect(b, &TSkinButton::clicked, this, r.handler);
+        *r.button = b;
+    }
+    Button_TiJiao->setEnabled(false);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(100);
+    connect(Timer1, &QTimer::timeout, this, &TForm5_Object::Timer1Timer);
+    Timer1->start();
+}
+
+QList<store::TDBEdit *> TForm5_Object::planBoxes() const
+{
+    return {DBEdit1, DBEdit2, DBEdit5, DBEdit7, DBEdit3, DBEdit4, DBEdit6};
+}
+
+void TForm5_Object::Timer1Timer()
+{
+    // A course table that never opened (a failed start) shows nothing rather
+    // than an error box ten times a second.
+    const store::TTable &t = *DM1->Table_Object;
+    if (!t.active()) {
+        Label11->setText(QStringLiteral("0"));
+        Label13->setText(QStringLiteral("0"));
+        return;
+    }
+    Label11->setText(QString::number(t.recordCount()));
+    Label13->setText(QString::number(t.recNo()));
+}
+
+void TForm5_Object::Button_AddClick()
+{
+    if (UserRight != 1) {
+        ui::permissionRefused();
+        return;
+    }
+    if (Form13_Add_Object)
+        Form13_Add_Object->showModal();
+}
+
+void TForm5_Object::Button_XiouGaiClick()
+{
+    if (UserRight != 1) {
+        ui::permissionRefused();
+        return;
+    }
+    Button_TiJiao->setEnabled(true);
+    for (store::TDBEdit *e : planBoxes())
+        e->setReadOnly(false);
+
+    store::TTable &plan = *DM1->Table_Object_Jh;
+    store::TTable &course = *DM1->Table_Object;
+    // A course without a plan (left by a failed addition) would get a new
+    // plan record from the edit below with no sequence number, which the
+    // plan table cannot store. Give the course its plan record first, with
+    // the next free number, so the edit finds one and the numbering stays
+    // 1 ... n.
+    if (plan.active() && plan.recordCount() == 0 && course.active() && course.recordCount() > 0) {
+        const QString courseNo = course.fieldByName(QStringLiteral("课程号")).asString();
+        store::TTable &all = *DM1->Table_Object_Jh2;
+        all.append();
+        try {
+            all.fieldByName(QStringLiteral("序号")).setAsInteger(all.recordCount() + 1);
+            all.fieldByName(QStringLiteral("课程号")).setAsString(courseNo);
+            all.post();
+        } catch (...) {
+            all.cancel(); // never leave a half-made plan record to be written by a later move
+            throw;
+        }
+        plan.refresh();
+    }
+    plan.edit();
+}
+
+void TForm5_Object::Button_TiJiaoClick()
+{
+    Button_TiJiao->setEnabled(false);
+    DM1->Table_Object_Jh->post();
+    for (store::TDBEdit *e : planBoxes())
+        e->setReadOnly(true);
+}
+
+void TForm5_Object::DBEdit6KeyPress(QChar &Key) { integerOnlyKeyPress(Key); }
+
+void TForm5_Object::Button_DelClick()
+{
+    if (UserRight != 1) {
+        ui::permissionRefused();
+        return;
+    }
+    if (ui::messageBox(QStringLiteral("注意!此操作将删除该课程的一切资料!"), QStringLiteral("警告"), ui::Icon::Information,
+                       ui::Buttons::YesNo)
+        != ui::IdYes)
+        return;
+
+    store::TTable &course = *DM1->Table_Object;
+    // With no course the number box is empty, and plan records without a
+    // course number would match it; go straight to the deletion, which
+    // refuses on an empty table.
+    if (course.recordCount() > 0) {
+        const QString courseNo = Edit_ObjectNo->text();
+        store::TTable &all = *DM1->Table_Object_Jh2;
+        all.first();
+        while (!all.eof()) {
+            if (all.fieldByName(QStringLiteral("课程号")).asString() == courseNo) {
+                all.del();
+                DM1->Table_Object_Jh->refresh();
+            } else {
+                all.next();
+            }
+        }
+        // Back to 1 ... n in stored order, so that count + 1 is free for the
+        // next new plan record.
+        all.first();
+        const int n = all.recordCount();
+        for (int i = 1; i <= n; ++i) {
+            all.edit();
+            all.fieldByName(QStringLiteral("序号")).setAsInteger(i);
+            all.next();
+        }
+    }
+    course.del();
+}
+
+void TForm5_Object::Button_QueryClick()
+{
+    if (Form14_Object_Query)
+        Form14_Object_Query->showModal();
+}
