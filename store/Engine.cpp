@@ -20,6 +20,7 @@ struct Registry {
     bool configRead = false;
     int busyTimeout = 5000;
     bool hooked = false;
+    bool failNextCommit = false;
     std::function<void(const QString &)> onCommitError;
 };
 
@@ -264,11 +265,18 @@ void Engine::beginWrite()
     m_inTxn = true;
 }
 
+void failNextCommitForTesting() { registry().failNextCommit = true; }
+
 void Engine::commit()
 {
     if (!m_inTxn)
         return;
+    if (registry().failNextCommit) {
+        registry().failNextCommit = false;
+        sqlite3_commit_hook(m_db.handle(), [](void *) { return 1; }, nullptr);
+    }
     const int rc = sqlite3_exec(m_db.handle(), "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_commit_hook(m_db.handle(), nullptr, nullptr);
     if (rc == SQLITE_OK) {
         m_inTxn = false;
         return;

@@ -108,6 +108,9 @@ private:
     std::map<QString, std::weak_ptr<TableFile>> m_files;
 };
 
+// Makes the next commit fail as a full disk would (tests of the recovery).
+void failNextCommitForTesting();
+
 // What the application shows when a commit at idle time fails.
 void setCommitErrorHandler(std::function<void(const QString &)> handler);
 int engineBusyTimeout();

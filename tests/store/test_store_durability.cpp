@@ -1,6 +1,7 @@
 // Nothing posted is lost: writes commit when the event loop waits, and a
 // change over several table files is all or nothing when the process dies.
 #include "store/DataSet.h"
+#include "store/Engine.h"
 #include "store/Schema.h"
 #include "store/Sqlite.h"
 #include "tests/support/Fixture.h"
@@ -66,7 +67,36 @@ class DurabilityTest : public QObject {
 private slots:
     void postedRecordCommitsWhenLoopWaits();
     void killedChangeIsAllOrNothing();
+    void failedCommitIsReportedAndViewsReread();
 };
+
+void DurabilityTest::failedCommitIsReportedAndViewsReread()
+{
+    fixture::DataDir dir;
+    dir.addClass(QStringLiteral("01"), QStringLiteral("一班"));
+    TTable t(QStringLiteral("Table_Class"));
+    t.setTableName(dir.path() + sch::ClassFile);
+    t.open();
+    QString reported;
+    setCommitErrorHandler([&](const QString &text) { reported = text; });
+    auto unhook = qScopeGuard([] { setCommitErrorHandler({}); });
+    t.append();
+    t.fieldByName(QStringLiteral("班号")).setAsString(QStringLiteral("02"));
+    t.post();
+    QCOMPARE(t.recordCount(), 2);
+    failNextCommitForTesting();
+    runLoopOnce(20);
+    QVERIFY2(reported.startsWith(QStringLiteral("保存修改失败")), qPrintable(reported));
+    // What the window shows is what is stored.
+    QCOMPARE(t.recordCount(), 1);
+    QCOMPARE(dir.count(sch::ClassFile), 1);
+    // The engine goes on: the next change is stored.
+    t.append();
+    t.fieldByName(QStringLiteral("班号")).setAsString(QStringLiteral("03"));
+    t.post();
+    runLoopOnce(20);
+    QCOMPARE(dir.count(sch::ClassFile), 2);
+}
 
 void DurabilityTest::postedRecordCommitsWhenLoopWaits()
 {
