@@ -137,6 +137,8 @@ TForm3_stud::TForm3_stud(QWidget *parent) : TForm(parent)
     Grid_Stud->setDataSource(DM1->DS_Stud);
     Grid_Stud->setColumns(gridColumns({{"学号", 30}, {"姓名", 70}, {"性别", 30}, {"籍贯", 50}, {"民族", 50},
                                    {"出生日期", 60}, {"入学日期", 60}, {"班级", 80}, {"专业", 80}, {"系别", 80}}));
+    // Narrow columns cut their text off, as the old grids did.
+    Grid_Stud->setTextElideMode(Qt::ElideNone);
     Grid_Stud->setReadOnly(true);
 
     Timer1 = new QTimer(this);

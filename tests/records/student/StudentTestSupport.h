@@ -1,0 +1,87 @@
+// The student windows on a data module over a temporary data directory,
+// created in the program's order: the management window before the module
+// opens its datasets, the dialogs after.
+#pragma once
+
+#include "app/core/App.h"
+#include "app/core/Globals.h"
+#include "app/core/Instances.h"
+#include "records/student/TForm10_Query_Stud.h"
+#include "records/student/TForm3_stud.h"
+#include "records/student/TForm9_Add_Stud.h"
+#include "store/DataModule.h"
+#include "store/Engine.h"
+#include "store/Schema.h"
+#include "tests/support/Fixture.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTest>
+
+namespace sch = store::schema;
+
+struct StudentWindows {
+    explicit StudentWindows(fixture::DataDir &dir)
+    {
+        initAssets();
+        UserRight = 1;
+        DataPath = dir.path();
+        DM1 = new TDM1;
+        stud = new TForm3_stud;
+        Form3_stud = stud;
+        DM1->DataModuleCreate();
+        add = new TForm9_Add_Stud;
+        Form9_Add_Stud = add;
+        query = new TForm10_Query_Stud;
+        Form10_Query_Stud = query;
+    }
+    ~StudentWindows()
+    {
+        delete query;
+        delete add;
+        delete stud;
+        Form10_Query_Stud = Form9_Add_Stud = Form3_stud = nullptr;
+        delete DM1;
+        DM1 = nullptr;
+        UserRight = 0;
+    }
+    StudentWindows(const StudentWindows &) = delete;
+    StudentWindows &operator=(const StudentWindows &) = delete;
+
+    TForm3_stud *stud;
+    TForm9_Add_Stud *add;
+    TForm10_Query_Stud *query;
+};
+
+// Shows a window and waits until it takes keyboard input.
+inline bool showActive(QWidget *w)
+{
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w))
+        return false;
+    w->activateWindow();
+    return QTest::qWaitForWindowActive(w);
+}
+
+// Types text key by key, as the user does; Chinese characters too, which
+// QTest's own key clicks take only in ASCII.
+inline void typeKeys(QWidget *w, const QString &text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &press);
+        QApplication::sendEvent(w, &release);
+    }
+}
+
+// Moves the shared student cursor to the student with this number.
+inline bool gotoStudent(const QString &number)
+{
+    store::TTable &t = *DM1->Table_stud;
+    for (t.first(); !t.eof(); t.next()) {
+        if (t.fieldByName(QStringLiteral("学号")).asString() == number)
+            return true;
+    }
+    return false;
+}
