@@ -173,7 +173,8 @@ void TForm6_Scorce::Button_DelClick()
         all->fieldByName(QStringLiteral("序号")).setAsInteger(i);
         all->next();
     }
-    // The score list shows the new numbers, so the next deletion finds its record.
+    // Re-read the score list with its new numbers now rather than on its next
+    // use: the next deletion's key is read from it.
     shown->refresh();
 }
 

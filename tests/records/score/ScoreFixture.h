@@ -1,0 +1,65 @@
+// The three score windows over a temporary data directory, created in the
+// program's order: the management window before the data module opens its
+// tables, the add and search windows after.
+#pragma once
+
+#include "app/core/Globals.h"
+#include "app/core/Instances.h"
+#include "records/score/TForm15_Add_Scroce.h"
+#include "records/score/TForm16_Scroce_Query.h"
+#include "records/score/TForm6_Scorce.h"
+#include "store/DataModule.h"
+#include "store/Engine.h"
+#include "store/Schema.h"
+#include "tests/support/Fixture.h"
+
+#include <QStringList>
+
+struct ScoreWindows {
+    fixture::DataDir dir;
+    TForm6_Scorce *manage = nullptr;
+    TForm15_Add_Scroce *add = nullptr;
+    TForm16_Scroce_Query *query = nullptr;
+
+    // Seed `dir` first: the data module reads the tables here.
+    void open()
+    {
+        DataPath = dir.path();
+        DM1 = new TDM1;
+        manage = new TForm6_Scorce;
+        Form6_Scorce = manage;
+        DM1->DataModuleCreate();
+        add = new TForm15_Add_Scroce;
+        Form15_Add_Scroce = add;
+        query = new TForm16_Scroce_Query;
+        Form16_Scroce_Query = query;
+    }
+
+    ~ScoreWindows()
+    {
+        delete query;
+        delete add;
+        delete manage;
+        Form16_Scroce_Query = Form15_Add_Scroce = Form6_Scorce = nullptr;
+        delete DM1;
+        DM1 = nullptr;
+    }
+
+    // Records in the score file once every write is committed.
+    int storedCount()
+    {
+        store::commitAll();
+        return dir.count(store::schema::ScoreFile);
+    }
+
+    // The score file as stored: "序号 学号 科目" per record, by number.
+    QStringList storedScores()
+    {
+        store::commitAll();
+        QStringList out;
+        for (const QVariantList &r : dir.rows(store::schema::ScoreFile,
+                                              QStringLiteral("SELECT 序号, 学号, 科目 FROM $T ORDER BY 序号")))
+            out << QStringLiteral("%1 %2 %3").arg(r[0].toString(), r[1].toString(), r[2].toString());
+        return out;
+    }
+};

@@ -1,0 +1,173 @@
+// Score management: deleting the selected score with renumbering of the
+// whole score table, rights, and the subject pick list.
+#include "ScoreFixture.h"
+
+#include "store/DBGrid.h"
+
+#include <QtTest>
+
+#include <memory>
+
+class ScoreManageTest : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup();
+    void deletionRenumbersWholeTable();
+    void twoDeletionsInARowEachRemoveTheSelected();
+    void deletionChangesNothing_data();
+    void deletionChangesNothing();
+    void rights_data();
+    void rights();
+    void showOffersCourseNamesAndRewindsCourses();
+
+private:
+    // Five scores, alternating between S1 and S2; S3 has none.
+    void openWithFiveScores();
+    // Makes the score with this subject the one selected in the score grid.
+    void selectScore(const QString &subject);
+    std::unique_ptr<ScoreWindows> w;
+};
+
+void ScoreManageTest::cleanup()
+{
+    w.reset();
+    UserRight = 0;
+}
+
+void ScoreManageTest::openWithFiveScores()
+{
+    w = std::make_unique<ScoreWindows>();
+    w->dir.addStudent(QStringLiteral("S1"), QStringLiteral("张三"));
+    w->dir.addStudent(QStringLiteral("S2"), QStringLiteral("李四"));
+    w->dir.addStudent(QStringLiteral("S3"), QStringLiteral("王五"));
+    w->dir.addScore(1, QStringLiteral("S1"), QStringLiteral("语文"), 80);
+    w->dir.addScore(2, QStringLiteral("S2"), QStringLiteral("数学"), 70);
+    w->dir.addScore(3, QStringLiteral("S1"), QStringLiteral("英语"), 60);
+    w->dir.addScore(4, QStringLiteral("S2"), QStringLiteral("物理"), 50);
+    w->dir.addScore(5, QStringLiteral("S1"), QStringLiteral("化学"), 40);
+    w->open();
+    UserRight = 1;
+}
+
+void ScoreManageTest::selectScore(const QString &subject)
+{
+    store::GridModel &m = w->manage->DBGrid1->gridModel();
+    for (int row = 0; row < m.rowCount(); ++row) {
+        if (m.data(m.index(row, 1), Qt::DisplayRole).toString() == subject) {
+            w->manage->DBGrid1->setCurrentIndex(m.index(row, 1));
+            QCOMPARE(DM1->Table_Scroce_1->fieldByName(QStringLiteral("科目")).asString(), subject);
+            return;
+        }
+    }
+    QFAIL(qPrintable(QStringLiteral("score grid does not list ") + subject));
+}
+
+void ScoreManageTest::deletionRenumbersWholeTable()
+{
+    openWithFiveScores();
+    selectScore(QStringLiteral("英语"));
+    fixture::Boxes boxes(ui::IdYes);
+    w->manage->Button_DelClick();
+
+    QCOMPARE(boxes.shown.size(), 1);
+    QCOMPARE(boxes.shown[0].text, QStringLiteral("注意!此操作将删除该学生的当前成绩!"));
+    QCOMPARE(boxes.shown[0].title, QStringLiteral("警告"));
+    QCOMPARE(boxes.shown[0].icon, ui::Icon::Information);
+    QCOMPARE(boxes.shown[0].buttons, ui::Buttons::YesNo);
+    QCOMPARE(boxes.shown[0].owner, nullptr);
+    // Other students' records move down too; the order stays.
+    QCOMPARE(w->storedScores(), QStringList({QStringLiteral("1 S1 语文"), QStringLiteral("2 S2 数学"),
+                                             QStringLiteral("3 S2 物理"), QStringLiteral("4 S1 化学")}));
+    QCOMPARE(w->manage->DBGrid1->gridModel().rowCount(), 2);
+    QCOMPARE(DM1->Table_Scroce_1->recordCount(), 2);
+}
+
+void ScoreManageTest::twoDeletionsInARowEachRemoveTheSelected()
+{
+    openWithFiveScores();
+    fixture::Boxes boxes(ui::IdYes);
+    selectScore(QStringLiteral("语文"));
+    w->manage->Button_DelClick();
+    // 英语 was number 3 and is 2 now; number 3 belongs to S2's 物理.
+    selectScore(QStringLiteral("英语"));
+    w->manage->Button_DelClick();
+    QCOMPARE(w->storedScores(), QStringList({QStringLiteral("1 S2 数学"), QStringLiteral("2 S2 物理"),
+                                             QStringLiteral("3 S1 化学")}));
+    QCOMPARE(w->manage->DBGrid1->gridModel().rowCount(), 1);
+}
+
+void ScoreManageTest::deletionChangesNothing_data()
+{
+    QTest::addColumn<QString>("student");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("boxesShown");
+    QTest::newRow("warning declined") << QStringLiteral("S1") << int(ui::IdNo) << 1;
+    // The whole table's cursor stands on another student's record meanwhile.
+    QTest::newRow("student without scores") << QStringLiteral("S3") << int(ui::IdYes) << 0;
+}
+
+void ScoreManageTest::deletionChangesNothing()
+{
+    QFETCH(QString, student);
+    QFETCH(int, answer);
+    QFETCH(int, boxesShown);
+    openWithFiveScores();
+    const QStringList before = w->storedScores();
+    while (DM1->Table_stud->fieldByName(QStringLiteral("学号")).asString() != student)
+        DM1->Table_stud->next();
+    DM1->Table_Scroce_2->setRecNo(2);
+    fixture::Boxes boxes(answer);
+    w->manage->Button_DelClick();
+    QCOMPARE(boxes.shown.size(), boxesShown);
+    QCOMPARE(w->storedScores(), before);
+}
+
+void ScoreManageTest::rights_data()
+{
+    QTest::addColumn<int>("right");
+    QTest::addColumn<bool>("admin");
+    QTest::newRow("administrator") << 1 << true;
+    QTest::newRow("ordinary user") << 2 << false;
+}
+
+// Adding and deleting need an administrator; searching is open to everyone.
+void ScoreManageTest::rights()
+{
+    QFETCH(int, right);
+    QFETCH(bool, admin);
+    openWithFiveScores();
+    UserRight = right;
+    const QStringList before = w->storedScores();
+    fixture::Boxes boxes(ui::IdNo);
+    fixture::Modal modal;
+
+    w->manage->Button_AddClick();
+    w->manage->Button_QueryClick();
+    w->manage->Button_DelClick();
+
+    const QList<QWidget *> expectedModal = admin ? QList<QWidget *>{w->add, w->query} : QList<QWidget *>{w->query};
+    QCOMPARE(modal.shown, expectedModal);
+    const QString refusal = QStringLiteral("您没有足够的操作权限,请与系统管理员联系!");
+    const QStringList expectedBoxes = admin ? QStringList{QStringLiteral("注意!此操作将删除该学生的当前成绩!")}
+                                            : QStringList{refusal, refusal};
+    QCOMPARE(boxes.texts(), expectedBoxes);
+    QCOMPARE(w->storedScores(), before);
+}
+
+void ScoreManageTest::showOffersCourseNamesAndRewindsCourses()
+{
+    w = std::make_unique<ScoreWindows>();
+    w->dir.addCourse(QStringLiteral("C1"), QStringLiteral("语文"));
+    w->dir.addCourse(QStringLiteral("C2"), QStringLiteral("数学"));
+    w->dir.addCourse(QStringLiteral("C3"), QStringLiteral("语文"));
+    w->open();
+    DM1->Table_Object->last();
+    w->manage->show();
+    const QStringList names{QStringLiteral("语文"), QStringLiteral("数学"), QStringLiteral("语文")};
+    QCOMPARE(w->manage->DBGrid1->columns().at(1).pickList, names);
+    QCOMPARE(DM1->Table_Object->recNo(), 1);
+    QVERIFY(w->manage->ListBox1->isHidden());
+}
+
+QTEST_MAIN(ScoreManageTest)
+#include "test_score_manage.moc"
