@@ -103,13 +103,13 @@ TForm16_Scroce_Query::TForm16_Scroce_Query(QWidget *parent) : TForm(parent)
 
     DBNavigator2 = new store::TDBNavigator(this);
     DBNavigator2->setObjectName(QStringLiteral("DBNavigator2"));
-    DBNavigator2->setGeometry(8, 74, 240, 22);
+    DBNavigator2->setGeometry(8, 74, 220, 22);
     DBNavigator2->setVisibleButtons({store::NavButton::First, store::NavButton::Prior, store::NavButton::Next,
                                      store::NavButton::Last, store::NavButton::Insert, store::NavButton::Delete,
                                      store::NavButton::Edit, store::NavButton::Post, store::NavButton::Cancel,
                                      store::NavButton::Refresh});
     DBNavigator2->setDataSource(DM1->DS_Query);
-    Label6 = label(this, "Label6", QStringLiteral("共找到：   "), 262, 78);
+    Label6 = label(this, "Label6", QStringLiteral("共找到：   "), 240, 78);
     Label7 = new QLabel(QStringLiteral("0"), this);
     Label7->setObjectName(QStringLiteral("Label7"));
     Label7->setAlignment(Qt::AlignCenter);
