@@ -96,7 +96,7 @@ void TDBNavigator::updateButtons()
     m_buttons[int(NavButton::Edit)]->setEnabled(active && canModify && !editing);
     m_buttons[int(NavButton::Post)]->setEnabled(active && editing);
     m_buttons[int(NavButton::Cancel)]->setEnabled(active && editing);
-    m_buttons[int(NavButton::Refresh)]->setEnabled(active);
+    m_buttons[int(NavButton::Refresh)]->setEnabled(active && canModify); // a query result is read-only
 }
 
 void TDBNavigator::click(NavButton b)
