@@ -7,6 +7,7 @@
 #include "skin/SkinForm.h"
 #include "skin/SkinListBox.h"
 #include "store/DataModule.h"
+#include "store/Walk.h"
 
 #include <QFocusEvent>
 #include <QResizeEvent>
@@ -103,27 +104,14 @@ void TForm11_Add_Class::keepDesignedFrame()
 
 void TForm11_Add_Class::FormShow()
 {
-    store::TTable &t = *DM1->Table_Class;
     ListBox_Class->clear();
-    t.first();
-    while (!t.eof()) {
-        ListBox_Class->addItem(t.fields(1).asString());
-        t.next();
-    }
-    t.first();
+    ListBox_Class->addItems(store::fieldTexts(*DM1->Table_Class, 1));
 }
 
 void TForm11_Add_Class::Edit_New_ClassNoExit()
 {
-    store::TTable &t = *DM1->Table_Class;
-    bool found = false;
-    t.first();
-    while (!t.eof()) {
-        if (t.fieldByName(QStringLiteral("班号")).asString() == Edit_New_ClassNo->text())
-            found = true;
-        t.next();
-    }
-    if (found) {
+    // Leaves the class table on its last class.
+    if (store::containsText(*DM1->Table_Class, QStringLiteral("班号"), Edit_New_ClassNo->text())) {
         ui::messageBox(QStringLiteral("已经有一个相同的班级号,请另选!"), QStringLiteral("系统提示"), ui::Icon::Information);
         Edit_New_ClassNo->clear();
     }

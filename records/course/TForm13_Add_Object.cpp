@@ -9,6 +9,7 @@
 #include "skin/SkinListBox.h"
 #include "store/Convert.h"
 #include "store/DataModule.h"
+#include "store/Walk.h"
 
 #include <QFocusEvent>
 
@@ -111,27 +112,14 @@ bool TForm13_Add_Object::eventFilter(QObject *watched, QEvent *event)
 
 void TForm13_Add_Object::FormShow()
 {
-    store::TTable &t = *DM1->Table_Object;
     ListBox_Object->clear();
-    t.first();
-    while (!t.eof()) {
-        ListBox_Object->addItem(t.fields(1).asString());
-        t.next();
-    }
-    t.first();
+    ListBox_Object->addItems(store::fieldTexts(*DM1->Table_Object, 1));
 }
 
 void TForm13_Add_Object::Edit_New_ObjectNoExit()
 {
-    store::TTable &t = *DM1->Table_Object;
-    bool found = false;
-    t.first();
-    while (!t.eof()) {
-        if (t.fieldByName(QStringLiteral("课程号")).asString() == Edit_New_ObjectNo->text())
-            found = true;
-        t.next();
-    }
-    if (found) {
+    // Leaves the course table on its last course.
+    if (store::containsText(*DM1->Table_Object, QStringLiteral("课程号"), Edit_New_ObjectNo->text())) {
         ui::messageBox(QStringLiteral("已经有一个相同的课程号,请另选!"), QStringLiteral("系统提示"), ui::Icon::Information);
         Edit_New_ObjectNo->clear();
     }

@@ -11,6 +11,7 @@
 #include "store/DBGrid.h"
 #include "store/DBNavigator.h"
 #include "store/DataModule.h"
+#include "store/Walk.h"
 
 namespace {
 
@@ -237,26 +238,12 @@ void TForm5_Object::Button_DelClick()
     // course number would match it; go straight to the deletion, which
     // refuses on an empty table.
     if (course.recordCount() > 0) {
-        const QString courseNo = Edit_ObjectNo->text();
         store::TTable &all = *DM1->Table_Object_Jh2;
-        all.first();
-        while (!all.eof()) {
-            if (all.fieldByName(QStringLiteral("课程号")).asString() == courseNo) {
-                all.del();
-                DM1->Table_Object_Jh->refresh();
-            } else {
-                all.next();
-            }
-        }
+        store::deleteMatching(all, QStringLiteral("课程号"), Edit_ObjectNo->text(),
+                              [] { DM1->Table_Object_Jh->refresh(); });
         // Back to 1 ... n in stored order, so that count + 1 is free for the
         // next new plan record.
-        all.first();
-        const int n = all.recordCount();
-        for (int i = 1; i <= n; ++i) {
-            all.edit();
-            all.fieldByName(QStringLiteral("序号")).setAsInteger(i);
-            all.next();
-        }
+        store::renumber(all, QStringLiteral("序号"));
     }
     course.del();
 }

@@ -1,0 +1,84 @@
+// A data directory with the three course windows on it, as the program
+// creates them; rows of the plan table as "序号:课程号" for short comparisons.
+#pragma once
+
+#include "app/core/Globals.h"
+#include "app/core/Instances.h"
+#include "records/course/TForm13_Add_Object.h"
+#include "records/course/TForm14_Object_Query.h"
+#include "records/course/TForm5_Object.h"
+#include "store/DataModule.h"
+#include "store/Engine.h"
+#include "store/Schema.h"
+#include "tests/support/Fixture.h"
+
+#include <QStringList>
+
+struct CourseWorld {
+    fixture::DataDir dir;
+    TForm5_Object *manage = nullptr;
+    TForm13_Add_Object *add = nullptr;
+    TForm14_Object_Query *query = nullptr;
+
+    // Seeds given as "课程号" lists and "序号:课程号[:总学时[:学分]]" rows.
+    void seed(const QStringList &courses, const QStringList &plans = {})
+    {
+        for (const QString &no : courses)
+            dir.addCourse(no, QStringLiteral("课程") + no);
+        for (const QString &p : plans) {
+            const QStringList f = p.split(u':');
+            dir.addPlan(f[0].toInt(), f[1], f.value(2), f.size() > 3 ? QVariant(f[3].toInt()) : QVariant());
+        }
+    }
+
+    void open()
+    {
+        DataPath = dir.path();
+        DM1 = new TDM1;
+        DM1->DataModuleCreate();
+        Form5_Object = manage = new TForm5_Object;
+        Form13_Add_Object = add = new TForm13_Add_Object;
+        Form14_Object_Query = query = new TForm14_Object_Query;
+    }
+
+    ~CourseWorld()
+    {
+        delete manage;
+        delete add;
+        delete query;
+        Form5_Object = Form13_Add_Object = Form14_Object_Query = nullptr;
+        delete DM1;
+        DM1 = nullptr;
+        UserRight = 0;
+    }
+
+    QStringList plans()
+    {
+        store::commitAll();
+        QStringList out;
+        for (const auto &r : dir.rows(store::schema::PlanFile, QStringLiteral("SELECT 序号, 课程号 FROM $T ORDER BY 序号")))
+            out << r[0].toString() + u':' + r[1].toString();
+        return out;
+    }
+
+    QStringList courses()
+    {
+        store::commitAll();
+        QStringList out;
+        for (const auto &r : dir.rows(store::schema::CourseFile, QStringLiteral("SELECT 课程号 FROM $T ORDER BY rowid")))
+            out << r[0].toString();
+        return out;
+    }
+};
+
+// The text of the record layer's error raised by f, or "" when none is.
+template <typename F>
+QString errorOf(F &&f)
+{
+    try {
+        f();
+    } catch (const store::Error &e) {
+        return e.text();
+    }
+    return QString();
+}

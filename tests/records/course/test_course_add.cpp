@@ -1,0 +1,247 @@
+// The add-course window: a course with its plan record, the order of the two
+// writes, the failed-credit addition, the duplicate-number check and the
+// empty-field refusal.
+#include "CourseWorld.h"
+#include "skin/SkinButton.h"
+#include "skin/SkinEdit.h"
+#include "skin/SkinListBox.h"
+#include "store/DBControls.h"
+
+#include <QtTest>
+
+using store::DataSetState;
+
+class CourseAddTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { w = std::make_unique<CourseWorld>(); }
+    void cleanup() { w.reset(); }
+
+    void addsCourseAndPlanInOrder();
+    void emptyNumberOrNameWritesNothing_data();
+    void emptyNumberOrNameWritesNothing();
+    void failedCreditStoresCourseOnlyAndNextAdditionWorks_data();
+    void failedCreditStoresCourseOnlyAndNextAdditionWorks();
+    void duplicateNumberCheck_data();
+    void duplicateNumberCheck();
+    void leavingTheNumberBoxRunsTheCheckButAMouseClickDoesNot();
+    void creditBoxTakesDigitsOnly();
+
+private:
+    void fill(const QString &no, const QString &name, const QString &credit);
+    std::unique_ptr<CourseWorld> w;
+};
+
+void CourseAddTest::fill(const QString &no, const QString &name, const QString &credit)
+{
+    TForm13_Add_Object &a = *w->add;
+    a.Edit_New_ObjectNo->setText(no);
+    a.Edit_New_Object_Name->setText(name);
+    a.Edit_New_Total->setText("64");
+    a.Edit_New_JiangKe->setText("48");
+    a.Edit_New_ShiYan->setText("6");
+    a.Edit_New_ShangJi->setText("10");
+    a.Edit_New_XueFen->setText(credit);
+    a.Edit_New_KaiKeXueQi->setText("2");
+}
+
+void CourseAddTest::addsCourseAndPlanInOrder()
+{
+    QStringList courses, plans;
+    for (int i = 1; i <= 6; ++i) {
+        courses << QStringLiteral("C%1").arg(i);
+        plans << QStringLiteral("%1:C%1").arg(i);
+    }
+    w->seed(courses, plans);
+    w->open();
+    UserRight = 1;
+    TForm13_Add_Object &a = *w->add;
+
+    // Opened from the management window, whose count follows the addition
+    // while this window is still up.
+    fixture::Boxes boxes;
+    bool pendingDuringMessage = false;
+    ui::setMessageBoxScript([&](const ui::ShownBox &box) {
+        boxes.shown << box;
+        pendingDuringMessage = DM1->Table_Object->state() == DataSetState::Insert
+                               && DM1->Table_Object_Jh2->state() == DataSetState::Browse
+                               && DM1->Table_Object_Jh2->recordCount() == 7;
+        return ui::IdOk;
+    });
+    QString countWhileOpen;
+    fixture::Modal modal([&](QWidget *) {
+        QCOMPARE(a.ListBox_Object->count(), 6);
+        fill("C7", "数学", "4");
+        a.Button_OKClick();
+        w->manage->Timer1Timer();
+        countWhileOpen = w->manage->Label11->text();
+        QCOMPARE(a.ListBox_Object->count(), 6); // the list is built on showing only
+    });
+    w->manage->Button_AddClick();
+
+    QCOMPARE(modal.shown.size(), 1);
+    QCOMPARE(boxes.texts(), QStringList{"数学的信息已经成功添加!"});
+    QCOMPARE(boxes.shown[0].title, QStringLiteral("系统提示"));
+    QVERIFY2(pendingDuringMessage, "the plan record is written first and the course by the refresh afterwards");
+    QCOMPARE(countWhileOpen, QStringLiteral("7"));
+
+    QCOMPARE(w->courses().last(), QStringLiteral("C7"));
+    store::commitAll();
+    const auto rows = w->dir.rows(store::schema::PlanFile, "SELECT * FROM $T WHERE 序号=7");
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0], (QVariantList{7, "C7", "64", "48", "6", "10", 4, "2"}));
+    QCOMPARE(w->dir.rows(store::schema::CourseFile, "SELECT 课程名称 FROM $T WHERE 课程号='C7'").first().first().toString(),
+             QStringLiteral("数学"));
+
+    // The number box is emptied; every other box keeps the first course's values.
+    QCOMPARE(a.Edit_New_ObjectNo->text(), QString());
+    QCOMPARE(a.Edit_New_Object_Name->text(), QStringLiteral("数学"));
+    QCOMPARE(a.Edit_New_XueFen->text(), QStringLiteral("4"));
+    QCOMPARE(a.Edit_New_Total->text(), QStringLiteral("64"));
+}
+
+void CourseAddTest::emptyNumberOrNameWritesNothing_data()
+{
+    QTest::addColumn<QString>("no");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("no number") << "" << "数学";
+    QTest::newRow("no name") << "C9" << "";
+    QTest::newRow("neither") << "" << "";
+}
+
+void CourseAddTest::emptyNumberOrNameWritesNothing()
+{
+    QFETCH(QString, no);
+    QFETCH(QString, name);
+    w->seed({"C1"}, {"1:C1"});
+    w->open();
+    fill(no, name, "4");
+    fixture::Boxes boxes;
+    w->add->Button_OKClick();
+    QCOMPARE(boxes.texts(), QStringList{"课程号和课程名不能为空!"});
+    QCOMPARE(boxes.shown[0].title, QStringLiteral("系统提示"));
+    QCOMPARE(DM1->Table_Object->state(), DataSetState::Browse);
+    QCOMPARE(DM1->Table_Object_Jh2->state(), DataSetState::Browse);
+    QCOMPARE(w->courses(), QStringList{"C1"});
+    QCOMPARE(w->plans(), QStringList{"1:C1"});
+}
+
+void CourseAddTest::failedCreditStoresCourseOnlyAndNextAdditionWorks_data()
+{
+    QTest::addColumn<QString>("credit");
+    QTest::newRow("empty") << "";
+    QTest::newRow("above the 32-bit range") << "2147483648";
+    QTest::newRow("far above") << "99999999999";
+}
+
+void CourseAddTest::failedCreditStoresCourseOnlyAndNextAdditionWorks()
+{
+    QFETCH(QString, credit);
+    w->seed({"C1", "C2"}, {"1:C1", "2:C2"});
+    w->open();
+    TForm13_Add_Object &a = *w->add;
+    fill("C3", "化学", credit);
+    fixture::Boxes boxes;
+
+    QCOMPARE(errorOf([&] { a.Button_OKClick(); }), QStringLiteral("'%1' 不是一个有效的整形值").arg(credit));
+
+    QVERIFY(boxes.shown.isEmpty()); // no success message
+    QCOMPARE(a.Edit_New_ObjectNo->text(), QStringLiteral("C3"));
+    QCOMPARE(DM1->Table_Object_Jh2->state(), DataSetState::Browse);
+    QCOMPARE(w->courses(), (QStringList{"C1", "C2", "C3"}));
+    QCOMPARE(w->plans(), (QStringList{"1:C1", "2:C2"}));
+
+    // Moving the plan table (as a deletion's walk does) writes nothing
+    // left over, and the next addition takes number 3.
+    DM1->Table_Object_Jh2->last();
+    DM1->Table_Object_Jh2->first();
+    QCOMPARE(w->plans(), (QStringList{"1:C1", "2:C2"}));
+    fill("C4", "生物", "3");
+    a.Button_OKClick();
+    QCOMPARE(boxes.texts(), QStringList{"生物的信息已经成功添加!"});
+    QCOMPARE(w->plans(), (QStringList{"1:C1", "2:C2", "3:C4"}));
+    QCOMPARE(w->courses(), (QStringList{"C1", "C2", "C3", "C4"}));
+}
+
+void CourseAddTest::duplicateNumberCheck_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("duplicate");
+    QTest::newRow("taken, first course") << "C01" << true;
+    QTest::newRow("taken, last course") << "C03" << true;
+    QTest::newRow("other case") << "c01" << false;
+    QTest::newRow("trailing blank") << "C01 " << false;
+    QTest::newRow("part of a number") << "C0" << false;
+    QTest::newRow("new") << "C04" << false;
+}
+
+void CourseAddTest::duplicateNumberCheck()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, duplicate);
+    w->seed({"C01", "C02", "C03"});
+    w->open();
+    w->add->Edit_New_ObjectNo->setText(typed);
+    fixture::Boxes boxes;
+
+    w->add->Edit_New_ObjectNoExit();
+
+    if (duplicate) {
+        QCOMPARE(boxes.texts(), QStringList{"已经有一个相同的课程号,请另选!"});
+        QCOMPARE(boxes.shown[0].title, QStringLiteral("系统提示"));
+        QCOMPARE(w->add->Edit_New_ObjectNo->text(), QString());
+    } else {
+        QVERIFY(boxes.shown.isEmpty());
+        QCOMPARE(w->add->Edit_New_ObjectNo->text(), typed);
+    }
+    // The scan runs to the end: the management window shows the last course.
+    QCOMPARE(w->manage->Edit_ObjectNo->text(), QStringLiteral("C03"));
+}
+
+void CourseAddTest::leavingTheNumberBoxRunsTheCheckButAMouseClickDoesNot()
+{
+    w->seed({"C01"});
+    w->open();
+    TForm13_Add_Object &a = *w->add;
+    a.show();
+    a.activateWindow();
+    QApplication::setActiveWindow(&a);
+    QCOMPARE(QApplication::activeWindow(), &a);
+    fixture::Boxes boxes;
+
+    a.Edit_New_ObjectNo->setFocus();
+    QTest::keyClicks(a.Edit_New_ObjectNo, "C01");
+    QTest::keyClick(a.Edit_New_ObjectNo, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), a.Edit_New_Object_Name);
+    QCOMPARE(boxes.texts(), QStringList{"已经有一个相同的课程号,请另选!"});
+    QCOMPARE(a.Edit_New_ObjectNo->text(), QString());
+
+    // Back in the box, the duplicate typed again and "添加" clicked with the
+    // mouse: the button takes no focus, so no check, and the course is added.
+    boxes.clear();
+    a.Edit_New_ObjectNo->setFocus();
+    QTest::keyClicks(a.Edit_New_ObjectNo, "C01");
+    a.Edit_New_Object_Name->setText("数学");
+    a.Edit_New_XueFen->setText("4");
+    QTest::mouseClick(a.Button_OK, Qt::LeftButton);
+    QCOMPARE(boxes.texts(), QStringList{"数学的信息已经成功添加!"});
+    QCOMPARE(w->courses(), (QStringList{"C01", "C01"}));
+}
+
+void CourseAddTest::creditBoxTakesDigitsOnly()
+{
+    w->seed({});
+    w->open();
+    TForm13_Add_Object &a = *w->add;
+    a.show();
+    a.Edit_New_XueFen->setFocus();
+    fixture::Boxes boxes;
+    QTest::keyClicks(a.Edit_New_XueFen, "1a2");
+    QTest::keyClick(a.Edit_New_XueFen, Qt::Key_Backspace);
+    QCOMPARE(a.Edit_New_XueFen->text(), QStringLiteral("12"));
+    QCOMPARE(boxes.texts(), (QStringList{"请输入整数!", "请输入整数!"}));
+    QCOMPARE(boxes.shown[0].title, QStringLiteral("错误"));
+}
+
+QTEST_MAIN(CourseAddTest)
+#include "test_course_add.moc"
