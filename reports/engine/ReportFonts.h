@@ -16,7 +16,8 @@ namespace report {
 // Safe to call more than once.
 void installFontSubstitutions();
 
-// The QFont that draws a report font.
+// The QFont that draws a report font: the faces above, named directly, so
+// that the application's own substitutions do not change the reports.
 QFont toQFont(const ReportFont &font);
 
 } // namespace report
