@@ -10,7 +10,9 @@
 #include "store/Walk.h"
 
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QResizeEvent>
+#include <QScreen>
 
 #include <exception>
 
@@ -38,6 +40,11 @@ TForm11_Add_Class::TForm11_Add_Class(QWidget *parent) : TForm(parent)
     QFont f(QStringLiteral("宋体"));
     f.setPixelSize(13);
     setFont(f);
+
+    // No place of its own: the middle of the screen, clear of the main
+    // window's column of buttons.
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     skinForm1 = new TSkinForm(this, caption, {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
     skinForm1->setSizeable(true);

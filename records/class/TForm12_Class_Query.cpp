@@ -8,7 +8,9 @@
 #include "store/DBGrid.h"
 #include "store/DataModule.h"
 
+#include <QGuiApplication>
 #include <QResizeEvent>
+#include <QScreen>
 
 namespace {
 
@@ -43,6 +45,11 @@ TForm12_Class_Query::TForm12_Class_Query(QWidget *parent) : TForm(parent)
     QFont f(QStringLiteral("宋体"));
     f.setPixelSize(13);
     setFont(f);
+
+    // No place of its own: the middle of the screen, clear of the main
+    // window's column of buttons.
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     skinForm1 = new TSkinForm(this, caption, {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
     skinForm1->setSizeable(true);

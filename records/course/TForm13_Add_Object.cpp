@@ -12,6 +12,8 @@
 #include "store/Walk.h"
 
 #include <QFocusEvent>
+#include <QGuiApplication>
+#include <QScreen>
 
 #include <exception>
 
@@ -43,6 +45,11 @@ TForm13_Add_Object::TForm13_Add_Object(QWidget *parent) : TForm(parent)
     QFont f(QStringLiteral("宋体"));
     f.setPixelSize(13);
     setFont(f);
+
+    // No place of its own: the middle of the screen, clear of the main
+    // window's column of buttons.
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     skinForm1 = new TSkinForm(this, caption, {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
 

@@ -13,6 +13,9 @@
 #include "store/DataModule.h"
 #include "store/Walk.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 namespace {
 
 store::TColumn column(const QString &field, int width)
@@ -61,6 +64,11 @@ TForm5_Object::TForm5_Object(QWidget *parent) : TForm(parent)
     QFont f(QStringLiteral("宋体"));
     f.setPixelSize(13);
     setFont(f);
+
+    // No place of its own: the middle of the screen, clear of the main
+    // window's column of buttons.
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     skinForm1 = new TSkinForm(this, caption, {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
 
