@@ -106,28 +106,38 @@ void TForm19::FormShow()
         t.table->open();
 }
 
+void TForm19::previewReport(report::Report &report)
+{
+    // The preview belongs to the chooser: usable while the chooser is modal,
+    // and closed with it.
+    report.preview(this);
+    // Back to the chooser, so that its accelerators work again at once.
+    if (isVisible())
+        activateWindow();
+}
+
 void TForm19::Button_StudClick()
 {
     if (auto *h = holder<TForm20_Out_Stud>(Form20_Out_Stud))
-        h->Report1.preview(this);
+        previewReport(h->Report1);
 }
 
 void TForm19::Button_ClassClick()
 {
     if (auto *h = holder<TForm21_Out_Class>(Form21_Out_Class))
-        h->Report1.preview(this);
+        previewReport(h->Report1);
 }
 
 void TForm19::Button_ObjectClick()
 {
     if (auto *h = holder<TForm22_Object_Out>(Form22_Object_Out))
-        h->Report1.preview(this);
+        previewReport(h->Report1);
 }
 
 void TForm19::Button_ScroceClick()
 {
     if (auto *h = holder<TForm1>(Form1))
-        h->Report1.preview(this);
+        previewReport(h->Report1);
 }
 
 void TForm19::hideEvent(QHideEvent *e)

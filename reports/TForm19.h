@@ -9,6 +9,9 @@
 class TSkinForm;
 class TSkinButton;
 
+namespace report {
+class Report;
+}
 namespace store {
 class TTable;
 }
@@ -43,4 +46,7 @@ public:
 
 protected:
     void hideEvent(QHideEvent *e) override;
+
+private:
+    void previewReport(report::Report &report);
 };
