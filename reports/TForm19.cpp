@@ -95,6 +95,10 @@ QList<TForm19::ReportTable> TForm19::reportTables() const
 
 void TForm19::FormShow()
 {
+    // A failed open ends the binding and is reported; the datasets it left
+    // closed print as empty tables (headers, one empty ruled row, a count of
+    // 0; a student without readable scores gets one empty score row), so
+    // every report still previews instead of failing on each band.
     const QList<ReportTable> tables = reportTables();
     for (const ReportTable &t : tables)
         t.table->close();
