@@ -218,6 +218,11 @@ public:
 
     TableFile *file() const { return m_file.get(); }
 
+    // A column of the current or pending record that the field list may not
+    // expose (a hidden sequence number, for instance).
+    QVariant storedValue(const QString &column) const;
+    void setStoredValue(const QString &column, const QVariant &value);
+
 protected:
     void doOpen() override;
     void doClose() override;

@@ -338,6 +338,30 @@ void TTable::doDelete(int row)
     m_file->changedBy(this);
 }
 
+QVariant TTable::storedValue(const QString &column) const
+{
+    requireActive();
+    const int c = m_file->columnIndex(column);
+    if (c < 0)
+        throw Error(qualified(QStringLiteral("找不到字段 '%1'").arg(column)));
+    return m_bufferValid && c < int(m_buffer.values.size()) ? m_buffer.values[size_t(c)] : QVariant();
+}
+
+void TTable::setStoredValue(const QString &column, const QVariant &value)
+{
+    requireActive();
+    if (m_state != DataSetState::Edit && m_state != DataSetState::Insert)
+        throw Error(qualified(QStringLiteral("数据集不在修改或插入模式")));
+    const int c = m_file->columnIndex(column);
+    if (c < 0)
+        throw Error(qualified(QStringLiteral("找不到字段 '%1'").arg(column)));
+    m_buffer.values[size_t(c)] = value;
+    if (m_buffer.dirty.size() < m_buffer.values.size())
+        m_buffer.dirty.resize(m_buffer.values.size(), false);
+    m_buffer.dirty[size_t(c)] = true;
+    m_modified = true;
+}
+
 bool TTable::findKey(const QVariant &v)
 {
     requireActive();

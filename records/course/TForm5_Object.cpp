@@ -155,6 +155,14 @@ TForm5_Object::TForm5_Object(QWidget *parent) : TForm(parent)
     Timer1->setInterval(100);
     connect(Timer1, &QTimer::timeout, this, &TForm5_Object::Timer1Timer);
     Timer1->start();
+
+    // A plan record started here for a course that has none carries the next
+    // free sequence number (stored records + 1), so the numbering stays 1 ... n.
+    DM1->Table_Object_Jh->beforePost = [](store::DataSet &ds) {
+        auto &plan = static_cast<store::TTable &>(ds);
+        if (plan.state() == store::DataSetState::Insert && plan.storedValue(QStringLiteral("序号")).isNull())
+            plan.setStoredValue(QStringLiteral("序号"), DM1->Table_Object_Jh2->recordCount() + 1);
+    };
 }
 
 QList<store::TDBEdit *> TForm5_Object::planBoxes() const
@@ -196,28 +204,10 @@ void TForm5_Object::Button_XiouGaiClick()
     for (store::TDBEdit *e : planBoxes())
         e->setReadOnly(false);
 
-    store::TTable &plan = *DM1->Table_Object_Jh;
-    store::TTable &course = *DM1->Table_Object;
-    // A course without a plan (left by a failed addition) would get a new
-    // plan record from the edit below with no sequence number, which the
-    // plan table cannot store. Give the course its plan record first, with
-    // the next free number, so the edit finds one and the numbering stays
-    // 1 ... n.
-    if (plan.active() && plan.recordCount() == 0 && course.active() && course.recordCount() > 0) {
-        const QString courseNo = course.fieldByName(QStringLiteral("课程号")).asString();
-        store::TTable &all = *DM1->Table_Object_Jh2;
-        all.append();
-        try {
-            all.fieldByName(QStringLiteral("序号")).setAsInteger(all.recordCount() + 1);
-            all.fieldByName(QStringLiteral("课程号")).setAsString(courseNo);
-            all.post();
-        } catch (...) {
-            all.cancel(); // never leave a half-made plan record to be written by a later move
-            throw;
-        }
-        plan.refresh();
-    }
-    plan.edit();
+    // For a course without a plan (left by a failed addition) the edit
+    // starts a new plan record of that course; it gets its sequence number
+    // when it is posted (see the constructor).
+    DM1->Table_Object_Jh->edit();
 }
 
 void TForm5_Object::Button_TiJiaoClick()

@@ -217,7 +217,14 @@ void CourseManageTest::modifyCourseWithoutPlanNumbersItNext()
     TForm5_Object &f = *w->manage;
     QCOMPARE(f.DBEdit2->text(), QString());
 
+    // Modify and leave without typing: nothing is written.
     f.Button_XiouGaiClick();
+    DM1->Table_Object->next();
+    DM1->Table_Object->prior();
+    QCOMPARE(w->plans(), (QStringList{"1:C1", "2:C3"}));
+
+    f.Button_XiouGaiClick();
+    QCOMPARE(w->plans(), (QStringList{"1:C1", "2:C3"})); // not written before it is posted
     f.show();
     f.DBEdit2->setFocus();
     QTest::keyClicks(f.DBEdit2, "40");
