@@ -60,7 +60,7 @@ void installFontSubstitutions()
                                QStringLiteral("AR PL SungtiL GB"), QStringLiteral("Noto Serif CJK SC")});
     const QString hei = pick({QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC"),
                               QStringLiteral("Droid Sans Fallback")});
-    const QString sans = pick({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans")});
+    const QString sans = pick({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     for (const char *name : {"宋体", "SimSun", "新宋体", "NSimSun"}) {
         if (!song.isEmpty())
             QFont::insertSubstitutions(QString::fromUtf8(name), {song, hei});

@@ -1,7 +1,7 @@
 #include "records/course/TForm13_Add_Object.h"
 
 #include "app/core/Ui.h"
-#include "records/course/IntegerKeyFilter.h"
+#include "app/core/KeyFilter.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinEdit.h"
 #include "skin/SkinForm.h"
@@ -79,7 +79,7 @@ TForm13_Add_Object::TForm13_Add_Object(QWidget *parent) : TForm(parent)
     Edit_New_XueFen = edit(skinGroupBox1, col[1], 96, 72);
     Label9 = label(skinGroupBox1, QStringLiteral("开课学期：    "), col[2], 78);
     Edit_New_KaiKeXueQi = edit(skinGroupBox1, col[2], 96, 72);
-    new TKeyPressFilter(Edit_New_XueFen, [this](QChar &key) { Edit_New_XueFenKeyPress(key); });
+    keyfilter::onKeyPress(Edit_New_XueFen, [this](QChar &key) { Edit_New_XueFenKeyPress(key); });
 
     Button_OK = new TSkinButton(QStringLiteral("添加  &A"), this);
     Button_OK->setObjectName(QStringLiteral("Button_OK"));
@@ -132,7 +132,7 @@ void TForm13_Add_Object::Edit_New_ObjectNoExit()
     }
 }
 
-void TForm13_Add_Object::Edit_New_XueFenKeyPress(QChar &Key) { integerOnlyKeyPress(Key); }
+void TForm13_Add_Object::Edit_New_XueFenKeyPress(QChar &Key) { keyfilter::integerOnly(Key); }
 
 void TForm13_Add_Object::Button_OKClick()
 {

@@ -3,7 +3,7 @@
 #include "app/core/Globals.h"
 #include "app/core/Instances.h"
 #include "app/core/Ui.h"
-#include "records/course/IntegerKeyFilter.h"
+#include "app/core/KeyFilter.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinForm.h"
 #include "skin/SkinGroupBox.h"
@@ -125,7 +125,7 @@ TForm5_Object::TForm5_Object(QWidget *parent) : TForm(parent)
     DBEdit4 = planBox(GroupBox_Object_Jh, QStringLiteral("实验学时"), col[1], 96);
     Label8 = label(GroupBox_Object_Jh, QStringLiteral("学分：    "), col[2], 78);
     DBEdit6 = planBox(GroupBox_Object_Jh, QStringLiteral("学分"), col[2], 96);
-    new TKeyPressFilter(DBEdit6, [this](QChar &key) { DBEdit6KeyPress(key); });
+    keyfilter::onKeyPress(DBEdit6, [this](QChar &key) { DBEdit6KeyPress(key); });
 
     struct Row {
         TSkinButton **button;
@@ -218,7 +218,7 @@ void TForm5_Object::Button_TiJiaoClick()
         e->setReadOnly(true);
 }
 
-void TForm5_Object::DBEdit6KeyPress(QChar &Key) { integerOnlyKeyPress(Key); }
+void TForm5_Object::DBEdit6KeyPress(QChar &Key) { keyfilter::integerOnly(Key); }
 
 void TForm5_Object::Button_DelClick()
 {

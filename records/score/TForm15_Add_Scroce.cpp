@@ -1,6 +1,6 @@
 #include "records/score/TForm15_Add_Scroce.h"
 
-#include "records/score/KeyFilter.h"
+#include "app/core/KeyFilter.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinComboBox.h"
 #include "skin/SkinEdit.h"
