@@ -57,6 +57,16 @@ bool FieldLink::startEdit()
 
 // ----------------------------------------------------------------- TDBEdit
 
+TDBEdit *TDBEdit::bound(QWidget *parent, TDataSource *src, const QString &field, const QRect &r, bool readOnly)
+{
+    auto *e = new TDBEdit(parent);
+    e->setDataSource(src);
+    e->setDataField(field);
+    e->setReadOnly(readOnly);
+    e->setGeometry(r);
+    return e;
+}
+
 TDBEdit::TDBEdit(QWidget *parent) : QLineEdit(parent), m_link(this)
 {
     connect(&m_link, &FieldLink::changed, this, &TDBEdit::showField);

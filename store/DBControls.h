@@ -41,6 +41,10 @@ class TDBEdit : public QLineEdit {
     Q_OBJECT
 public:
     explicit TDBEdit(QWidget *parent = nullptr);
+    // A box at r showing field of src; read-only until a window's modify
+    // button opens it for typing.
+    static TDBEdit *bound(QWidget *parent, TDataSource *src, const QString &field, const QRect &r,
+                          bool readOnly = true);
     void setDataSource(TDataSource *src) { m_link.setDataSource(src); }
     void setDataField(const QString &name) { m_link.setDataField(name); }
     TDataSource *dataSource() const { return m_link.dataSource(); }

@@ -8,6 +8,24 @@
 
 namespace store {
 
+TColumn column(const QString &field, int width, bool visible)
+{
+    TColumn c;
+    c.field = field;
+    c.title = field;
+    c.width = width;
+    c.visible = visible;
+    return c;
+}
+
+QList<TColumn> columns(std::initializer_list<std::pair<const char *, int>> fieldsAndWidths)
+{
+    QList<TColumn> out;
+    for (const auto &[field, width] : fieldsAndWidths)
+        out << column(QString::fromUtf8(field), width);
+    return out;
+}
+
 GridModel::GridModel(QObject *parent) : QAbstractTableModel(parent) {}
 
 void GridModel::setDataSource(TDataSource *src)

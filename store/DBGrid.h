@@ -8,6 +8,9 @@
 #include <QPointer>
 #include <QTableView>
 
+#include <initializer_list>
+#include <utility>
+
 namespace store {
 
 struct TColumn {
@@ -17,6 +20,11 @@ struct TColumn {
     bool visible = true;
     QStringList pickList;
 };
+
+// A column titled with its field's name, as every grid of the program has.
+TColumn column(const QString &field, int width, bool visible = true);
+// Several of them: field names and widths in pixels.
+QList<TColumn> columns(std::initializer_list<std::pair<const char *, int>> fieldsAndWidths);
 
 class GridModel : public QAbstractTableModel {
     Q_OBJECT

@@ -526,4 +526,8 @@ void DataSet::relocate(qint64 rowid)
     loadCurrent();
 }
 
+int safeRecNo(const DataSet &ds) { return ds.active() ? ds.recNo() : 0; }
+
+int safeCount(const DataSet &ds) { return ds.active() ? ds.recordCount() : 0; }
+
 } // namespace store

@@ -308,6 +308,12 @@ private:
     std::vector<Row> m_rows;
 };
 
+// For the counters under a grid, refreshed ten times a second: a dataset
+// that is closed (it failed to open, or a search failed) shows 0 rather than
+// raising its error again on every tick.
+int safeRecNo(const DataSet &ds);
+int safeCount(const DataSet &ds);
+
 // Connects data-aware controls to a dataset.
 class TDataSource : public QObject {
     Q_OBJECT

@@ -22,6 +22,9 @@ private slots:
     void gridFollowsAndMovesCursor();
     void editableGridKeys();
     void navigatorMovesAndDisables();
+    void boundBoxShowsItsFieldReadOnly();
+    void columnsAreTitledWithTheirFields();
+    void countersShowZeroWhileClosed();
 
 private:
     std::unique_ptr<fixture::DataDir> m_dir;
@@ -177,6 +180,61 @@ void ControlsTest::navigatorMovesAndDisables()
     QCOMPARE(m_t->recNo(), 2);
     QVERIFY(nav.button(NavButton::First)->isEnabled());
     QVERIFY(!nav.button(NavButton::Insert)->isVisible());
+}
+
+void ControlsTest::boundBoxShowsItsFieldReadOnly()
+{
+    QWidget parent;
+    TDBEdit *e = TDBEdit::bound(&parent, m_src.get(), QStringLiteral("姓名"), QRect(12, 34, 120, 21));
+    QCOMPARE(e->parentWidget(), &parent);
+    QCOMPARE(e->geometry(), QRect(12, 34, 120, 21));
+    QCOMPARE(e->dataSource(), m_src.get());
+    QCOMPARE(e->dataField(), QStringLiteral("姓名"));
+    QVERIFY(e->isReadOnly());
+    QCOMPARE(e->text(), QStringLiteral("张三"));
+    m_t->next();
+    QCOMPARE(e->text(), QStringLiteral("李四"));
+
+    TDBEdit *open = TDBEdit::bound(&parent, m_src.get(), QStringLiteral("学号"), QRect(0, 0, 50, 21), false);
+    QVERIFY(!open->isReadOnly());
+    QCOMPARE(open->text(), QStringLiteral("S2"));
+}
+
+void ControlsTest::columnsAreTitledWithTheirFields()
+{
+    const TColumn one = column(QStringLiteral("学号"), 30);
+    QCOMPARE(one.field, QStringLiteral("学号"));
+    QCOMPARE(one.title, QStringLiteral("学号"));
+    QCOMPARE(one.width, 30);
+    QVERIFY(one.visible);
+    QVERIFY(!column(QStringLiteral("口令"), 40, false).visible);
+
+    const QList<TColumn> cols = columns({{"学号", 30}, {"出生日期", 60}});
+    QCOMPARE(cols.size(), 2);
+    QCOMPARE(cols[1].field, QStringLiteral("出生日期"));
+    QCOMPARE(cols[1].title, QStringLiteral("出生日期"));
+    QCOMPARE(cols[1].width, 60);
+
+    TDBGrid g;
+    g.setDataSource(m_src.get());
+    g.setColumns(cols);
+    QCOMPARE(g.model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("学号"));
+    QCOMPARE(g.model()->index(2, 0).data().toString(), QStringLiteral("S3"));
+}
+
+void ControlsTest::countersShowZeroWhileClosed()
+{
+    m_t->last();
+    QCOMPARE(safeRecNo(*m_t), 3);
+    QCOMPARE(safeCount(*m_t), 3);
+    m_t->close();
+    // A closed dataset raises on recNo(); the counters must not.
+    QVERIFY_THROWS_EXCEPTION(store::Error, m_t->recNo());
+    QCOMPARE(safeRecNo(*m_t), 0);
+    QCOMPARE(safeCount(*m_t), 0);
+    m_t->open();
+    QCOMPARE(safeRecNo(*m_t), 1);
+    QCOMPARE(safeCount(*m_t), 3);
 }
 
 QTEST_MAIN(ControlsTest)
