@@ -10,9 +10,7 @@
 #include "store/Walk.h"
 
 #include <QFocusEvent>
-#include <QGuiApplication>
 #include <QResizeEvent>
-#include <QScreen>
 
 #include <exception>
 
@@ -21,38 +19,21 @@ namespace {
 const QSize WindowSize(280, 261);
 const QRect FrameRect(1, 0, 270, 226);
 
-QLabel *label(QWidget *parent, const QString &text, int x, int y)
-{
-    auto *l = new QLabel(text, parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
-
 } // namespace
 
 TForm11_Add_Class::TForm11_Add_Class(QWidget *parent) : TForm(parent)
 {
-    setObjectName(QStringLiteral("Form11_Add_Class"));
     const QString caption = QStringLiteral("增加班级  ");
-    setWindowTitle(caption);
-    resize(WindowSize);
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(13);
-    setFont(f);
-
-    // No place of its own: the middle of the screen, clear of the main
-    // window's column of buttons.
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    const QFont f = design(QStringLiteral("Form11_Add_Class"), caption, WindowSize, Sizing::Sizeable);
+    centreOnScreen();
 
     skinForm1 = new TSkinForm(this, caption, {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
     skinForm1->setSizeable(true);
 
     // Created in tab order: name box, list, number box.
-    Label1 = label(this, QStringLiteral("当前存在的班级为：    "), 8, 32);
-    Label2 = label(this, QStringLiteral("新增班级号：     "), 128, 32);
-    Label3 = label(this, QStringLiteral("新增班级名称 ：    "), 128, 82);
+    Label1 = addLabel(QStringLiteral("当前存在的班级为：    "), 8, 32);
+    Label2 = addLabel(QStringLiteral("新增班级号：     "), 128, 32);
+    Label3 = addLabel(QStringLiteral("新增班级名称 ：    "), 128, 82);
     Edit_New_Class = new TSkinEdit(this);
     Edit_New_Class->setGeometry(128, 100, 134, 21);
     Button_OK = new TSkinButton(QStringLiteral("添加  &A"), this);

@@ -8,53 +8,25 @@
 #include "store/DBGrid.h"
 #include "store/DataModule.h"
 
-#include <QGuiApplication>
 #include <QResizeEvent>
-#include <QScreen>
 
 namespace {
 
-store::TColumn column(const QString &field, int width)
-{
-    store::TColumn c;
-    c.field = field;
-    c.title = field;
-    c.width = width;
-    return c;
-}
-
 const QSize WindowSize(338, 272);
 const QRect FrameRect(1, 0, 328, 237);
-
-QLabel *label(QWidget *parent, const QString &text, int x, int y)
-{
-    auto *l = new QLabel(text, parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
 
 } // namespace
 
 TForm12_Class_Query::TForm12_Class_Query(QWidget *parent) : TForm(parent)
 {
-    setObjectName(QStringLiteral("Form12_Class_Query"));
     const QString caption = QStringLiteral("查找班级");
-    setWindowTitle(caption);
-    resize(WindowSize);
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(13);
-    setFont(f);
-
-    // No place of its own: the middle of the screen, clear of the main
-    // window's column of buttons.
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    const QFont f = design(QStringLiteral("Form12_Class_Query"), caption, WindowSize, Sizing::Sizeable);
+    centreOnScreen();
 
     skinForm1 = new TSkinForm(this, caption, {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
     skinForm1->setSizeable(true);
 
-    Label1 = label(this, QStringLiteral("选择查询方式：    "), 170, 34);
+    Label1 = addLabel(QStringLiteral("选择查询方式：    "), 170, 34);
     ComboBox_Class_Query = new TSkinComboBox(this);
     ComboBox_Class_Query->setFont(f);
     ComboBox_Class_Query->addItems({QStringLiteral("按班号"), QStringLiteral("按班级名")});
@@ -71,15 +43,12 @@ TForm12_Class_Query::TForm12_Class_Query(QWidget *parent) : TForm(parent)
     DBGrid1 = new store::TDBGrid(this);
     DBGrid1->setGeometry(8, 32, 152, 196);
     DBGrid1->setDataSource(DM1->DS_Class_Query);
-    DBGrid1->setColumns(
-        {column(QStringLiteral("班号"), 30), column(QStringLiteral("班级名称"), 70)});
+    DBGrid1->setColumns(store::columns({{"班号", 30}, {"班级名称", 70}}));
     DBGrid1->setReadOnly(true);
 
-    Label2 = label(this, QStringLiteral("共找到：   "), 170, 166);
-    Label3 = new QLabel(QStringLiteral("0"), this);
-    Label3->setAlignment(Qt::AlignCenter);
-    Label3->setGeometry(Label2->x() + Label2->width(), 166, 32, 16);
-    Label4 = label(this, QStringLiteral("个班级"), Label3->x() + Label3->width(), 166);
+    Label2 = addLabel(QStringLiteral("共找到：   "), 170, 166);
+    Label3 = addNumberLabel(Label2->x() + Label2->width(), 166, 32);
+    Label4 = addLabel(QStringLiteral("个班级"), Label3->x() + Label3->width(), 166);
 
     setTabOrder(ComboBox_Class_Query, Edit_Class_Query);
     setTabOrder(Edit_Class_Query, DBGrid1);

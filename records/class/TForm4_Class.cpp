@@ -10,54 +10,11 @@
 #include "store/DBNavigator.h"
 #include "store/DataModule.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
-namespace {
-
-store::TColumn column(const QString &field, int width)
-{
-    store::TColumn c;
-    c.field = field;
-    c.title = field;
-    c.width = width;
-    return c;
-}
-
-QLabel *label(QWidget *parent, const QString &text, int x, int y)
-{
-    auto *l = new QLabel(text, parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
-
-store::TDBEdit *fieldBox(QWidget *parent, const QString &field, int x, int y)
-{
-    auto *e = new store::TDBEdit(parent);
-    e->setDataSource(DM1->DS_Class);
-    e->setDataField(field);
-    e->setReadOnly(true);
-    e->setGeometry(x, y, 145, 21);
-    return e;
-}
-
-} // namespace
-
 TForm4_Class::TForm4_Class(QWidget *parent) : TForm(parent)
 {
-    setObjectName(QStringLiteral("Form4_Class"));
     const QString caption = QStringLiteral("班级信息管理");
-    setWindowTitle(caption);
-    setClientSize(465, 296);
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(13);
-    setFont(f);
-
-    // No place of its own: the middle of the screen, clear of the main
-    // window's column of buttons.
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    const QFont f = design(QStringLiteral("Form4_Class"), caption, QSize(465, 296));
+    centreOnScreen();
 
     skinForm1 = new TSkinForm(this, caption, {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
 
@@ -66,27 +23,22 @@ TForm4_Class::TForm4_Class(QWidget *parent) : TForm(parent)
     Navigator_Class->setDataSource(DM1->DS_Class);
     Navigator_Class->setHints({QStringLiteral("第一个班级"), QStringLiteral("上一个班级"), QStringLiteral("下一个班级"),
                                QStringLiteral("最后一个班级")});
-    Label6 = new QLabel(QStringLiteral("0"), this);
-    Label6->setAlignment(Qt::AlignCenter);
-    Label6->setGeometry(140, 37, 40, 16);
+    Label6 = addNumberLabel(140, 37, 40);
 
     Grid_Class = new store::TDBGrid(this);
     Grid_Class->setGeometry(8, 64, 170, 224);
     Grid_Class->setDataSource(DM1->DS_Class);
-    Grid_Class->setColumns(
-        {column(QStringLiteral("班号"), 30), column(QStringLiteral("班级名称"), 90)});
+    Grid_Class->setColumns(store::columns({{"班号", 30}, {"班级名称", 90}}));
     Grid_Class->setReadOnly(true);
 
-    Label1 = label(this, QStringLiteral("班号：     "), 194, 66);
-    Edit_ClassNo = fieldBox(this, QStringLiteral("班号"), 194, 84);
-    Label2 = label(this, QStringLiteral("班级名称：     "), 194, 118);
-    Edit_ClassName = fieldBox(this, QStringLiteral("班级名称"), 194, 136);
+    Label1 = addLabel(QStringLiteral("班号：     "), 194, 66);
+    Edit_ClassNo = store::TDBEdit::bound(this, DM1->DS_Class, QStringLiteral("班号"), QRect(194, 84, 145, 21));
+    Label2 = addLabel(QStringLiteral("班级名称：     "), 194, 118);
+    Edit_ClassName = store::TDBEdit::bound(this, DM1->DS_Class, QStringLiteral("班级名称"), QRect(194, 136, 145, 21));
 
-    Label3 = label(this, QStringLiteral("当前共有：     "), 194, 184);
-    Label4 = new QLabel(QStringLiteral("0"), this);
-    Label4->setAlignment(Qt::AlignCenter);
-    Label4->setGeometry(Label3->x() + Label3->width(), 184, 32, 16);
-    Label5 = label(this, QStringLiteral("个班级"), Label4->x() + Label4->width(), 184);
+    Label3 = addLabel(QStringLiteral("当前共有：     "), 194, 184);
+    Label4 = addNumberLabel(Label3->x() + Label3->width(), 184, 32);
+    Label5 = addLabel(QStringLiteral("个班级"), Label4->x() + Label4->width(), 184);
 
     struct Row {
         TSkinButton **button;
@@ -109,10 +61,7 @@ TForm4_Class::TForm4_Class(QWidget *parent) : TForm(parent)
         *r.button = b;
     }
 
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(100);
-    connect(Timer1, &QTimer::timeout, this, &TForm4_Class::Timer1Timer);
-    Timer1->start();
+    Timer1 = startTimer100([this] { Timer1Timer(); });
 }
 
 void TForm4_Class::Button_AddClick()
@@ -150,11 +99,6 @@ void TForm4_Class::Timer1Timer()
     // A class table that never opened (a failed start) shows nothing rather
     // than an error box ten times a second.
     const store::TTable &t = *DM1->Table_Class;
-    if (!t.active()) {
-        Label4->setText(QStringLiteral("0"));
-        Label6->setText(QStringLiteral("0"));
-        return;
-    }
-    Label4->setText(QString::number(t.recordCount()));
-    Label6->setText(QString::number(t.recNo()));
+    Label4->setText(QString::number(store::safeCount(t)));
+    Label6->setText(QString::number(store::safeRecNo(t)));
 }

@@ -12,20 +12,10 @@
 #include "store/Walk.h"
 
 #include <QFocusEvent>
-#include <QGuiApplication>
-#include <QScreen>
 
 #include <exception>
 
 namespace {
-
-QLabel *label(QWidget *parent, const QString &text, int x, int y)
-{
-    auto *l = new QLabel(text, parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
 
 TSkinEdit *edit(QWidget *parent, int x, int y, int w)
 {
@@ -38,46 +28,37 @@ TSkinEdit *edit(QWidget *parent, int x, int y, int w)
 
 TForm13_Add_Object::TForm13_Add_Object(QWidget *parent) : TForm(parent)
 {
-    setObjectName(QStringLiteral("Form13_Add_Object"));
     const QString caption = QStringLiteral("增加课程");
-    setWindowTitle(caption);
-    setClientSize(484, 281);
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(13);
-    setFont(f);
-
-    // No place of its own: the middle of the screen, clear of the main
-    // window's column of buttons.
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    const QFont f = design(QStringLiteral("Form13_Add_Object"), caption, QSize(484, 281));
+    centreOnScreen();
 
     skinForm1 = new TSkinForm(this, caption, {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
 
-    Label1 = label(this, QStringLiteral("当前存在的课程为：       "), 8, 32);
+    Label1 = addLabel(QStringLiteral("当前存在的课程为：       "), 8, 32);
     ListBox_Object = new TSkinListBox(this);
     ListBox_Object->setFont(f);
     ListBox_Object->setGeometry(8, 50, 121, 222);
 
-    Label2 = label(this, QStringLiteral("课程号：     "), 140, 32);
+    Label2 = addLabel(QStringLiteral("课程号：     "), 140, 32);
     Edit_New_ObjectNo = edit(this, 140, 50, 150);
-    Label3 = label(this, QStringLiteral("课程名：     "), 140, 80);
+    Label3 = addLabel(QStringLiteral("课程名：     "), 140, 80);
     Edit_New_Object_Name = edit(this, 140, 98, 150);
 
     skinGroupBox1 = new TSkinGroupBox(QStringLiteral("课程安排及教学计划"), this);
     skinGroupBox1->setFont(f);
     skinGroupBox1->setGeometry(136, 130, 246, 142);
     const int col[3] = {6, 86, 166};
-    Label4 = label(skinGroupBox1, QStringLiteral("总学时：    "), col[0], 22);
+    Label4 = addLabel(QStringLiteral("总学时：    "), col[0], 22, skinGroupBox1);
     Edit_New_Total = edit(skinGroupBox1, col[0], 40, 72);
-    Label5 = label(skinGroupBox1, QStringLiteral("讲课课时：    "), col[1], 22);
+    Label5 = addLabel(QStringLiteral("讲课课时：    "), col[1], 22, skinGroupBox1);
     Edit_New_JiangKe = edit(skinGroupBox1, col[1], 40, 72);
-    Label6 = label(skinGroupBox1, QStringLiteral("实验课时：    "), col[2], 22);
+    Label6 = addLabel(QStringLiteral("实验课时：    "), col[2], 22, skinGroupBox1);
     Edit_New_ShiYan = edit(skinGroupBox1, col[2], 40, 72);
-    Label7 = label(skinGroupBox1, QStringLiteral("上机学时：    "), col[0], 78);
+    Label7 = addLabel(QStringLiteral("上机学时：    "), col[0], 78, skinGroupBox1);
     Edit_New_ShangJi = edit(skinGroupBox1, col[0], 96, 72);
-    Label8 = label(skinGroupBox1, QStringLiteral("学分：     "), col[1], 78);
+    Label8 = addLabel(QStringLiteral("学分：     "), col[1], 78, skinGroupBox1);
     Edit_New_XueFen = edit(skinGroupBox1, col[1], 96, 72);
-    Label9 = label(skinGroupBox1, QStringLiteral("开课学期：    "), col[2], 78);
+    Label9 = addLabel(QStringLiteral("开课学期：    "), col[2], 78, skinGroupBox1);
     Edit_New_KaiKeXueQi = edit(skinGroupBox1, col[2], 96, 72);
     keyfilter::onKeyPress(Edit_New_XueFen, [this](QChar &key) { Edit_New_XueFenKeyPress(key); });
 

@@ -9,65 +9,31 @@
 #include "store/DBNavigator.h"
 #include "store/DataModule.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 namespace {
-
-store::TColumn column(const QString &field, int width)
-{
-    store::TColumn c;
-    c.field = field;
-    c.title = field;
-    c.width = width;
-    return c;
-}
-
-QLabel *label(QWidget *parent, const QString &text, int x, int y)
-{
-    auto *l = new QLabel(text, parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
 
 store::TDBEdit *planBox(QWidget *parent, const QString &field, int x, int y)
 {
-    auto *e = new store::TDBEdit(parent);
-    e->setDataSource(DM1->DataSource1);
-    e->setDataField(field);
-    e->setReadOnly(true);
-    e->setGeometry(x, y, 96, 21);
-    return e;
+    return store::TDBEdit::bound(parent, DM1->DataSource1, field, QRect(x, y, 96, 21));
 }
 
 } // namespace
 
 TForm14_Object_Query::TForm14_Object_Query(QWidget *parent) : TForm(parent)
 {
-    setObjectName(QStringLiteral("Form14_Object_Query"));
     const QString caption = QStringLiteral("查询课程");
-    setWindowTitle(caption);
-    resize(413, 295);
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(13);
-    setFont(f);
-
-    // No place of its own: the middle of the screen, clear of the main
-    // window's column of buttons.
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    const QFont f = design(QStringLiteral("Form14_Object_Query"), caption, QSize(413, 295), Sizing::Sizeable);
+    centreOnScreen();
 
     skinForm1 = new TSkinForm(this, caption, {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
     skinForm1->setSizeable(true);
 
-    Label1 = label(this, QStringLiteral("请选择查询方式：     "), 8, 30);
+    Label1 = addLabel(QStringLiteral("请选择查询方式：     "), 8, 30);
     ComboBox_Object_Query = new TSkinComboBox(this);
     ComboBox_Object_Query->setFont(f);
     ComboBox_Object_Query->addItems({QStringLiteral("课程号"), QStringLiteral("课程名称")});
     ComboBox_Object_Query->setCurrentIndex(-1);
     ComboBox_Object_Query->setGeometry(8, 47, 112, 21);
-    Label2 = label(this, QStringLiteral("="), 128, 51);
+    Label2 = addLabel(QStringLiteral("="), 128, 51);
     Edit_Object_Query = new TSkinEdit(this);
     Edit_Object_Query->setGeometry(142, 47, 150, 21);
     Button_Object_Query = new TSkinButton(QStringLiteral("开始查询 &Q"), this);
@@ -79,47 +45,39 @@ TForm14_Object_Query::TForm14_Object_Query(QWidget *parent) : TForm(parent)
     DBNavigator1 = new store::TDBNavigator(this);
     DBNavigator1->setGeometry(8, 78, 128, 25);
     DBNavigator1->setDataSource(DM1->DS_Object2);
-    Label13 = new QLabel(QStringLiteral("0"), this);
-    Label13->setAlignment(Qt::AlignCenter);
-    Label13->setGeometry(140, 83, 40, 16);
-    Label10 = label(this, QStringLiteral("共找到：   "), 196, 84);
-    Label11 = new QLabel(QStringLiteral("0"), this);
-    Label11->setAlignment(Qt::AlignCenter);
-    Label11->setGeometry(Label10->x() + Label10->width(), 84, 32, 16);
-    Label12 = label(this, QStringLiteral("个课程记录信息    "), Label11->x() + Label11->width(), 84);
+    Label13 = addNumberLabel(140, 83, 40);
+    Label10 = addLabel(QStringLiteral("共找到：   "), 196, 84);
+    Label11 = addNumberLabel(Label10->x() + Label10->width(), 84, 32);
+    Label12 = addLabel(QStringLiteral("个课程记录信息    "), Label11->x() + Label11->width(), 84);
 
     DBGrid1 = new store::TDBGrid(this);
     DBGrid1->setGeometry(8, 112, 186, 175);
     DBGrid1->setDataSource(DM1->DS_Object2);
-    DBGrid1->setColumns({column(QStringLiteral("课程号"), 50),
-                         column(QStringLiteral("课程名称"), 100)});
+    DBGrid1->setColumns(store::columns({{"课程号", 50}, {"课程名称", 100}}));
     DBGrid1->setReadOnly(true);
 
     // Four rows of two: number and total; computer hours and semester;
     // laboratory and lecture hours; credit.
     const int x1 = 206, x2 = 308;
-    Label3 = label(this, QStringLiteral("课程号：    "), x1, 112);
+    Label3 = addLabel(QStringLiteral("课程号：    "), x1, 112);
     DBEdit1 = planBox(this, QStringLiteral("课程号"), x1, 128);
-    Label4 = label(this, QStringLiteral("总学时：    "), x2, 112);
+    Label4 = addLabel(QStringLiteral("总学时：    "), x2, 112);
     DBEdit2 = planBox(this, QStringLiteral("总学时"), x2, 128);
-    Label7 = label(this, QStringLiteral("上机学时：    "), x1, 156);
+    Label7 = addLabel(QStringLiteral("上机学时：    "), x1, 156);
     DBEdit5 = planBox(this, QStringLiteral("上机学时"), x1, 172);
-    Label9 = label(this, QStringLiteral("开课学期：    "), x2, 156);
+    Label9 = addLabel(QStringLiteral("开课学期：    "), x2, 156);
     DBEdit7 = planBox(this, QStringLiteral("开课学期"), x2, 172);
-    Label6 = label(this, QStringLiteral("实验学时：    "), x1, 200);
+    Label6 = addLabel(QStringLiteral("实验学时：    "), x1, 200);
     DBEdit4 = planBox(this, QStringLiteral("实验学时"), x1, 216);
-    Label5 = label(this, QStringLiteral("讲课学时：    "), x2, 200);
+    Label5 = addLabel(QStringLiteral("讲课学时：    "), x2, 200);
     DBEdit3 = planBox(this, QStringLiteral("讲课学时"), x2, 216);
-    Label8 = label(this, QStringLiteral("学分：    "), x1, 244);
+    Label8 = addLabel(QStringLiteral("学分：    "), x1, 244);
     DBEdit6 = planBox(this, QStringLiteral("学分"), x1, 260);
 
     setTabOrder(ComboBox_Object_Query, Edit_Object_Query);
     setTabOrder(Edit_Object_Query, DBGrid1);
 
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(100);
-    connect(Timer1, &QTimer::timeout, this, &TForm14_Object_Query::Timer1Timer);
-    Timer1->start();
+    Timer1 = startTimer100([this] { Timer1Timer(); });
 }
 
 void TForm14_Object_Query::Button_Object_QueryClick()
@@ -153,11 +111,6 @@ void TForm14_Object_Query::Timer1Timer()
     // After a failed search the query stays closed until the next good one;
     // show nothing found rather than an error box ten times a second.
     const store::TQuery &q = *DM1->Query_Object;
-    if (!q.active()) {
-        Label13->setText(QStringLiteral("0"));
-        Label11->setText(QStringLiteral("0"));
-        return;
-    }
-    Label13->setText(QString::number(q.recNo()));
-    Label11->setText(QString::number(q.recordCount()));
+    Label13->setText(QString::number(store::safeRecNo(q)));
+    Label11->setText(QString::number(store::safeCount(q)));
 }

@@ -13,62 +13,20 @@
 #include "store/DataModule.h"
 #include "store/Walk.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 namespace {
-
-store::TColumn column(const QString &field, int width)
-{
-    store::TColumn c;
-    c.field = field;
-    c.title = field;
-    c.width = width;
-    return c;
-}
-
-QLabel *label(QWidget *parent, const QString &text, int x, int y)
-{
-    auto *l = new QLabel(text, parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
-
-QLabel *centredLabel(QWidget *parent, int x, int y, int w)
-{
-    auto *l = new QLabel(QStringLiteral("0"), parent);
-    l->setAlignment(Qt::AlignCenter);
-    l->setGeometry(x, y, w, 16);
-    return l;
-}
 
 store::TDBEdit *planBox(QWidget *group, const QString &field, int x, int y)
 {
-    auto *e = new store::TDBEdit(group);
-    e->setDataSource(DM1->DS_Object_Jh);
-    e->setDataField(field);
-    e->setReadOnly(true);
-    e->setGeometry(x, y, 130, 21);
-    return e;
+    return store::TDBEdit::bound(group, DM1->DS_Object_Jh, field, QRect(x, y, 130, 21));
 }
 
 } // namespace
 
 TForm5_Object::TForm5_Object(QWidget *parent) : TForm(parent)
 {
-    setObjectName(QStringLiteral("Form5_Object"));
     const QString caption = QStringLiteral("课程信息管理");
-    setWindowTitle(caption);
-    setClientSize(487, 413);
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(13);
-    setFont(f);
-
-    // No place of its own: the middle of the screen, clear of the main
-    // window's column of buttons.
-    if (QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    const QFont f = design(QStringLiteral("Form5_Object"), caption, QSize(487, 413));
+    centreOnScreen();
 
     skinForm1 = new TSkinForm(this, caption, {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
 
@@ -77,31 +35,23 @@ TForm5_Object::TForm5_Object(QWidget *parent) : TForm(parent)
     Navigator_shao_object->setDataSource(DM1->DS_Object);
     Navigator_shao_object->setHints({QStringLiteral("第一个课程"), QStringLiteral("上一个课程"),
                                      QStringLiteral("下一个课程"), QStringLiteral("最后一个课程")});
-    Label13 = centredLabel(this, 140, 37, 48);
+    Label13 = addNumberLabel(140, 37, 48);
 
     Grid_shao_Object = new store::TDBGrid(this);
     Grid_shao_Object->setGeometry(8, 64, 190, 192);
     Grid_shao_Object->setDataSource(DM1->DS_Object);
-    Grid_shao_Object->setColumns({column(QStringLiteral("课程号"), 50),
-                                  column(QStringLiteral("课程名称"), 100)});
+    Grid_shao_Object->setColumns(store::columns({{"课程号", 50}, {"课程名称", 100}}));
     Grid_shao_Object->setReadOnly(true);
 
-    Label1 = label(this, QStringLiteral("课程号：    "), 214, 66);
-    Edit_ObjectNo = new store::TDBEdit(this);
-    Edit_ObjectNo->setGeometry(214, 84, 145, 21);
-    Edit_ObjectNo->setDataSource(DM1->DS_Object);
-    Edit_ObjectNo->setDataField(QStringLiteral("课程号"));
-    Edit_ObjectNo->setReadOnly(true);
-    Label2 = label(this, QStringLiteral("课程名称：    "), 214, 118);
-    Edit_Object_Name = new store::TDBEdit(this);
-    Edit_Object_Name->setGeometry(214, 136, 145, 21);
-    Edit_Object_Name->setDataSource(DM1->DS_Object);
-    Edit_Object_Name->setDataField(QStringLiteral("课程名称"));
-    Edit_Object_Name->setReadOnly(true);
+    Label1 = addLabel(QStringLiteral("课程号：    "), 214, 66);
+    Edit_ObjectNo = store::TDBEdit::bound(this, DM1->DS_Object, QStringLiteral("课程号"), QRect(214, 84, 145, 21));
+    Label2 = addLabel(QStringLiteral("课程名称：    "), 214, 118);
+    Edit_Object_Name =
+        store::TDBEdit::bound(this, DM1->DS_Object, QStringLiteral("课程名称"), QRect(214, 136, 145, 21));
 
-    Label10 = label(this, QStringLiteral("共有：   "), 214, 184);
-    Label11 = centredLabel(this, Label10->x() + Label10->width(), 184, 40);
-    Label12 = label(this, QStringLiteral("门课程"), Label11->x() + Label11->width(), 184);
+    Label10 = addLabel(QStringLiteral("共有：   "), 214, 184);
+    Label11 = addNumberLabel(Label10->x() + Label10->width(), 184, 40);
+    Label12 = addLabel(QStringLiteral("门课程"), Label11->x() + Label11->width(), 184);
 
     // Only the plan is ever changed here, in modify mode; the course number
     // box of the plan stays hidden because the course table owns that number.
@@ -109,21 +59,21 @@ TForm5_Object::TForm5_Object(QWidget *parent) : TForm(parent)
     GroupBox_Object_Jh->setFont(f);
     GroupBox_Object_Jh->setGeometry(8, 266, 471, 139);
     const int col[3] = {20, 170, 320};
-    Label3 = label(GroupBox_Object_Jh, QStringLiteral("课程号：     "), col[0], 22);
+    Label3 = addLabel(QStringLiteral("课程号：     "), col[0], 22, GroupBox_Object_Jh);
     DBEdit1 = planBox(GroupBox_Object_Jh, QStringLiteral("课程号"), col[0], 38);
     Label3->hide();
     DBEdit1->hide();
-    Label4 = label(GroupBox_Object_Jh, QStringLiteral("总学时：    "), col[0], 24);
+    Label4 = addLabel(QStringLiteral("总学时：    "), col[0], 24, GroupBox_Object_Jh);
     DBEdit2 = planBox(GroupBox_Object_Jh, QStringLiteral("总学时"), col[0], 42);
-    Label7 = label(GroupBox_Object_Jh, QStringLiteral("上机学时：    "), col[1], 24);
+    Label7 = addLabel(QStringLiteral("上机学时：    "), col[1], 24, GroupBox_Object_Jh);
     DBEdit5 = planBox(GroupBox_Object_Jh, QStringLiteral("上机学时"), col[1], 42);
-    Label9 = label(GroupBox_Object_Jh, QStringLiteral("开课学期：    "), col[2], 24);
+    Label9 = addLabel(QStringLiteral("开课学期：    "), col[2], 24, GroupBox_Object_Jh);
     DBEdit7 = planBox(GroupBox_Object_Jh, QStringLiteral("开课学期"), col[2], 42);
-    Label5 = label(GroupBox_Object_Jh, QStringLiteral("讲课学时：    "), col[0], 78);
+    Label5 = addLabel(QStringLiteral("讲课学时：    "), col[0], 78, GroupBox_Object_Jh);
     DBEdit3 = planBox(GroupBox_Object_Jh, QStringLiteral("讲课学时"), col[0], 96);
-    Label6 = label(GroupBox_Object_Jh, QStringLiteral("实验学时：    "), col[1], 78);
+    Label6 = addLabel(QStringLiteral("实验学时：    "), col[1], 78, GroupBox_Object_Jh);
     DBEdit4 = planBox(GroupBox_Object_Jh, QStringLiteral("实验学时"), col[1], 96);
-    Label8 = label(GroupBox_Object_Jh, QStringLiteral("学分：    "), col[2], 78);
+    Label8 = addLabel(QStringLiteral("学分：    "), col[2], 78, GroupBox_Object_Jh);
     DBEdit6 = planBox(GroupBox_Object_Jh, QStringLiteral("学分"), col[2], 96);
     keyfilter::onKeyPress(DBEdit6, [this](QChar &key) { DBEdit6KeyPress(key); });
 
@@ -151,10 +101,7 @@ TForm5_Object::TForm5_Object(QWidget *parent) : TForm(parent)
     }
     Button_TiJiao->setEnabled(false);
 
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(100);
-    connect(Timer1, &QTimer::timeout, this, &TForm5_Object::Timer1Timer);
-    Timer1->start();
+    Timer1 = startTimer100([this] { Timer1Timer(); });
 
     // A plan record started here for a course that has none carries the next
     // free sequence number (stored records + 1), so the numbering stays 1 ... n.
@@ -175,13 +122,8 @@ void TForm5_Object::Timer1Timer()
     // A course table that never opened (a failed start) shows nothing rather
     // than an error box ten times a second.
     const store::TTable &t = *DM1->Table_Object;
-    if (!t.active()) {
-        Label11->setText(QStringLiteral("0"));
-        Label13->setText(QStringLiteral("0"));
-        return;
-    }
-    Label11->setText(QString::number(t.recordCount()));
-    Label13->setText(QString::number(t.recNo()));
+    Label11->setText(QString::number(store::safeCount(t)));
+    Label13->setText(QString::number(store::safeRecNo(t)));
 }
 
 void TForm5_Object::Button_AddClick()

@@ -11,40 +11,10 @@
 #include "store/DBNavigator.h"
 #include "store/DataModule.h"
 
-using store::TColumn;
-
-namespace {
-
-// A grid column titled with its field's name.
-TColumn column(const QString &field, int width)
-{
-    TColumn c;
-    c.field = field;
-    c.title = field;
-    c.width = width;
-    return c;
-}
-
-QLabel *label(QWidget *parent, const char *name, const QString &text, int x, int y)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
-
-} // namespace
-
 TForm15_Add_Scroce::TForm15_Add_Scroce(QWidget *parent) : TForm(parent)
 {
-    setObjectName(QStringLiteral("Form15_Add_Scroce"));
     const QString caption = QStringLiteral("增加成绩信息");
-    setWindowTitle(caption);
-    setClientSize(471, 288);
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(13);
-    setFont(f);
+    design(QStringLiteral("Form15_Add_Scroce"), caption, QSize(471, 288));
 
     skinForm1 = new TSkinForm(this, caption,
                               {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
@@ -56,7 +26,7 @@ TForm15_Add_Scroce::TForm15_Add_Scroce(QWidget *parent) : TForm(parent)
     DBText1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     DBText1->setDataSource(DM1->DS_Stud);
     DBText1->setDataField(QStringLiteral("姓名"));
-    Label1 = label(this, "Label1", QStringLiteral("的成绩信息为：       "), 98, 31);
+    Label1 = addNamedLabel("Label1", QStringLiteral("的成绩信息为：       "), 98, 31);
     Label1->setFixedHeight(16);
 
     DBNavigator1 = new store::TDBNavigator(this);
@@ -67,30 +37,27 @@ TForm15_Add_Scroce::TForm15_Add_Scroce(QWidget *parent) : TForm(parent)
     Grid_Scroce_New = new store::TDBGrid(this);
     Grid_Scroce_New->setObjectName(QStringLiteral("Grid_Scroce_New"));
     Grid_Scroce_New->setGeometry(8, 76, 455, 110);
-    Grid_Scroce_New->setColumns({column(QStringLiteral("学号"), 30),
-                                 column(QStringLiteral("科目"), 100),
-                                 column(QStringLiteral("成绩"), 50),
-                                 column(QStringLiteral("第一次补考成绩"), 100),
-                                 column(QStringLiteral("第二次补考成绩"), 100)});
+    Grid_Scroce_New->setColumns(store::columns(
+        {{"学号", 30}, {"科目", 100}, {"成绩", 50}, {"第一次补考成绩", 100}, {"第二次补考成绩", 100}}));
     Grid_Scroce_New->setReadOnly(true);
     Grid_Scroce_New->setDataSource(DM1->DS_Scorce);
 
-    Label2 = label(this, "Label2", QStringLiteral("请选择要添加的课程：      "), 8, 194);
+    Label2 = addNamedLabel("Label2", QStringLiteral("请选择要添加的课程：      "), 8, 194);
     ComboBox_Kecheng_New = new TSkinComboBox(this);
     ComboBox_Kecheng_New->setObjectName(QStringLiteral("ComboBox_Kecheng_New"));
     ComboBox_Kecheng_New->setGeometry(8, 210, 145, 20);
-    Label3 = label(this, "Label3", QStringLiteral("请输入该课程的成绩：    "), 172, 194);
+    Label3 = addNamedLabel("Label3", QStringLiteral("请输入该课程的成绩：    "), 172, 194);
     Edit_New_Scroce = new TSkinEdit(this);
     Edit_New_Scroce->setObjectName(QStringLiteral("Edit_New_Scroce"));
     Edit_New_Scroce->setGeometry(172, 210, 121, 20);
     Edit_New_Scroce->setText(QStringLiteral("0"));
 
-    Label4 = label(this, "Label4", QStringLiteral("第一次补考成绩为：   "), 8, 240);
+    Label4 = addNamedLabel("Label4", QStringLiteral("第一次补考成绩为：   "), 8, 240);
     Edit_New_BuKao1 = new TSkinEdit(this);
     Edit_New_BuKao1->setObjectName(QStringLiteral("Edit_New_BuKao1"));
     Edit_New_BuKao1->setGeometry(8, 256, 145, 20);
     Edit_New_BuKao1->setText(QStringLiteral("0"));
-    Label5 = label(this, "Label5", QStringLiteral("第二次补考成绩为：      "), 172, 240);
+    Label5 = addNamedLabel("Label5", QStringLiteral("第二次补考成绩为：      "), 172, 240);
     Edit_New_BuKao2 = new TSkinEdit(this);
     Edit_New_BuKao2->setObjectName(QStringLiteral("Edit_New_BuKao2"));
     Edit_New_BuKao2->setGeometry(172, 256, 121, 20);

@@ -15,28 +15,7 @@
 
 #include <functional>
 
-using store::TColumn;
-
 namespace {
-
-// A grid column titled with its field's name.
-TColumn column(const QString &field, int width)
-{
-    TColumn c;
-    c.field = field;
-    c.title = field;
-    c.width = width;
-    return c;
-}
-
-QLabel *label(QWidget *parent, const char *name, const QString &text, int x, int y)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
 
 // A grid that reports a mouse press after it has moved to the pressed row,
 // as the statistics are those of the student pressed on.
@@ -75,25 +54,20 @@ const SearchMode searchModes[] = {
 
 TForm16_Scroce_Query::TForm16_Scroce_Query(QWidget *parent) : TForm(parent)
 {
-    setObjectName(QStringLiteral("Form16_Scroce_Query"));
     const QString caption = QStringLiteral("查询成绩信息");
-    setWindowTitle(caption);
-    setClientSize(413, 439);
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(13);
-    setFont(f);
+    design(QStringLiteral("Form16_Scroce_Query"), caption, QSize(413, 439));
 
     skinForm1 = new TSkinForm(this, caption,
                               {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
 
-    Label1 = label(this, "Label1", QStringLiteral("请选择查询方式：     "), 8, 30);
+    Label1 = addNamedLabel("Label1", QStringLiteral("请选择查询方式：     "), 8, 30);
     ComboBox_Query_Scroce = new TSkinComboBox(this);
     ComboBox_Query_Scroce->setObjectName(QStringLiteral("ComboBox_Query_Scroce"));
     ComboBox_Query_Scroce->setGeometry(8, 46, 105, 20);
     ComboBox_Query_Scroce->addItems({QStringLiteral("按学号"), QStringLiteral("按姓名"), QStringLiteral("按性别"),
                                      QStringLiteral("按班级"), QStringLiteral("按专业"), QStringLiteral("按系别")});
     ComboBox_Query_Scroce->setCurrentIndex(-1);
-    Label2 = label(this, "Label2", QStringLiteral("="), 119, 49);
+    Label2 = addNamedLabel("Label2", QStringLiteral("="), 119, 49);
     Edit_StudName = new TSkinEdit(this);
     Edit_StudName->setObjectName(QStringLiteral("Edit_StudName"));
     Edit_StudName->setGeometry(132, 46, 150, 20);
@@ -109,29 +83,19 @@ TForm16_Scroce_Query::TForm16_Scroce_Query(QWidget *parent) : TForm(parent)
                                      store::NavButton::Edit, store::NavButton::Post, store::NavButton::Cancel,
                                      store::NavButton::Refresh});
     DBNavigator2->setDataSource(DM1->DS_Query);
-    Label6 = label(this, "Label6", QStringLiteral("共找到：   "), 240, 78);
-    Label7 = new QLabel(QStringLiteral("0"), this);
+    Label6 = addNamedLabel("Label6", QStringLiteral("共找到：   "), 240, 78);
+    Label7 = addNumberLabel(Label6->geometry().right() + 1, 78, 30, Label6->height());
     Label7->setObjectName(QStringLiteral("Label7"));
-    Label7->setAlignment(Qt::AlignCenter);
-    Label7->setGeometry(Label6->geometry().right() + 1, 78, 30, Label6->height());
-    Label8 = label(this, "Label8", QStringLiteral("个学生        "), Label7->geometry().right() + 1, 78);
+    Label8 = addNamedLabel("Label8", QStringLiteral("个学生        "), Label7->geometry().right() + 1, 78);
 
     auto *students = new PressReportingGrid(this);
     students->onMouseDown = [this] { DBGrid2MouseDown(); };
     DBGrid2 = students;
     DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
     DBGrid2->setGeometry(8, 100, 397, 122);
-    DBGrid2->setColumns({column(QStringLiteral("学号"), 30),
-                         column(QStringLiteral("姓名"), 60),
-                         column(QStringLiteral("性别"), 30),
-                         column(QStringLiteral("籍贯"), 50),
-                         column(QStringLiteral("民族"), 50),
-                         column(QStringLiteral("出生日期"), 60),
-                         column(QStringLiteral("入学日期"), 60),
-                         column(QStringLiteral("班级"), 80),
-                         column(QStringLiteral("专业"), 80),
-                         column(QStringLiteral("系别"), 80),
-                         column(QStringLiteral("序号"), 50)});
+    DBGrid2->setColumns(store::columns({{"学号", 30}, {"姓名", 60}, {"性别", 30}, {"籍贯", 50}, {"民族", 50},
+                                        {"出生日期", 60}, {"入学日期", 60}, {"班级", 80}, {"专业", 80},
+                                        {"系别", 80}, {"序号", 50}}));
     // Not marked read-only: the query's result is, and refuses any change.
     DBGrid2->setReadOnly(false);
     DBGrid2->setDataSource(DM1->DS_Query);
@@ -150,29 +114,26 @@ TForm16_Scroce_Query::TForm16_Scroce_Query(QWidget *parent) : TForm(parent)
     DBText1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     DBText1->setDataSource(DM1->DS_Query);
     DBText1->setDataField(QStringLiteral("姓名"));
-    Label3 = label(this, "Label3", QStringLiteral("的成绩信息：       "), 210, 231);
+    Label3 = addNamedLabel("Label3", QStringLiteral("的成绩信息：       "), 210, 231);
     Label3->setFixedHeight(16);
 
     DBGrid1 = new store::TDBGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setGeometry(8, 254, 397, 104);
-    DBGrid1->setColumns({column(QStringLiteral("学号"), 30),
-                         column(QStringLiteral("科目"), 100),
-                         column(QStringLiteral("成绩"), 30),
-                         column(QStringLiteral("第一次补考成绩"), 90),
-                         column(QStringLiteral("第二次补考成绩"), 90)});
+    DBGrid1->setColumns(store::columns(
+        {{"学号", 30}, {"科目", 100}, {"成绩", 30}, {"第一次补考成绩", 90}, {"第二次补考成绩", 90}}));
     DBGrid1->setReadOnly(true);
     DBGrid1->setDataSource(DM1->DS_Query_Scroce);
 
     skinGroupBox1 = new TSkinGroupBox(QStringLiteral("成绩统计(只包括第一次成绩)"), this);
     skinGroupBox1->setObjectName(QStringLiteral("skinGroupBox1"));
     skinGroupBox1->setGeometry(8, 364, 397, 68);
-    Label4 = label(skinGroupBox1, "Label4", QStringLiteral("科目平均分为：    "), 16, 20);
+    Label4 = addNamedLabel("Label4", QStringLiteral("科目平均分为：    "), 16, 20, skinGroupBox1);
     Edit_PingJun = new TSkinEdit(skinGroupBox1);
     Edit_PingJun->setObjectName(QStringLiteral("Edit_PingJun"));
     Edit_PingJun->setGeometry(16, 38, 150, 20);
     Edit_PingJun->setReadOnly(true);
-    Label5 = label(skinGroupBox1, "Label5", QStringLiteral("科目总分为：          "), 210, 20);
+    Label5 = addNamedLabel("Label5", QStringLiteral("科目总分为：          "), 210, 20, skinGroupBox1);
     Edit_Total = new TSkinEdit(skinGroupBox1);
     Edit_Total->setObjectName(QStringLiteral("Edit_Total"));
     Edit_Total->setGeometry(210, 38, 150, 20);

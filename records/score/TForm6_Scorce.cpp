@@ -10,31 +10,10 @@
 #include "store/DBNavigator.h"
 #include "store/DataModule.h"
 
-using store::TColumn;
-
-namespace {
-
-// A grid column titled with its field's name.
-TColumn column(const QString &field, int width)
-{
-    TColumn c;
-    c.field = field;
-    c.title = field;
-    c.width = width;
-    return c;
-}
-
-} // namespace
-
 TForm6_Scorce::TForm6_Scorce(QWidget *parent) : TForm(parent)
 {
-    setObjectName(QStringLiteral("Form6_Scorce"));
     const QString caption = QStringLiteral("学生成绩管理");
-    setWindowTitle(caption);
-    setClientSize(512, 396);
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(13);
-    setFont(f);
+    design(QStringLiteral("Form6_Scorce"), caption, QSize(512, 396));
 
     skinForm1 = new TSkinForm(this, caption,
                               {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
@@ -49,10 +28,7 @@ TForm6_Scorce::TForm6_Scorce(QWidget *parent) : TForm(parent)
     Grid_Stud_Shao = new store::TDBGrid(this);
     Grid_Stud_Shao->setObjectName(QStringLiteral("Grid_Stud_Shao"));
     Grid_Stud_Shao->setGeometry(8, 58, 330, 170);
-    Grid_Stud_Shao->setColumns({column(QStringLiteral("学号"), 30),
-                                column(QStringLiteral("姓名"), 80),
-                                column(QStringLiteral("班级"), 80),
-                                column(QStringLiteral("专业"), 70)});
+    Grid_Stud_Shao->setColumns(store::columns({{"学号", 30}, {"姓名", 80}, {"班级", 80}, {"专业", 70}}));
     Grid_Stud_Shao->setReadOnly(true);
     Grid_Stud_Shao->setDataSource(DM1->DS_Stud);
 
@@ -82,11 +58,8 @@ TForm6_Scorce::TForm6_Scorce(QWidget *parent) : TForm(parent)
     DBGrid1 = new store::TDBGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setGeometry(8, 256, 496, 132);
-    DBGrid1->setColumns({column(QStringLiteral("学号"), 30),
-                         column(QStringLiteral("科目"), 100),
-                         column(QStringLiteral("成绩"), 50),
-                         column(QStringLiteral("第一次补考成绩"), 91),
-                         column(QStringLiteral("第二次补考成绩"), 91)});
+    DBGrid1->setColumns(store::columns(
+        {{"学号", 30}, {"科目", 100}, {"成绩", 50}, {"第一次补考成绩", 91}, {"第二次补考成绩", 91}}));
     DBGrid1->setReadOnly(true);
     DBGrid1->setDataSource(DM1->DS_Scorce);
 

@@ -11,23 +11,6 @@
 
 namespace {
 
-QLabel *captionLabel(QWidget *parent, const QString &text, int x, int y)
-{
-    auto *l = new QLabel(text, parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
-
-QLabel *counterLabel(QWidget *parent, const char *name, int x, int y)
-{
-    auto *l = new QLabel(QStringLiteral("0"), parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setAlignment(Qt::AlignCenter);
-    l->setGeometry(x, y, 40, 17);
-    return l;
-}
-
 // One search per criterion, in the order of the list. Only the number is
 // compared whole; the other fields are searched for the text anywhere in
 // them, and "%" or "_" typed into it act as wildcards.
@@ -47,35 +30,17 @@ const Criterion Criteria[] = {
     {"select * from 学生信息表.db Where 系别 like:xibie", "xibie", true},
 };
 
-// Grid columns titled with their field names: field and width in pixels.
-QList<store::TColumn> gridColumns(std::initializer_list<std::pair<const char *, int>> cols)
-{
-    QList<store::TColumn> out;
-    for (const auto &[field, width] : cols) {
-        store::TColumn c;
-        c.field = c.title = QString::fromUtf8(field);
-        c.width = width;
-        out << c;
-    }
-    return out;
-}
-
 } // namespace
 
 TForm10_Query_Stud::TForm10_Query_Stud(QWidget *parent) : TForm(parent)
 {
-    setObjectName(QStringLiteral("Form10_Query_Stud"));
     const QString caption = QStringLiteral("查找学生信息");
-    setWindowTitle(caption);
-    setClientSize(456, 377);
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(13);
-    setFont(f);
+    design(QStringLiteral("Form10_Query_Stud"), caption, QSize(456, 377));
 
     Form_Query_Stud = new TSkinForm(this, caption, {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
 
     // Criterion row.
-    Label1 = captionLabel(this, QStringLiteral("请选择查询条件：     "), 8, 37);
+    Label1 = addLabel(QStringLiteral("请选择查询条件：     "), 8, 37);
     ComboBox_Query = new TSkinComboBox(this);
     ComboBox_Query->setObjectName(QStringLiteral("ComboBox_Query"));
     ComboBox_Query->setGeometry(114, 34, 84, 20);
@@ -83,7 +48,7 @@ TForm10_Query_Stud::TForm10_Query_Stud(QWidget *parent) : TForm(parent)
                               QStringLiteral("按籍贯"), QStringLiteral("按民族"), QStringLiteral("按班级"),
                               QStringLiteral("按专业"), QStringLiteral("按系别")});
     ComboBox_Query->setCurrentIndex(-1);
-    Label2 = captionLabel(this, QStringLiteral("="), 204, 37);
+    Label2 = addLabel(QStringLiteral("="), 204, 37);
     Edit_For_Query = new TSkinEdit(this);
     Edit_For_Query->setObjectName(QStringLiteral("Edit_For_Query"));
     Edit_For_Query->setGeometry(216, 34, 120, 21);
@@ -115,42 +80,37 @@ TForm10_Query_Stud::TForm10_Query_Stud(QWidget *parent) : TForm(parent)
     };
     for (const Box &b : boxes) {
         const int y = 66 + b.row * 26;
-        *b.label = captionLabel(this, QString::fromUtf8(b.caption), b.labelX, y + 3);
-        auto *e = new store::TDBEdit(this);
-        e->setObjectName(QString::fromLatin1(b.name));
-        e->setGeometry(b.boxX, y, b.width, 21);
-        e->setDataSource(DM1->DS_Stud2);
-        e->setDataField(QString::fromUtf8(b.field));
-        e->setReadOnly(true);
-        *b.edit = e;
+        *b.label = addLabel(QString::fromUtf8(b.caption), b.labelX, y + 3);
+        *b.edit =
+            store::TDBEdit::bound(this, DM1->DS_Stud2, QString::fromUtf8(b.field), QRect(b.boxX, y, b.width, 21));
+        (*b.edit)->setObjectName(QString::fromLatin1(b.name));
     }
 
     // Status line: record number, navigator, then the number found.
     const int statusY = 172;
-    Label_QueryStud_No = counterLabel(this, "Label_QueryStud_No", 8, statusY + 4);
+    Label_QueryStud_No = addNumberLabel(8, statusY + 4, 40, 17);
+    Label_QueryStud_No->setObjectName(QStringLiteral("Label_QueryStud_No"));
     Navigator_Query = new store::TDBNavigator(this);
     Navigator_Query->setObjectName(QStringLiteral("Navigator_Query"));
     Navigator_Query->setGeometry(52, statusY, 124, 25);
     Navigator_Query->setDataSource(DM1->DS_Stud2);
-    Label13 = captionLabel(this, QStringLiteral("共找到：  "), 190, statusY + 4);
-    Label_QueryStud_Num = counterLabel(this, "Label_QueryStud_Num", 250, statusY + 4);
-    Label14 = captionLabel(this, QStringLiteral("个学生     "), 294, statusY + 4);
+    Label13 = addLabel(QStringLiteral("共找到：  "), 190, statusY + 4);
+    Label_QueryStud_Num = addNumberLabel(250, statusY + 4, 40, 17);
+    Label_QueryStud_Num->setObjectName(QStringLiteral("Label_QueryStud_Num"));
+    Label14 = addLabel(QStringLiteral("个学生     "), 294, statusY + 4);
 
     Grid_Query = new store::TDBGrid(this);
     Grid_Query->setObjectName(QStringLiteral("Grid_Query"));
     Grid_Query->setGeometry(8, 204, 440, 165);
     Grid_Query->setDataSource(DM1->DS_Stud2);
-    Grid_Query->setColumns(gridColumns({{"学号", 50}, {"姓名", 60}, {"性别", 30}, {"籍贯", 50}, {"民族", 50},
-                                    {"出生日期", 60}, {"入学日期", 60}, {"班级", 80}, {"专业", 80}, {"系别", 80}}));
+    Grid_Query->setColumns(store::columns({{"学号", 50}, {"姓名", 60}, {"性别", 30}, {"籍贯", 50}, {"民族", 50},
+                                           {"出生日期", 60}, {"入学日期", 60}, {"班级", 80}, {"专业", 80},
+                                           {"系别", 80}}));
     // Narrow columns cut their text off, as the old grids did.
     Grid_Query->setTextElideMode(Qt::ElideNone);
     Grid_Query->setReadOnly(true);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(100);
-    connect(Timer1, &QTimer::timeout, this, &TForm10_Query_Stud::Timer1Timer);
-    Timer1->start();
+    Timer1 = startTimer100([this] { Timer1Timer(); }, "Timer1");
 }
 
 void TForm10_Query_Stud::Button_QueryClick()
@@ -174,11 +134,6 @@ void TForm10_Query_Stud::Timer1Timer()
     // A search that failed leaves the query closed until the next one: it has
     // found nothing, and its error was reported once, when it happened.
     const store::TQuery &q = *DM1->Query_Stud;
-    if (!q.active()) {
-        Label_QueryStud_No->setText(QStringLiteral("0"));
-        Label_QueryStud_Num->setText(QStringLiteral("0"));
-        return;
-    }
-    Label_QueryStud_No->setText(QString::number(q.recNo()));
-    Label_QueryStud_Num->setText(QString::number(q.recordCount()));
+    Label_QueryStud_No->setText(QString::number(store::safeRecNo(q)));
+    Label_QueryStud_Num->setText(QString::number(store::safeCount(q)));
 }

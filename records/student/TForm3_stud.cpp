@@ -10,48 +10,10 @@
 #include "store/DBNavigator.h"
 #include "store/DataModule.h"
 
-namespace {
-
-QLabel *captionLabel(QWidget *parent, const QString &text, int x, int y)
-{
-    auto *l = new QLabel(text, parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
-
-QLabel *counterLabel(QWidget *parent, int x, int y)
-{
-    auto *l = new QLabel(QStringLiteral("0"), parent);
-    l->setAlignment(Qt::AlignCenter);
-    l->setGeometry(x, y, 40, 17);
-    return l;
-}
-
-// Grid columns titled with their field names: field and width in pixels.
-QList<store::TColumn> gridColumns(std::initializer_list<std::pair<const char *, int>> cols)
-{
-    QList<store::TColumn> out;
-    for (const auto &[field, width] : cols) {
-        store::TColumn c;
-        c.field = c.title = QString::fromUtf8(field);
-        c.width = width;
-        out << c;
-    }
-    return out;
-}
-
-} // namespace
-
 TForm3_stud::TForm3_stud(QWidget *parent) : TForm(parent)
 {
-    setObjectName(QStringLiteral("Form3_stud"));
     const QString caption = QStringLiteral("学生信息管理");
-    setWindowTitle(caption);
-    setClientSize(557, 434);
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(13);
-    setFont(f);
+    design(QStringLiteral("Form3_stud"), caption, QSize(557, 434));
 
     Form_Stud = new TSkinForm(this, caption, {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
 
@@ -60,17 +22,13 @@ TForm3_stud::TForm3_stud(QWidget *parent) : TForm(parent)
     const QString blanks(7, u' ');
     auto row = [](int i) { return 36 + i * 28; };
     auto edit = [&](QLabel *&label, const char *name, const QString &field, int x, int labelX, int i) {
-        label = captionLabel(this, field + u':' + blanks, labelX, row(i) + 3);
-        auto *e = new store::TDBEdit(this);
+        label = addLabel(field + u':' + blanks, labelX, row(i) + 3);
+        auto *e = store::TDBEdit::bound(this, DM1->DS_Stud, field, QRect(x, row(i), 120, 21));
         e->setObjectName(QString::fromLatin1(name));
-        e->setGeometry(x, row(i), 120, 21);
-        e->setDataSource(DM1->DS_Stud);
-        e->setDataField(field);
-        e->setReadOnly(true);
         return e;
     };
     auto combo = [&](QLabel *&label, const char *name, const QString &field, int x, int labelX, int i) {
-        label = captionLabel(this, field + u':' + blanks, labelX, row(i) + 3);
+        label = addLabel(field + u':' + blanks, labelX, row(i) + 3);
         auto *c = new store::TDBComboBox(this);
         c->setObjectName(QString::fromLatin1(name));
         c->setGeometry(x, row(i), 120, 21);
@@ -118,7 +76,7 @@ TForm3_stud::TForm3_stud(QWidget *parent) : TForm(parent)
 
     // Status line: record number, navigator, then the total between its words.
     const int statusY = 180;
-    Label14 = counterLabel(this, 12, statusY + 4);
+    Label14 = addNumberLabel(12, statusY + 4, 40, 17);
     Label14->setObjectName(QStringLiteral("Label14"));
     Navigator_Stud = new store::TDBNavigator(this);
     Navigator_Stud->setObjectName(QStringLiteral("Navigator_Stud"));
@@ -126,26 +84,23 @@ TForm3_stud::TForm3_stud(QWidget *parent) : TForm(parent)
     Navigator_Stud->setDataSource(DM1->DS_Stud);
     Navigator_Stud->setHints({QStringLiteral("第一个学生"), QStringLiteral("上一个学生"), QStringLiteral("下一个学生"),
                               QStringLiteral("最后一个学生")});
-    Label11 = captionLabel(this, QStringLiteral("共有：   "), 196, statusY + 4);
-    Label12 = counterLabel(this, 244, statusY + 4);
+    Label11 = addLabel(QStringLiteral("共有：   "), 196, statusY + 4);
+    Label12 = addNumberLabel(244, statusY + 4, 40, 17);
     Label12->setObjectName(QStringLiteral("Label12"));
-    Label13 = captionLabel(this, QStringLiteral("个学生           "), 288, statusY + 4);
+    Label13 = addLabel(QStringLiteral("个学生           "), 288, statusY + 4);
 
     Grid_Stud = new store::TDBGrid(this);
     Grid_Stud->setObjectName(QStringLiteral("Grid_Stud"));
     Grid_Stud->setGeometry(8, 214, 541, 212);
     Grid_Stud->setDataSource(DM1->DS_Stud);
-    Grid_Stud->setColumns(gridColumns({{"学号", 30}, {"姓名", 70}, {"性别", 30}, {"籍贯", 50}, {"民族", 50},
-                                   {"出生日期", 60}, {"入学日期", 60}, {"班级", 80}, {"专业", 80}, {"系别", 80}}));
+    Grid_Stud->setColumns(store::columns({{"学号", 30}, {"姓名", 70}, {"性别", 30}, {"籍贯", 50}, {"民族", 50},
+                                          {"出生日期", 60}, {"入学日期", 60}, {"班级", 80}, {"专业", 80},
+                                          {"系别", 80}}));
     // Narrow columns cut their text off, as the old grids did.
     Grid_Stud->setTextElideMode(Qt::ElideNone);
     Grid_Stud->setReadOnly(true);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(100);
-    connect(Timer1, &QTimer::timeout, this, &TForm3_stud::Timer1Timer);
-    Timer1->start();
+    Timer1 = startTimer100([this] { Timer1Timer(); }, "Timer1");
 }
 
 void TForm3_stud::FormShow()
@@ -265,11 +220,6 @@ void TForm3_stud::Timer1Timer()
     // reported at start, and repeating it ten times a second would bury the
     // program in error boxes.
     const store::TTable &students = *DM1->Table_stud;
-    if (!students.active()) {
-        Label14->setText(QStringLiteral("0"));
-        Label12->setText(QStringLiteral("0"));
-        return;
-    }
-    Label14->setText(QString::number(students.recNo()));
-    Label12->setText(QString::number(students.recordCount()));
+    Label14->setText(QString::number(store::safeRecNo(students)));
+    Label12->setText(QString::number(store::safeCount(students)));
 }

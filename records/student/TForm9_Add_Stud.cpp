@@ -12,14 +12,6 @@
 
 namespace {
 
-QLabel *captionLabel(QWidget *parent, const QString &text, int x, int y)
-{
-    auto *l = new QLabel(text, parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
-
 // Both pickers start at 2003-04-23 with no time of day.
 const QDate StartDate(2003, 4, 23);
 
@@ -37,20 +29,15 @@ QDateEdit *datePicker(QWidget *parent, const char *name, int x, int y)
 
 TForm9_Add_Stud::TForm9_Add_Stud(QWidget *parent) : TForm(parent)
 {
-    setObjectName(QStringLiteral("Form9_Add_Stud"));
     const QString caption = QStringLiteral("学生注册");
-    setWindowTitle(caption);
-    setClientSize(411, 250);
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(13);
-    setFont(f);
+    design(QStringLiteral("Form9_Add_Stud"), caption, QSize(411, 250));
 
     Form_Add_Stud = new TSkinForm(this, caption, {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
 
     const QString blanks(4, u' ');
     auto row = [](int i) { return 40 + i * 30; };
     auto label = [&](const QString &name, int x, int i) {
-        return captionLabel(this, name + QStringLiteral("：") + blanks, x, row(i) + 3);
+        return addLabel(name + QStringLiteral("：") + blanks, x, row(i) + 3);
     };
     auto edit = [&](const char *name, int i) {
         auto *e = new TSkinEdit(this);
