@@ -26,14 +26,9 @@ QLabel *blueLabel(QWidget *parent, const QString &text, int x, int y, const QFon
 
 TForm17_About::TForm17_About(QWidget *parent) : TForm(parent)
 {
-    setObjectName(QStringLiteral("Form17_About"));
     const QString caption = QStringLiteral("关于Halvorn的Quillmere");
-    setWindowTitle(caption);
-    setClientSize(424, 210);
+    const QFont f = design(QStringLiteral("Form17_About"), caption, QSize(424, 210));
     move(224, 178);
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(13);
-    setFont(f);
 
     From_About = new TSkinForm(this, caption,
                                {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});

@@ -15,40 +15,16 @@
 
 namespace {
 
-QLabel *label(QWidget *parent, const QString &text, int x, int y)
-{
-    auto *l = new QLabel(text, parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
-
-// A grid column titled with its field's name.
-store::TColumn column(const QString &field, int width, bool visible = true)
-{
-    store::TColumn c;
-    c.field = field;
-    c.title = field;
-    c.width = width;
-    c.visible = visible;
-    return c;
-}
-
 const QString kAdministrator = QStringLiteral("系统管理员");
 
 } // namespace
 
 TForm7_Login::TForm7_Login(QWidget *parent) : TForm(parent)
 {
-    setObjectName(QStringLiteral("Form7_Login"));
     const QString caption = QStringLiteral("系统帐户管理");
-    setWindowTitle(caption);
     // A sizeable window: its controls keep their places when it is resized.
-    resize(435, 315);
+    design(QStringLiteral("Form7_Login"), caption, QSize(435, 315), Sizing::Sizeable);
     move(189, 113);
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(13);
-    setFont(f);
 
     Form_Login = new TSkinForm(this, caption,
                                {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
@@ -68,22 +44,22 @@ TForm7_Login::TForm7_Login(QWidget *parent) : TForm(parent)
     DBGrid1->setReadOnly(true);
     DBGrid1->setDataSource(DM1->DS_Longin);
     // The password column shows what is stored: the pair-swapped bytes.
-    DBGrid1->setColumns({column(QStringLiteral("用户名"), 60), column(QStringLiteral("口令"), 50),
-                         column(QStringLiteral("权限"), 30), column(QStringLiteral("Id"), 64, false)});
+    DBGrid1->setColumns({store::column(QStringLiteral("用户名"), 60), store::column(QStringLiteral("口令"), 50),
+                         store::column(QStringLiteral("权限"), 30), store::column(QStringLiteral("Id"), 64, false)});
 
-    Label1 = label(this, QStringLiteral("请选择添加帐户类型：") + QString(3, QChar(0x3000)), 248, 40);
+    Label1 = addLabel(QStringLiteral("请选择添加帐户类型：") + QString(3, QChar(0x3000)), 248, 40);
     skinComboBox1 = new TSkinComboBox(this);
     skinComboBox1->setObjectName(QStringLiteral("skinComboBox1"));
     skinComboBox1->setGeometry(248, 60, 145, 21);
     skinComboBox1->addItems({kAdministrator, QStringLiteral("普通用户")});
     skinComboBox1->setCurrentIndex(-1);
 
-    Label3 = label(this, QStringLiteral("用户名：") + QString(6, u' '), 248, 92);
+    Label3 = addLabel(QStringLiteral("用户名：") + QString(6, u' '), 248, 92);
     Edit_Name = new TSkinEdit(this);
     Edit_Name->setObjectName(QStringLiteral("Edit_Name"));
     Edit_Name->setGeometry(248, 108, 121, 19);
 
-    Label2 = label(this, QStringLiteral("请输入口令：") + QString(4, QChar(0x3000)), 248, 132);
+    Label2 = addLabel(QStringLiteral("请输入口令：") + QString(4, QChar(0x3000)), 248, 132);
     Edit_PassWord_Login = new TSkinEdit(this);
     Edit_PassWord_Login->setObjectName(QStringLiteral("Edit_PassWord_Login"));
     Edit_PassWord_Login->setGeometry(248, 152, 121, 19);

@@ -26,14 +26,9 @@ Holder *holder(TForm *instance)
 
 TForm19::TForm19(QWidget *parent) : TForm(parent)
 {
-    setObjectName(QStringLiteral("Form19"));
     const QString caption = QStringLiteral("数据报表输出");
-    setWindowTitle(caption);
-    setClientSize(284, 192);
+    design(QStringLiteral("Form19"), caption, QSize(284, 192));
     move(283, 159);
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(13);
-    setFont(f);
 
     From_Out = new TSkinForm(this, caption, {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
 
