@@ -11,14 +11,14 @@
 #include "store/Engine.h"
 #include "store/Schema.h"
 #include "tests/support/Fixture.h"
+#include "tests/support/RecordWindows.h"
 
 #include <QStringList>
 
-struct CourseWorld {
+struct CourseWorld : fixture::RecordWindows<TForm5_Object, TForm13_Add_Object, TForm14_Object_Query> {
     fixture::DataDir dir;
-    TForm5_Object *manage = nullptr;
-    TForm13_Add_Object *add = nullptr;
-    TForm14_Object_Query *query = nullptr;
+
+    CourseWorld() : RecordWindows(Form5_Object, Form13_Add_Object, Form14_Object_Query) {}
 
     // Seeds given as "课程号" lists and "序号:课程号[:总学时[:学分]]" rows.
     void seed(const QStringList &courses, const QStringList &plans = {})
@@ -31,24 +31,11 @@ struct CourseWorld {
         }
     }
 
-    void open()
-    {
-        DataPath = dir.path();
-        DM1 = new TDM1;
-        DM1->DataModuleCreate();
-        Form5_Object = manage = new TForm5_Object;
-        Form13_Add_Object = add = new TForm13_Add_Object;
-        Form14_Object_Query = query = new TForm14_Object_Query;
-    }
+    void open() { RecordWindows::open(dir, fixture::ManageWindow::AfterModuleOpens); }
 
     ~CourseWorld()
     {
-        delete manage;
-        delete add;
-        delete query;
-        Form5_Object = Form13_Add_Object = Form14_Object_Query = nullptr;
-        delete DM1;
-        DM1 = nullptr;
+        close();
         UserRight = 0;
     }
 

@@ -12,38 +12,18 @@
 #include "store/Engine.h"
 #include "store/Schema.h"
 #include "tests/support/Fixture.h"
+#include "tests/support/RecordWindows.h"
 
 #include <QStringList>
 
-struct ScoreWindows {
+struct ScoreWindows : fixture::RecordWindows<TForm6_Scorce, TForm15_Add_Scroce, TForm16_Scroce_Query> {
     fixture::DataDir dir;
-    TForm6_Scorce *manage = nullptr;
-    TForm15_Add_Scroce *add = nullptr;
-    TForm16_Scroce_Query *query = nullptr;
+
+    ScoreWindows() : RecordWindows(Form6_Scorce, Form15_Add_Scroce, Form16_Scroce_Query) {}
+    ~ScoreWindows() { close(); }
 
     // Seed `dir` first: the data module reads the tables here.
-    void open()
-    {
-        DataPath = dir.path();
-        DM1 = new TDM1;
-        manage = new TForm6_Scorce;
-        Form6_Scorce = manage;
-        DM1->DataModuleCreate();
-        add = new TForm15_Add_Scroce;
-        Form15_Add_Scroce = add;
-        query = new TForm16_Scroce_Query;
-        Form16_Scroce_Query = query;
-    }
-
-    ~ScoreWindows()
-    {
-        delete query;
-        delete add;
-        delete manage;
-        Form16_Scroce_Query = Form15_Add_Scroce = Form6_Scorce = nullptr;
-        delete DM1;
-        DM1 = nullptr;
-    }
+    void open() { RecordWindows::open(dir, fixture::ManageWindow::BeforeModuleOpens); }
 
     // Records in the score file once every write is committed.
     int storedCount()

@@ -13,6 +13,7 @@
 #include "store/Engine.h"
 #include "store/Schema.h"
 #include "tests/support/Fixture.h"
+#include "tests/support/RecordWindows.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -20,37 +21,22 @@
 
 namespace sch = store::schema;
 
-struct StudentWindows {
-    explicit StudentWindows(fixture::DataDir &dir)
+struct StudentWindows : fixture::RecordWindows<TForm3_stud, TForm9_Add_Stud, TForm10_Query_Stud> {
+    explicit StudentWindows(fixture::DataDir &dir) : RecordWindows(Form3_stud, Form9_Add_Stud, Form10_Query_Stud)
     {
         initAssets();
         UserRight = 1;
-        DataPath = dir.path();
-        DM1 = new TDM1;
-        stud = new TForm3_stud;
-        Form3_stud = stud;
-        DM1->DataModuleCreate();
-        add = new TForm9_Add_Stud;
-        Form9_Add_Stud = add;
-        query = new TForm10_Query_Stud;
-        Form10_Query_Stud = query;
+        open(dir, fixture::ManageWindow::BeforeModuleOpens);
+        stud = manage;
     }
     ~StudentWindows()
     {
-        delete query;
-        delete add;
-        delete stud;
-        Form10_Query_Stud = Form9_Add_Stud = Form3_stud = nullptr;
-        delete DM1;
-        DM1 = nullptr;
+        close();
         UserRight = 0;
     }
-    StudentWindows(const StudentWindows &) = delete;
-    StudentWindows &operator=(const StudentWindows &) = delete;
 
+    // The management window, by the name these tests know it.
     TForm3_stud *stud;
-    TForm9_Add_Stud *add;
-    TForm10_Query_Stud *query;
 };
 
 // Shows a window and waits until it takes keyboard input.
