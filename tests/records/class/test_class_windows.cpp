@@ -18,6 +18,7 @@
 #include "store/Engine.h"
 #include "store/Schema.h"
 #include "tests/support/Fixture.h"
+#include "tests/support/RecordWindows.h"
 
 #include <QtTest>
 
@@ -53,6 +54,7 @@ private:
     QStringList found();
 
     std::unique_ptr<fixture::DataDir> dir;
+    std::unique_ptr<fixture::RecordWindows<TForm4_Class, TForm11_Add_Class, TForm12_Class_Query>> windows;
     TForm4_Class *manage = nullptr;
     TForm11_Add_Class *add = nullptr;
     TForm12_Class_Query *query = nullptr;
@@ -65,25 +67,20 @@ void ClassWindowsTest::init()
 
 void ClassWindowsTest::open()
 {
-    DataPath = dir->path();
-    DM1 = new TDM1;
-    DM1->DataModuleCreate();
-    Form4_Class = manage = new TForm4_Class;
-    Form11_Add_Class = add = new TForm11_Add_Class;
-    Form12_Class_Query = query = new TForm12_Class_Query;
+    windows = std::make_unique<fixture::RecordWindows<TForm4_Class, TForm11_Add_Class, TForm12_Class_Query>>(
+        Form4_Class, Form11_Add_Class, Form12_Class_Query);
+    windows->open(*dir, fixture::ManageWindow::AfterModuleOpens);
+    manage = windows->manage;
+    add = windows->add;
+    query = windows->query;
 }
 
 void ClassWindowsTest::cleanup()
 {
-    delete manage;
-    delete add;
-    delete query;
+    windows.reset();
     manage = nullptr;
     add = nullptr;
     query = nullptr;
-    Form4_Class = Form11_Add_Class = Form12_Class_Query = nullptr;
-    delete DM1;
-    DM1 = nullptr;
     UserRight = 0;
     dir.reset();
 }
