@@ -14,18 +14,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 
-namespace {
-
-QLabel *label(QWidget *parent, const QString &text, int x, int y)
-{
-    auto *l = new QLabel(text, parent);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
-
-} // namespace
-
 TForm1_Denglu::TForm1_Denglu(QWidget *parent) : TForm(parent)
 {
     setObjectName(QStringLiteral("Form1_Denglu"));
@@ -37,11 +25,11 @@ TForm1_Denglu::TForm1_Denglu(QWidget *parent) : TForm(parent)
     setFont(f);
 
     Form_Denglu = new TSkinForm(this, QStringLiteral("用户登陆"), {TitleButtonType::ControlBox, TitleButtonType::Close});
-    Label3 = label(this, QStringLiteral("请输入用户名：") + QString(5, u' '), 16, 48);
+    Label3 = addLabel(QStringLiteral("请输入用户名：") + QString(5, u' '), 16, 48);
     Edit_Name = new TSkinEdit(this);
     Edit_Name->setGeometry(116, 44, 121, 19);
     Edit_Name->setText(QStringLiteral("添入用户名"));
-    Label2 = label(this, QStringLiteral("请输入口令："), 16, 80);
+    Label2 = addLabel(QStringLiteral("请输入口令："), 16, 80);
     Edit_PassWord = new TSkinEdit(this);
     Edit_PassWord->setGeometry(116, 76, 121, 19);
     Edit_PassWord->setPasswordChar(u'*');

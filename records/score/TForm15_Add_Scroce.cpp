@@ -15,6 +15,7 @@ TForm15_Add_Scroce::TForm15_Add_Scroce(QWidget *parent) : TForm(parent)
 {
     const QString caption = QStringLiteral("增加成绩信息");
     design(QStringLiteral("Form15_Add_Scroce"), caption, QSize(471, 288));
+    centreOnScreen();
 
     skinForm1 = new TSkinForm(this, caption,
                               {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});

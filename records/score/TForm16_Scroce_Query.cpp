@@ -56,6 +56,7 @@ TForm16_Scroce_Query::TForm16_Scroce_Query(QWidget *parent) : TForm(parent)
 {
     const QString caption = QStringLiteral("查询成绩信息");
     design(QStringLiteral("Form16_Scroce_Query"), caption, QSize(413, 439));
+    centreOnScreen();
 
     skinForm1 = new TSkinForm(this, caption,
                               {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});

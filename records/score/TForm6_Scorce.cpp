@@ -14,6 +14,7 @@ TForm6_Scorce::TForm6_Scorce(QWidget *parent) : TForm(parent)
 {
     const QString caption = QStringLiteral("学生成绩管理");
     design(QStringLiteral("Form6_Scorce"), caption, QSize(512, 396));
+    centreOnScreen();
 
     skinForm1 = new TSkinForm(this, caption,
                               {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});

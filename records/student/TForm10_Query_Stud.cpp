@@ -36,6 +36,7 @@ TForm10_Query_Stud::TForm10_Query_Stud(QWidget *parent) : TForm(parent)
 {
     const QString caption = QStringLiteral("查找学生信息");
     design(QStringLiteral("Form10_Query_Stud"), caption, QSize(456, 377));
+    centreOnScreen();
 
     Form_Query_Stud = new TSkinForm(this, caption, {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
 

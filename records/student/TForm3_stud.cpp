@@ -14,6 +14,7 @@ TForm3_stud::TForm3_stud(QWidget *parent) : TForm(parent)
 {
     const QString caption = QStringLiteral("学生信息管理");
     design(QStringLiteral("Form3_stud"), caption, QSize(557, 434));
+    centreOnScreen();
 
     Form_Stud = new TSkinForm(this, caption, {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
 

@@ -31,6 +31,7 @@ TForm9_Add_Stud::TForm9_Add_Stud(QWidget *parent) : TForm(parent)
 {
     const QString caption = QStringLiteral("学生注册");
     design(QStringLiteral("Form9_Add_Stud"), caption, QSize(411, 250));
+    centreOnScreen();
 
     Form_Add_Stud = new TSkinForm(this, caption, {TitleButtonType::ControlBox, TitleButtonType::Close, TitleButtonType::Min});
 
