@@ -9,6 +9,7 @@
 #include "store/DBGrid.h"
 #include "store/DBNavigator.h"
 #include "store/DataModule.h"
+#include "store/Walk.h"
 
 TForm6_Scorce::TForm6_Scorce(QWidget *parent) : TForm(parent)
 {
@@ -140,13 +141,7 @@ void TForm6_Scorce::Button_DelClick()
 
     // Back to 1 … n in stored order; each number only ever goes down, so no
     // step meets a number still in use.
-    all->first();
-    const int n = all->recordCount();
-    for (int i = 1; i <= n; ++i) {
-        all->edit();
-        all->fieldByName(QStringLiteral("序号")).setAsInteger(i);
-        all->next();
-    }
+    store::renumber(*all, QStringLiteral("序号"));
     // Re-read the score list with its new numbers now rather than on its next
     // use: the next deletion's key is read from it.
     shown->refresh();

@@ -9,6 +9,7 @@
 #include "store/DBGrid.h"
 #include "store/DBNavigator.h"
 #include "store/DataModule.h"
+#include "store/Walk.h"
 
 TForm3_stud::TForm3_stud(QWidget *parent) : TForm(parent)
 {
@@ -185,26 +186,10 @@ void TForm3_stud::Button_DelClick()
     if (students.recordCount() > 0 && students.state() != store::DataSetState::Insert) {
         store::TTable &scores = *DM1->Table_Scroce_2;
         const QString number = students.fieldByName(QStringLiteral("学号")).asString();
-        scores.first();
-        while (!scores.eof()) {
-            if (scores.fieldByName(QStringLiteral("学号")).asString() == number) {
-                // The following record moves up into the cursor and is
-                // compared next.
-                scores.del();
-                DM1->Table_Scroce_1->refresh();
-            } else {
-                scores.next();
-            }
-        }
+        store::deleteMatching(scores, QStringLiteral("学号"), number, [] { DM1->Table_Scroce_1->refresh(); });
         // New scores take count + 1, which is free only while the numbers
         // run 1 ... n without gaps.
-        scores.first();
-        const int n = scores.recordCount();
-        for (int i = 1; i <= n; ++i) {
-            scores.edit();
-            scores.fieldByName(QStringLiteral("序号")).setAsInteger(i);
-            scores.next();
-        }
+        store::renumber(scores, QStringLiteral("序号"));
     }
     students.del();
 }
