@@ -10,6 +10,7 @@
 #include "store/DBGrid.h"
 #include "store/DBNavigator.h"
 #include "store/DataModule.h"
+#include "store/Walk.h"
 
 TForm15_Add_Scroce::TForm15_Add_Scroce(QWidget *parent) : TForm(parent)
 {
@@ -85,15 +86,9 @@ TForm15_Add_Scroce::TForm15_Add_Scroce(QWidget *parent) : TForm(parent)
 void TForm15_Add_Scroce::FormShow()
 {
     ComboBox_Kecheng_New->clear();
-    store::TTable *courses = DM1->Table_Object;
-    courses->first();
-    while (!courses->eof()) {
-        ComboBox_Kecheng_New->addItem(courses->fields(1).asString());
-        courses->next();
-    }
+    ComboBox_Kecheng_New->addItems(store::fieldTexts(*DM1->Table_Object, 1));
     // Adding the first item selects it; the user is to choose.
     ComboBox_Kecheng_New->setCurrentIndex(-1);
-    courses->first();
 }
 
 void TForm15_Add_Scroce::Button_OKClick()

@@ -80,18 +80,13 @@ void TForm6_Scorce::FormShow()
 {
     // The names are added to what earlier showings left; the grid is
     // read-only, so the pick list is never offered and its repeats never seen.
-    store::TTable *courses = DM1->Table_Object;
-    courses->first();
-    while (!courses->eof()) {
-        ListBox1->addItem(courses->fields(1).asString());
-        courses->next();
-    }
+    // The course window shares the course table's cursor and shows the
+    // first course again afterwards.
+    ListBox1->addItems(store::fieldTexts(*DM1->Table_Object, 1));
     QStringList names;
     for (int i = 0; i < ListBox1->count(); ++i)
         names << ListBox1->item(i)->text();
     DBGrid1->setPickList(1, names);
-    // The course window shares this cursor and shows the first course again.
-    courses->first();
 }
 
 void TForm6_Scorce::Button_AddClick()

@@ -108,13 +108,7 @@ TForm3_stud::TForm3_stud(QWidget *parent) : TForm(parent)
 void TForm3_stud::FormShow()
 {
     DbComboBox_Class->clear();
-    store::TTable &classes = *DM1->Table_Class;
-    classes.first();
-    while (!classes.eof()) {
-        DbComboBox_Class->addItem(classes.fields(1).asString());
-        classes.next();
-    }
-    classes.first();
+    DbComboBox_Class->addItems(store::fieldTexts(*DM1->Table_Class, 1));
     DbComboBox_Class->showField();
 }
 

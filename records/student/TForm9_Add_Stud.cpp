@@ -6,6 +6,7 @@
 #include "skin/SkinEdit.h"
 #include "skin/SkinForm.h"
 #include "store/DataModule.h"
+#include "store/Walk.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -122,13 +123,7 @@ bool TForm9_Add_Stud::eventFilter(QObject *watched, QEvent *event)
 void TForm9_Add_Stud::FormShow()
 {
     ComboBox_New_Class->clear();
-    store::TTable &classes = *DM1->Table_Class;
-    classes.first();
-    while (!classes.eof()) {
-        ComboBox_New_Class->addItem(classes.fields(1).asString());
-        classes.next();
-    }
-    classes.first();
+    ComboBox_New_Class->addItems(store::fieldTexts(*DM1->Table_Class, 1));
     ComboBox_New_Class->setCurrentIndex(-1);
 }
 
@@ -136,16 +131,7 @@ void TForm9_Add_Stud::Edit_New_StudNoExit()
 {
     // The scan runs to the end and leaves the last student current, which the
     // management window behind then shows.
-    bool found = false;
-    store::TTable &students = *DM1->Table_stud;
-    const QString number = Edit_New_StudNo->text();
-    students.first();
-    while (!students.eof()) {
-        if (students.fieldByName(QStringLiteral("学号")).asString() == number)
-            found = true;
-        students.next();
-    }
-    if (found) {
+    if (store::containsText(*DM1->Table_stud, QStringLiteral("学号"), Edit_New_StudNo->text())) {
         ui::messageBox(QStringLiteral("已经有一个相同的学号,请另选!"), QStringLiteral("系统提示"), ui::Icon::Information);
         Edit_New_StudNo->clear();
     }
