@@ -1,5 +1,6 @@
 #include "app/core/Ui.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QEventLoop>
@@ -135,6 +136,9 @@ void showModal(QWidget *window)
         window->hide();
         return;
     }
+    // The window the user worked in gets the keyboard back afterwards, also
+    // where no window manager hands it back.
+    QPointer<QWidget> previous = QApplication::activeWindow();
     window->setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;
     HideWatcher watcher(window, &loop);
@@ -144,6 +148,8 @@ void showModal(QWidget *window)
     if (window->isVisible())
         loop.exec(QEventLoop::DialogExec);
     window->setWindowModality(Qt::NonModal);
+    if (previous && previous != window && previous->isVisible())
+        previous->activateWindow();
 }
 
 } // namespace ui
