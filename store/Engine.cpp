@@ -36,6 +36,7 @@ void readConfig()
     if (r.configRead)
         return;
     r.configRead = true;
+    r.busyTimeout = 5000; // what a missing file or value means
     if (r.configFile.isEmpty())
         return;
     QFile f(r.configFile);

@@ -1,10 +1,12 @@
 // Bad input of every kind gets a clear error and loses nothing.
 #include "store/DataSet.h"
+#include "store/Engine.h"
 #include "store/Schema.h"
 #include "store/Sqlite.h"
 #include "tests/support/Fixture.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -23,7 +25,38 @@ private slots:
     void conversionFailures();
     void readOnlyFileKeepsRecordPending();
     void duplicateKeyKeepsRecordPending();
+    void engineSettingsFile_data();
+    void engineSettingsFile();
 };
+
+void ErrorsTest::engineSettingsFile_data()
+{
+    QTest::addColumn<QString>("content"); // empty: no file at all
+    QTest::addColumn<int>("timeout");
+    QTest::newRow("no file: defaults") << QString() << 5000;
+    QTest::newRow("busy timeout set") << "[Engine]\nBusyTimeout=1234\n" << 1234;
+    QTest::newRow("unreadable value: defaults") << "[Engine]\nBusyTimeout=soon\n" << 5000;
+}
+
+void ErrorsTest::engineSettingsFile()
+{
+    QFETCH(QString, content);
+    QFETCH(int, timeout);
+    QTemporaryDir engineDir;
+    const QString cfg = engineDir.filePath(QStringLiteral("IDAPI32.CFG"));
+    if (!content.isEmpty()) {
+        QFile f(cfg);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content.toUtf8());
+    }
+    resetEngines();
+    setEngineConfigFile(cfg);
+    auto restore = qScopeGuard([] {
+        setEngineConfigFile(QString());
+        resetEngines();
+    });
+    QCOMPARE(engineBusyTimeout(), timeout);
+}
 
 void ErrorsTest::openFailures_data()
 {
