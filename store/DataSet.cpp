@@ -1,5 +1,7 @@
 #include "store/DataSet.h"
 
+#include "app/core/Action.h"
+
 #include "store/Codepage.h"
 #include "store/Convert.h"
 
@@ -96,9 +98,32 @@ void TField::clear() { m_ds->setFieldValue(m_index, QVariant()); }
 
 // ----------------------------------------------------------------- DataSet
 
-DataSet::DataSet(const QString &name, QObject *parent) : QObject(parent) { setObjectName(name); }
+namespace {
 
-DataSet::~DataSet() = default;
+std::vector<DataSet *> &allDataSets()
+{
+    static std::vector<DataSet *> list;
+    return list;
+}
+
+} // namespace
+
+DataSet::DataSet(const QString &name, QObject *parent) : QObject(parent)
+{
+    setObjectName(name);
+    allDataSets().push_back(this);
+}
+
+DataSet::~DataSet() { std::erase(allDataSets(), this); }
+
+void DataSet::dropPendingOf(unsigned long long action)
+{
+    const std::vector<DataSet *> list = allDataSets();
+    for (DataSet *ds : list) {
+        if ((ds->m_state == DataSetState::Edit || ds->m_state == DataSetState::Insert) && ds->m_pendingAction == action)
+            ds->cancel();
+    }
+}
 
 void DataSet::setDatabaseName(const QString &dir) { m_databaseName = dir; }
 
@@ -387,6 +412,7 @@ void DataSet::append()
     m_buffer.dirty.assign(columnCount(), false);
     m_bufferValid = true;
     m_state = DataSetState::Insert;
+    m_pendingAction = action::current();
     prepareNewRecord();
     if (onNewRecord)
         onNewRecord(*this);
@@ -411,6 +437,7 @@ void DataSet::edit()
     loadCurrent();
     m_buffer.dirty.assign(m_buffer.values.size(), false);
     m_state = DataSetState::Edit;
+    m_pendingAction = action::current();
     m_modified = false;
     emit stateChanged();
 }
@@ -424,7 +451,14 @@ void DataSet::post()
     if (beforePost)
         beforePost(*this);
     const bool inserting = m_state == DataSetState::Insert;
-    doPost(m_buffer, inserting); // on failure the record stays pending
+    try {
+        doPost(m_buffer, inserting); // on failure the record stays pending
+    } catch (const Conflict &) {
+        // What was typed was typed over a record that is no longer stored as
+        // it was shown: nothing of it is written, the record is shown anew.
+        cancel();
+        throw;
+    }
     m_state = DataSetState::Browse;
     m_modified = false;
     const int n = doCount();

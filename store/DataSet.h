@@ -140,6 +140,10 @@ public:
     // A bound control has typed text not yet written to its field.
     void markModified() { m_modified = true; }
 
+    // Drops every record that the given user action left in edit or insert
+    // state (the action failed and its writes were undone).
+    static void dropPendingOf(unsigned long long action);
+
 protected:
     friend class TField;
     friend class TableFile;
@@ -147,6 +151,7 @@ protected:
         qint64 rowid = 0;
         std::vector<QVariant> values;
         std::vector<bool> dirty; // columns written since the record was loaded
+        quint64 stamp = 0;       // fingerprint of the stored values when read
     };
     struct FieldDef {
         QString name;
@@ -193,6 +198,7 @@ protected:
     bool m_bof = true;
     Row m_buffer;       // current record (or the one being edited)
     bool m_bufferValid = false;
+    unsigned long long m_pendingAction = 0; // action that started the edit or insert
     std::vector<FieldDef> m_defs;
     std::vector<std::unique_ptr<TField>> m_fields;
 };

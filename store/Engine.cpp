@@ -2,6 +2,8 @@
 
 #include "store/Codepage.h"
 
+#include "app/core/Action.h"
+
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QDir>
@@ -9,6 +11,8 @@
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QTimer>
+
+#include <limits>
 
 namespace store {
 
@@ -66,6 +70,20 @@ void hookEventLoop()
     if (!dispatcher)
         return;
     r.hooked = true;
+    action::Hooks hooks;
+    hooks.beginInput = [] { syncAll(); };
+    hooks.commit = [] {
+        try {
+            commitAll();
+        } catch (const Error &) {
+            DataSet::dropPendingOf(action::current());
+            throw;
+        }
+    };
+    hooks.rollback = [] { rollbackAll(); };
+    action::setHooks(std::move(hooks));
+    // The safety net: whatever is still pending when the loop waits is stored,
+    // and what other programs stored meanwhile is shown.
     QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, [] {
         try {
             commitAll();
@@ -75,6 +93,7 @@ void hookEventLoop()
             else
                 qWarning("%s", qPrintable(e.text()));
         }
+        syncAll();
     });
     QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, [] {
         try {
@@ -150,6 +169,28 @@ void commitAll()
         throw Error(firstError);
 }
 
+void rollbackAll()
+{
+    DataSet::dropPendingOf(action::current());
+    for (auto &entry : registry().engines) {
+        if (auto e = entry.second.lock())
+            e->rollback();
+    }
+}
+
+void syncAll()
+{
+    for (auto &entry : registry().engines) {
+        if (auto e = entry.second.lock()) {
+            try {
+                e->syncExternal();
+            } catch (const Error &err) {
+                qWarning("%s", qPrintable(err.text()));
+            }
+        }
+    }
+}
+
 void resetEngines()
 {
     try {
@@ -172,6 +213,7 @@ Engine::~Engine()
         } catch (const Error &) {
         }
     }
+    m_attached.clear(); // their statements go before the connection
 }
 
 std::shared_ptr<Engine> Engine::forDirectory(const QString &dir)
@@ -237,6 +279,7 @@ std::shared_ptr<TableFile> Engine::openFile(const QString &path)
                 throw Error(QStringLiteral("'%1' 不是有效的数据表文件").arg(QDir::toNativeSeparators(full)));
             }
             m_hasMain = true;
+            track(schema, full);
         } else {
             if (m_inTxn)
                 commit(); // an attachment cannot happen inside a transaction
@@ -250,6 +293,7 @@ std::shared_ptr<TableFile> Engine::openFile(const QString &path)
                 m_db.exec(QStringLiteral("DETACH DATABASE %1").arg(schema));
                 throw Error(QStringLiteral("'%1' 不是有效的数据表文件").arg(QDir::toNativeSeparators(full)));
             }
+            track(schema, full);
         }
         m_schemas.insert(full, schema);
     }
@@ -262,8 +306,109 @@ void Engine::beginWrite()
 {
     if (m_inTxn)
         return;
-    m_db.exec(QStringLiteral("BEGIN"));
+    // IMMEDIATE takes the write lock of every attached file now, so two
+    // programs' actions never interleave their writes.
+    const int rc = sqlite3_exec(m_db.handle(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        failWrite(QString());
     m_inTxn = true;
+    const QStringList changed = changedFiles();
+    if (changed.isEmpty())
+        return;
+    sqlite3_exec(m_db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    m_inTxn = false;
+    for (const QString &path : changed)
+        invalidate(path);
+    throw Conflict(QStringLiteral("数据已被其他用户修改,已重新读取,请重新操作!"));
+}
+
+void Engine::rollback()
+{
+    if (!m_inTxn)
+        return;
+    if (!sqlite3_get_autocommit(m_db.handle()))
+        sqlite3_exec(m_db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    m_inTxn = false;
+    invalidateEverything();
+}
+
+void Engine::track(const QString &schema, const QString &path)
+{
+    Attached a;
+    a.path = path;
+    a.version = sql::Stmt(m_db.handle(), QStringLiteral("PRAGMA %1.data_version").arg(schema), path);
+    auto &slot = m_attached[schema] = std::move(a);
+    slot.version.step();
+    slot.seen = slot.version.columnInt64(0);
+    slot.version.reset();
+}
+
+QStringList Engine::changedFiles()
+{
+    QStringList changed;
+    for (auto &entry : m_attached) {
+        Attached &a = entry.second;
+        a.version.reset();
+        const bool row = a.version.step();
+        const qint64 now = row ? a.version.columnInt64(0) : a.seen;
+        a.version.reset(); // a statement left open would hold the file's read lock
+        if (now != a.seen) {
+            a.seen = now;
+            changed << a.path;
+        }
+    }
+    return changed;
+}
+
+void Engine::syncExternal()
+{
+    if (m_inTxn || !m_db.isOpen())
+        return;
+    for (const QString &path : changedFiles())
+        invalidate(path);
+}
+
+void Engine::invalidate(const QString &path)
+{
+    auto it = m_files.find(path);
+    if (it == m_files.end())
+        return;
+    if (auto f = it->second.lock())
+        f->invalidateAll();
+}
+
+void Engine::invalidateEverything()
+{
+    for (auto &entry : m_files) {
+        if (auto f = entry.second.lock())
+            f->invalidateAll();
+    }
+}
+
+QString Engine::damagedFile()
+{
+    for (auto &entry : m_attached) {
+        try {
+            sql::Stmt check(m_db.handle(), QStringLiteral("PRAGMA %1.quick_check(1)").arg(entry.first));
+            if (!check.step() || check.column(0).toString() != QLatin1String("ok"))
+                return entry.second.path;
+        } catch (const Error &) {
+            return entry.second.path;
+        }
+    }
+    return QString();
+}
+
+void Engine::failWrite(const QString &prefix)
+{
+    const int code = sqlite3_extended_errcode(m_db.handle());
+    QString text = sql::describe(code, m_db.lastError());
+    if (sql::isDamage(code)) {
+        const QString damaged = damagedFile();
+        if (!damaged.isEmpty())
+            text = QStringLiteral("表文件 '%1' 已损坏或不是有效的数据表").arg(QDir::toNativeSeparators(damaged));
+    }
+    throw Error(prefix + text);
 }
 
 void failNextCommitForTesting() { registry().failNextCommit = true; }
@@ -282,14 +427,18 @@ void Engine::commit()
         m_inTxn = false;
         return;
     }
-    const QString text = sql::describe(sqlite3_extended_errcode(m_db.handle()), m_db.lastError());
+    const int code = sqlite3_extended_errcode(m_db.handle());
+    const QString message = m_db.lastError();
     if (!sqlite3_get_autocommit(m_db.handle()))
         sqlite3_exec(m_db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
     m_inTxn = false;
     // What the windows show must be what is stored.
-    for (auto &entry : m_files) {
-        if (auto f = entry.second.lock())
-            f->invalidateAll();
+    invalidateEverything();
+    QString text = sql::describe(code, message);
+    if (sql::isDamage(code)) {
+        const QString damaged = damagedFile();
+        if (!damaged.isEmpty())
+            text = QStringLiteral("表文件 '%1' 已损坏或不是有效的数据表").arg(QDir::toNativeSeparators(damaged));
     }
     throw Error(QStringLiteral("保存修改失败: %1").arg(text));
 }
@@ -354,11 +503,15 @@ void TableFile::readSchema()
         params << QStringLiteral("?%1").arg(i + 1);
     }
     m_fetch = prepare(QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?1").arg(cols.join(u','), qualifiedTable()));
-    m_insert = prepare(QStringLiteral("INSERT INTO %1(%2) VALUES(%3)").arg(qualifiedTable(), cols.join(u','), params.join(u',')));
+    m_insert = prepare(QStringLiteral("INSERT INTO %1(%2,rowid) VALUES(%3,?%4)")
+                           .arg(qualifiedTable(), cols.join(u','), params.join(u','))
+                           .arg(m_columns.size() + 1));
+    m_maxRowid = prepare(QStringLiteral("SELECT ifnull(max(rowid), 0) FROM %1").arg(qualifiedTable()));
+    m_highWater = prepare(QStringLiteral("PRAGMA %1.user_version").arg(m_schema));
     m_delete = prepare(QStringLiteral("DELETE FROM %1 WHERE rowid=?1").arg(qualifiedTable()));
 }
 
-sql::Stmt TableFile::prepare(const QString &sqlText) { return sql::Stmt(m_engine->handle(), sqlText); }
+sql::Stmt TableFile::prepare(const QString &sqlText) { return sql::Stmt(m_engine->handle(), sqlText, m_path); }
 
 int TableFile::columnIndex(const QString &name) const
 {
@@ -403,7 +556,7 @@ QVariant TableFile::fromStorage(int column, const QVariant &v) const
     }
 }
 
-std::vector<QVariant> TableFile::fetch(qint64 rowid)
+std::vector<QVariant> TableFile::fetch(qint64 rowid, quint64 *stamp)
 {
     m_fetch.reset();
     m_fetch.bindInt64(1, rowid);
@@ -412,23 +565,52 @@ std::vector<QVariant> TableFile::fetch(qint64 rowid)
         values.reserve(m_columns.size());
         for (int i = 0; i < int(m_columns.size()); ++i)
             values.push_back(fromStorage(i, m_fetch.column(i)));
+        if (stamp)
+            *stamp = m_fetch.rowStamp(0, int(m_columns.size()));
     }
     m_fetch.reset();
     return values;
 }
 
+void TableFile::verify(qint64 rowid, quint64 stamp)
+{
+    m_fetch.reset();
+    m_fetch.bindInt64(1, rowid);
+    const bool found = m_fetch.step();
+    const quint64 now = found ? m_fetch.rowStamp(0, int(m_columns.size())) : 0;
+    m_fetch.reset();
+    if (!found || now != stamp) {
+        invalidateAll();
+        throw Conflict(QStringLiteral("该记录已被其他用户修改或删除,修改没有保存!"));
+    }
+}
+
 qint64 TableFile::insert(const std::vector<QVariant> &values)
 {
     m_engine->beginWrite();
+    // The file's header keeps the highest row id ever given out: after the
+    // last records are deleted, their ids still are not handed out again.
+    m_maxRowid.reset();
+    m_maxRowid.step();
+    m_highWater.reset();
+    m_highWater.step();
+    const qint64 rowid = std::max(m_maxRowid.columnInt64(0), m_highWater.columnInt64(0)) + 1;
+    m_maxRowid.reset();
+    m_highWater.reset();
     m_insert.reset();
     for (size_t i = 0; i < values.size(); ++i)
         m_insert.bind(int(i + 1), values[i]);
+    m_insert.bindInt64(int(values.size() + 1), rowid);
     m_insert.step();
     m_insert.reset();
-    return sqlite3_last_insert_rowid(m_engine->handle());
+    if (rowid <= std::numeric_limits<qint32>::max()) {
+        sql::Stmt mark = prepare(QStringLiteral("PRAGMA %1.user_version = %2").arg(m_schema).arg(rowid));
+        mark.step();
+    }
+    return rowid;
 }
 
-void TableFile::update(qint64 rowid, const std::vector<QVariant> &values, const std::vector<bool> &dirty)
+void TableFile::update(qint64 rowid, const std::vector<QVariant> &values, const std::vector<bool> &dirty, quint64 stamp)
 {
     auto it = m_updates.find(dirty);
     if (it == m_updates.end()) {
@@ -444,6 +626,7 @@ void TableFile::update(qint64 rowid, const std::vector<QVariant> &values, const 
     }
     sql::Stmt &st = it->second;
     m_engine->beginWrite();
+    verify(rowid, stamp);
     st.reset();
     for (size_t i = 0; i < values.size(); ++i) {
         if (dirty[i])
@@ -454,9 +637,10 @@ void TableFile::update(qint64 rowid, const std::vector<QVariant> &values, const 
     st.reset();
 }
 
-void TableFile::remove(qint64 rowid)
+void TableFile::remove(qint64 rowid, quint64 stamp)
 {
     m_engine->beginWrite();
+    verify(rowid, stamp);
     m_delete.reset();
     m_delete.bindInt64(1, rowid);
     m_delete.step();

@@ -44,12 +44,18 @@ public:
     const IndexInfo *findIndex(const QString &name) const;
     QString qualifiedTable() const; // schema."table"
 
-    std::vector<QVariant> fetch(qint64 rowid);
+    // The stored values of a record (empty when it is gone) and, with stamp,
+    // their fingerprint.
+    std::vector<QVariant> fetch(qint64 rowid, quint64 *stamp = nullptr);
     // Converts a stored value to the value of the column's type.
     QVariant fromStorage(int column, const QVariant &v) const;
+    // A new record gets a row id never used in this file before, so a view
+    // that still holds an old row id cannot reach a different record.
     qint64 insert(const std::vector<QVariant> &values);
-    void update(qint64 rowid, const std::vector<QVariant> &values, const std::vector<bool> &dirty);
-    void remove(qint64 rowid);
+    // Writes over or deletes the record as it was read (stamp); a record
+    // changed or deleted since then is refused with a Conflict.
+    void update(qint64 rowid, const std::vector<QVariant> &values, const std::vector<bool> &dirty, quint64 stamp);
+    void remove(qint64 rowid, quint64 stamp);
     // Opens a statement against this file's connection.
     sql::Stmt prepare(const QString &sqlText);
 
@@ -63,6 +69,7 @@ public:
 private:
     void readSchema();
     void scheduleNotify();
+    void verify(qint64 rowid, quint64 stamp);
 
     std::shared_ptr<Engine> m_engine;
     QString m_path, m_schema, m_table;
@@ -73,7 +80,7 @@ private:
     std::vector<TTable *> m_tables;
     bool m_notifyPending = false;
     std::shared_ptr<bool> m_alive;
-    sql::Stmt m_fetch, m_insert, m_delete;
+    sql::Stmt m_fetch, m_insert, m_delete, m_maxRowid, m_highWater;
     std::map<std::vector<bool>, sql::Stmt> m_updates;
 };
 
@@ -88,18 +95,41 @@ public:
     sqlite3 *handle() const { return m_db.handle(); }
     const QString &directory() const { return m_dir; }
 
+    // Starts the action's transaction with the write lock held (waiting up to
+    // the busy timeout for another program's). Refuses with a Conflict when
+    // another program stored something since the views were last brought up
+    // to date: the action worked on what it showed, not on what is stored.
     void beginWrite();
     // Commits pending writes; on failure rolls back, re-reads every view and throws.
     void commit();
+    // Undoes pending writes and re-reads every view.
+    void rollback();
     bool inTransaction() const { return m_inTxn; }
+    // Picks up what other programs committed: the views of each changed file
+    // are re-read. Does nothing inside a transaction.
+    void syncExternal();
 
     static std::shared_ptr<Engine> forDirectory(const QString &dir);
     // Resolves a file name inside dir without regard to letter case.
     static QString resolveFile(const QString &dir, const QString &name);
 
 private:
+    struct Attached {
+        QString path;
+        sql::Stmt version;
+        qint64 seen = 0;
+    };
     void configure(const QString &schema);
+    void track(const QString &schema, const QString &path);
+    // Files whose data version moved since last seen (and now seen).
+    QStringList changedFiles();
+    void invalidate(const QString &path);
+    void invalidateEverything();
+    // The first attached file that fails a quick integrity check.
+    QString damagedFile();
+    [[noreturn]] void failWrite(const QString &prefix);
     QString m_dir;
+    std::map<QString, Attached> m_attached; // schema -> file
     sql::Db m_db;
     bool m_hasMain = false;
     bool m_inTxn = false;
@@ -113,6 +143,11 @@ void failNextCommitForTesting();
 
 // What the application shows when a commit at idle time fails.
 void setCommitErrorHandler(std::function<void(const QString &)> handler);
+// Undoes every engine's pending writes and drops the records the running
+// action left in edit or insert state.
+void rollbackAll();
+// Every engine picks up other programs' commits.
+void syncAll();
 int engineBusyTimeout();
 
 } // namespace store

@@ -17,4 +17,11 @@ private:
     QString m_text;
 };
 
+// A change refused because the records it was made on are no longer what is
+// stored: another program (or another view) changed or deleted them.
+class Conflict : public Error {
+public:
+    using Error::Error;
+};
+
 } // namespace store

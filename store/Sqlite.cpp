@@ -2,6 +2,8 @@
 
 #include "store/DataSet.h"
 
+#include <QDir>
+
 namespace store::sql {
 
 QString describe(int rc, const QString &sqliteText)
@@ -85,7 +87,14 @@ QString Db::lastError() const
     return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString();
 }
 
-Stmt::Stmt(sqlite3 *db, const QString &sql) : m_db(db)
+bool isDamage(int rc) { return (rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB; }
+
+void failDamaged(const QString &path)
+{
+    throw Error(QStringLiteral("表文件 '%1' 已损坏或不是有效的数据表").arg(QDir::toNativeSeparators(path)));
+}
+
+Stmt::Stmt(sqlite3 *db, const QString &sql, const QString &label) : m_db(db), m_label(label)
 {
     const QByteArray text = sql.toUtf8();
     const int rc = sqlite3_prepare_v3(db, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &m_st, nullptr);
@@ -100,6 +109,7 @@ Stmt &Stmt::operator=(Stmt &&o) noexcept
             sqlite3_finalize(m_st);
         m_st = o.m_st;
         m_db = o.m_db;
+        m_label = std::move(o.m_label);
         o.m_st = nullptr;
     }
     return *this;
@@ -169,7 +179,51 @@ bool Stmt::step()
     if (rc == SQLITE_DONE)
         return false;
     sqlite3_reset(m_st);
+    if (isDamage(sqlite3_extended_errcode(m_db)) && !m_label.isEmpty())
+        failDamaged(m_label);
     fail(m_db, rc);
+}
+
+quint64 Stmt::rowStamp(int firstColumn, int count) const
+{
+    // FNV-1a over each column's type and bytes.
+    quint64 h = 14695981039346656037ull;
+    auto mix = [&h](const void *data, int n) {
+        const auto *p = static_cast<const unsigned char *>(data);
+        for (int i = 0; i < n; ++i) {
+            h ^= p[i];
+            h *= 1099511628211ull;
+        }
+    };
+    for (int i = firstColumn; i < firstColumn + count; ++i) {
+        const int type = sqlite3_column_type(m_st, i);
+        mix(&type, int(sizeof type));
+        switch (type) {
+        case SQLITE_INTEGER: {
+            const sqlite3_int64 v = sqlite3_column_int64(m_st, i);
+            mix(&v, int(sizeof v));
+            break;
+        }
+        case SQLITE_FLOAT: {
+            const double v = sqlite3_column_double(m_st, i);
+            mix(&v, int(sizeof v));
+            break;
+        }
+        case SQLITE_TEXT:
+        case SQLITE_BLOB: {
+            const void *p = type == SQLITE_TEXT ? static_cast<const void *>(sqlite3_column_text(m_st, i))
+                                                : sqlite3_column_blob(m_st, i);
+            const int n = sqlite3_column_bytes(m_st, i);
+            mix(&n, int(sizeof n));
+            if (p)
+                mix(p, n);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    return h;
 }
 
 int Stmt::columnCount() const { return sqlite3_column_count(m_st); }

@@ -31,8 +31,10 @@ private:
 class Stmt {
 public:
     Stmt() = default;
-    Stmt(sqlite3 *db, const QString &sql);
-    Stmt(Stmt &&o) noexcept : m_st(o.m_st), m_db(o.m_db) { o.m_st = nullptr; }
+    // label names the table file the statement reads, for the text of a
+    // damaged-file error.
+    Stmt(sqlite3 *db, const QString &sql, const QString &label = QString());
+    Stmt(Stmt &&o) noexcept : m_st(o.m_st), m_db(o.m_db), m_label(std::move(o.m_label)) { o.m_st = nullptr; }
     Stmt &operator=(Stmt &&o) noexcept;
     Stmt(const Stmt &) = delete;
     ~Stmt();
@@ -48,11 +50,19 @@ public:
     qint64 columnInt64(int i) const;
     QString columnName(int i) const;
     sqlite3_stmt *handle() const { return m_st; }
+    // A fingerprint of the current row's stored values, exact to the byte.
+    quint64 rowStamp(int firstColumn, int count) const;
 
 private:
     sqlite3_stmt *m_st = nullptr;
     sqlite3 *m_db = nullptr;
+    QString m_label;
 };
+
+// Whether an SQLite result code means a damaged or foreign file.
+bool isDamage(int rc);
+// The error for a damaged table file, naming it.
+[[noreturn]] void failDamaged(const QString &path);
 
 // Turns an SQLite failure into the record layer's error with a readable text.
 [[noreturn]] void fail(sqlite3 *db, int rc, const QString &what = QString());

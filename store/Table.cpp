@@ -229,7 +229,7 @@ DataSet::Row TTable::doFetch(int row) const
         return it->second;
     Row r;
     r.rowid = rowid;
-    r.values = m_file->fetch(rowid);
+    r.values = m_file->fetch(rowid, &r.stamp);
     if (r.values.empty())
         r.values.assign(m_file->columns().size(), QVariant());
     if (m_cache.size() > 1024)
@@ -318,7 +318,7 @@ void TTable::doPost(Row &row, bool inserting)
         return;
     }
     if (row.dirty.size() == row.values.size() && std::find(row.dirty.begin(), row.dirty.end(), true) != row.dirty.end())
-        m_file->update(row.rowid, row.values, row.dirty);
+        m_file->update(row.rowid, row.values, row.dirty, row.stamp);
     m_file->changedBy(this);
     const int pos = m_row;
     if (!belongsHere(row)) {
@@ -333,7 +333,13 @@ void TTable::doPost(Row &row, bool inserting)
 void TTable::doDelete(int row)
 {
     const qint64 rowid = m_list[size_t(row)].rowid;
-    m_file->remove(rowid);
+    // The record is deleted as it was shown; one that changed meanwhile is not.
+    quint64 stamp = 0;
+    if (m_bufferValid && m_buffer.rowid == rowid)
+        stamp = m_buffer.stamp;
+    else
+        m_file->fetch(rowid, &stamp);
+    m_file->remove(rowid, stamp);
     m_list.erase(m_list.begin() + row);
     m_file->changedBy(this);
 }

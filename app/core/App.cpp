@@ -1,5 +1,6 @@
 #include "app/core/App.h"
 
+#include "app/core/Action.h"
 #include "app/core/Ui.h"
 #include "store/Error.h"
 
@@ -33,11 +34,36 @@ void TApplication::guarded(const std::function<void()> &step)
     }
 }
 
-// The handler in which the error arose ends here; the program goes on.
+namespace {
+
+// Events through which a user starts something.
+bool isUserInput(const QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::Shortcut:
+    case QEvent::Close:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+// The handler in which the error arose ends here; the program goes on. The
+// outermost dispatch is one action: committed when it ends, undone when an
+// error ends it.
 bool TApplication::notify(QObject *receiver, QEvent *event)
 {
+    action::EventScope scope(isUserInput(event));
     try {
-        return QApplication::notify(receiver, event);
+        const bool result = QApplication::notify(receiver, event);
+        scope.finish();
+        return result;
     } catch (const store::Error &e) {
         ui::showStandardError(e.text());
     } catch (const std::exception &e) {

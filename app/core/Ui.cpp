@@ -1,5 +1,7 @@
 #include "app/core/Ui.h"
 
+#include "app/core/Action.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
@@ -48,6 +50,9 @@ void setModalScript(ModalScript script) { modalScript() = std::move(script); }
 int messageBox(const QString &text, const QString &title, Icon icon, Buttons buttons, QWidget *owner)
 {
     const ShownBox box{text, title, icon, buttons, owner};
+    // What the action wrote is stored before the user reads about it; if that
+    // fails, the failure is reported instead of this box.
+    action::handOver();
     if (boxScript())
         return boxScript()(box);
 
@@ -75,7 +80,12 @@ int messageBox(const QString &text, const QString &title, Icon icon, Buttons but
     mb.setButtonText(QMessageBox::Cancel, QStringLiteral("取消"));
     mb.setButtonText(QMessageBox::Yes, QStringLiteral("是(&Y)"));
     mb.setButtonText(QMessageBox::No, QStringLiteral("否(&N)"));
-    switch (mb.exec()) {
+    int result;
+    {
+        action::NestedLoop nested;
+        result = mb.exec();
+    }
+    switch (result) {
     case QMessageBox::Yes: return IdYes;
     case QMessageBox::No: return IdNo;
     case QMessageBox::Cancel: return IdCancel;
@@ -124,11 +134,16 @@ void setEndProgramHook(std::function<void()> hook) { endHook() = std::move(hook)
 
 void showStandardError(const QString &text)
 {
+    // The action that failed leaves nothing behind, and the box commits
+    // nothing of it.
+    action::abort();
     messageBox(standardErrorText(text), applicationTitle(), Icon::Error);
 }
 
 void showModal(QWidget *window)
 {
+    action::handOver();
+    action::NestedLoop nested;
     if (modalScript()) {
         window->setWindowModality(Qt::ApplicationModal);
         window->show();
