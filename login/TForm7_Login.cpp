@@ -107,6 +107,13 @@ void TForm7_Login::Button_AddClick()
         ui::messageBox(QStringLiteral("用户名和用户类型不能为空!"), QStringLiteral("系统提示"), ui::Icon::Information);
         return;
     }
+    // A character the table cannot hold would be stored as "?", and then
+    // any other such character would log in as well.
+    if (!store::cp936::canEncode(password) || !store::cp936::canEncode(Edit_Name->text())) {
+        ui::messageBox(QStringLiteral("用户名和口令中含有系统无法保存的字符!"), QStringLiteral("系统提示"),
+                       ui::Icon::Information);
+        return;
+    }
 
     QByteArray stored = store::cp936::encode(password);
     ScramblePassword(stored);

@@ -24,6 +24,10 @@ QString decode(const QByteArray &bytes)
 
 int byteLength(const QString &text) { return int(encode(text).size()); }
 
+// The encoder puts "?" for what it cannot hold; a text that comes back
+// unchanged was held whole.
+bool canEncode(const QString &text) { return decode(encode(text)) == text; }
+
 QString cut(const QString &text, int maxBytes)
 {
     if (maxBytes <= 0)

@@ -10,6 +10,8 @@ namespace store::cp936 {
 QByteArray encode(const QString &text);
 QString decode(const QByteArray &bytes);
 int byteLength(const QString &text);
+// Whether every character of text has a code in code page 936.
+bool canEncode(const QString &text);
 // The longest prefix of text that takes at most maxBytes bytes.
 QString cut(const QString &text, int maxBytes);
 

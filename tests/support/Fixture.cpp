@@ -12,7 +12,8 @@ namespace fixture {
 using store::sql::Db;
 using store::sql::Stmt;
 
-DataDir::DataDir(bool create)
+DataDir::DataDir(bool create, const QString &under)
+    : m_tmp(under.isEmpty() ? QDir::tempPath() + QStringLiteral("/DataDir-XXXXXX") : under + QStringLiteral("/DataDir-XXXXXX"))
 {
     if (create)
         store::schema::createDataDirectory(m_tmp.path());

@@ -15,8 +15,9 @@ namespace fixture {
 
 class DataDir {
 public:
-    // Creates the six empty tables (or none, with create = false).
-    explicit DataDir(bool create = true);
+    // Creates the six empty tables (or none, with create = false), in a new
+    // directory below under (the system's temporary directory by default).
+    explicit DataDir(bool create = true, const QString &under = QString());
     ~DataDir();
     // Ends with the path separator, like the program's data path.
     QString path() const;
