@@ -7,6 +7,7 @@
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMetaObject>
@@ -82,8 +83,7 @@ void hookEventLoop()
     };
     hooks.rollback = [] { rollbackAll(); };
     action::setHooks(std::move(hooks));
-    // The safety net: whatever is still pending when the loop waits is stored,
-    // and what other programs stored meanwhile is shown.
+    // The safety net: whatever is still pending when the loop waits is stored.
     QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, [] {
         try {
             commitAll();
@@ -93,6 +93,15 @@ void hookEventLoop()
             else
                 qWarning("%s", qPrintable(e.text()));
         }
+    });
+    // Each time the loop takes up work again, what other programs stored
+    // meanwhile is shown: counts, grids and labels follow the files. A loop
+    // spun without waiting (a progress box) looks at most every 50 ms.
+    QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, [] {
+        static QElapsedTimer last;
+        if (last.isValid() && last.elapsed() < 50)
+            return;
+        last.start();
         syncAll();
     });
     QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, [] {
@@ -603,11 +612,22 @@ qint64 TableFile::insert(const std::vector<QVariant> &values)
     m_insert.bindInt64(int(values.size() + 1), rowid);
     m_insert.step();
     m_insert.reset();
-    if (rowid <= std::numeric_limits<qint32>::max()) {
-        sql::Stmt mark = prepare(QStringLiteral("PRAGMA %1.user_version = %2").arg(m_schema).arg(rowid));
-        mark.step();
-    }
+    raiseHighWater(rowid);
     return rowid;
+}
+
+void TableFile::raiseHighWater(qint64 rowid)
+{
+    if (rowid > std::numeric_limits<qint32>::max())
+        return; // the header field holds 32 bits; max(rowid) still covers such a table
+    m_highWater.reset();
+    m_highWater.step();
+    const qint64 mark = m_highWater.columnInt64(0);
+    m_highWater.reset();
+    if (rowid <= mark)
+        return;
+    sql::Stmt set = prepare(QStringLiteral("PRAGMA %1.user_version = %2").arg(m_schema).arg(rowid));
+    set.step();
 }
 
 void TableFile::update(qint64 rowid, const std::vector<QVariant> &values, const std::vector<bool> &dirty, quint64 stamp)
@@ -645,6 +665,8 @@ void TableFile::remove(qint64 rowid, quint64 stamp)
     m_delete.bindInt64(1, rowid);
     m_delete.step();
     m_delete.reset();
+    // The last record's id would otherwise be given to the next new record.
+    raiseHighWater(rowid);
 }
 
 void TableFile::attach(TTable *t)

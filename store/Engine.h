@@ -70,6 +70,8 @@ private:
     void readSchema();
     void scheduleNotify();
     void verify(qint64 rowid, quint64 stamp);
+    // Remembers in the file's header that row ids up to rowid are used.
+    void raiseHighWater(qint64 rowid);
 
     std::shared_ptr<Engine> m_engine;
     QString m_path, m_schema, m_table;
