@@ -25,6 +25,8 @@ private slots:
     void conversionFailures();
     void readOnlyFileKeepsRecordPending();
     void duplicateKeyKeepsRecordPending();
+    void writeOnStaleViewIsRefused_data();
+    void writeOnStaleViewIsRefused();
     void engineSettingsFile_data();
     void engineSettingsFile();
 };
@@ -233,6 +235,73 @@ void ErrorsTest::duplicateKeyKeepsRecordPending()
     t.fieldByName(QStringLiteral("序号")).setAsInteger(2);
     t.post();
     QCOMPARE(t.recordCount(), 2);
+}
+
+// Another program stored something after this one last looked: a write made
+// on what this one showed is refused, nothing of it is stored, the view is
+// read again, and the same write done again on it goes through.
+void ErrorsTest::writeOnStaleViewIsRefused_data()
+{
+    QTest::addColumn<QString>("other");  // what the other program stored
+    QTest::addColumn<QString>("write");  // what this one does on its old view
+    QTest::addColumn<QString>("message");
+    const QString stale = QStringLiteral("数据已被其他用户修改,已重新读取,请重新操作!");
+    QTest::newRow("other added, this one adds count + 1")
+        << "INSERT INTO $T VALUES(3, 'S9', '语文', 70, NULL, NULL)" << "append" << stale;
+    QTest::newRow("other renumbered, this one edits") << "DELETE FROM $T WHERE 序号 = 1; UPDATE $T SET 序号 = 1"
+                                                      << "edit" << stale;
+    QTest::newRow("other changed the record, this one deletes it")
+        << "UPDATE $T SET 成绩 = 99 WHERE 序号 = 1" << "delete" << stale;
+}
+
+void ErrorsTest::writeOnStaleViewIsRefused()
+{
+    QFETCH(QString, other);
+    QFETCH(QString, write);
+    QFETCH(QString, message);
+    fixture::DataDir dir;
+    dir.addScore(1, QStringLiteral("S1"), QStringLiteral("数学"), 75);
+    dir.addScore(2, QStringLiteral("S2"), QStringLiteral("数学"), 80);
+    TTable t(QStringLiteral("Table_Scroce_2"));
+    t.setTableName(dir.path() + sch::ScoreFile);
+    t.open();
+    QCOMPARE(t.recordCount(), 2);
+    for (const QString &statement : other.split(u';'))
+        dir.exec(sch::ScoreFile, statement);
+    const auto storedNow = [&] {
+        return dir.rows(sch::ScoreFile, QStringLiteral("SELECT 序号, 学号, 成绩 FROM $T ORDER BY 序号"));
+    };
+    const auto afterOther = storedNow();
+
+    const auto doWrite = [&] {
+        t.first();
+        if (write == QLatin1String("append")) {
+            t.append();
+            t.fieldByName(QStringLiteral("序号")).setAsInteger(t.recordCount() + 1);
+            t.fieldByName(QStringLiteral("学号")).setAsString(QStringLiteral("S1"));
+            t.post();
+        } else if (write == QLatin1String("edit")) {
+            t.edit();
+            t.fieldByName(QStringLiteral("成绩")).setAsInteger(10);
+            t.post();
+        } else {
+            t.del();
+        }
+    };
+    try {
+        doWrite();
+        QFAIL("a write on what another program changed must be refused");
+    } catch (const Conflict &e) {
+        QCOMPARE(e.text(), message);
+    }
+    rollbackAll();
+    QCOMPARE(storedNow(), afterOther);
+    QCOMPARE(t.state(), DataSetState::Browse);
+    QCOMPARE(t.recordCount(), afterOther.size());
+
+    doWrite();
+    commitAll();
+    QVERIFY(storedNow() != afterOther);
 }
 
 QTEST_MAIN(ErrorsTest)
