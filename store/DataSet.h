@@ -152,6 +152,8 @@ protected:
         std::vector<QVariant> values;
         std::vector<bool> dirty; // columns written since the record was loaded
         quint64 stamp = 0;       // fingerprint of the stored values when read
+        quint64 readIn = 0;      // the engine's transaction it was read in (0: none)
+        quint64 readAt = 0;      // its file's change count when read
     };
     struct FieldDef {
         QString name;

@@ -321,6 +321,7 @@ void Engine::beginWrite()
     if (rc != SQLITE_OK)
         failWrite(QString());
     m_inTxn = true;
+    ++m_txnSerial;
     const QStringList changed = changedFiles();
     if (changed.isEmpty())
         return;
@@ -630,7 +631,13 @@ void TableFile::raiseHighWater(qint64 rowid)
     set.step();
 }
 
-void TableFile::update(qint64 rowid, const std::vector<QVariant> &values, const std::vector<bool> &dirty, quint64 stamp)
+bool TableFile::unchangedSince(quint64 readIn, quint64 readAt) const
+{
+    return readIn != 0 && readIn == m_engine->transaction() && readAt == m_generation;
+}
+
+void TableFile::update(qint64 rowid, const std::vector<QVariant> &values, const std::vector<bool> &dirty, quint64 stamp,
+                       bool unchanged)
 {
     auto it = m_updates.find(dirty);
     if (it == m_updates.end()) {
@@ -646,7 +653,8 @@ void TableFile::update(qint64 rowid, const std::vector<QVariant> &values, const 
     }
     sql::Stmt &st = it->second;
     m_engine->beginWrite();
-    verify(rowid, stamp);
+    if (!unchanged)
+        verify(rowid, stamp);
     st.reset();
     for (size_t i = 0; i < values.size(); ++i) {
         if (dirty[i])
@@ -657,10 +665,11 @@ void TableFile::update(qint64 rowid, const std::vector<QVariant> &values, const 
     st.reset();
 }
 
-void TableFile::remove(qint64 rowid, quint64 stamp)
+void TableFile::remove(qint64 rowid, quint64 stamp, bool unchanged)
 {
     m_engine->beginWrite();
-    verify(rowid, stamp);
+    if (!unchanged)
+        verify(rowid, stamp);
     m_delete.reset();
     m_delete.bindInt64(1, rowid);
     m_delete.step();

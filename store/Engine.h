@@ -54,8 +54,13 @@ public:
     qint64 insert(const std::vector<QVariant> &values);
     // Writes over or deletes the record as it was read (stamp); a record
     // changed or deleted since then is refused with a Conflict.
-    void update(qint64 rowid, const std::vector<QVariant> &values, const std::vector<bool> &dirty, quint64 stamp);
-    void remove(qint64 rowid, quint64 stamp);
+    // unchanged: the record was read under this transaction's lock and the
+    // file has not been written since, so the check can be skipped.
+    void update(qint64 rowid, const std::vector<QVariant> &values, const std::vector<bool> &dirty, quint64 stamp,
+                bool unchanged = false);
+    void remove(qint64 rowid, quint64 stamp, bool unchanged = false);
+    // Whether a record read as row was can still be as it is stored.
+    bool unchangedSince(quint64 readIn, quint64 readAt) const;
     // Opens a statement against this file's connection.
     sql::Stmt prepare(const QString &sqlText);
 
@@ -107,6 +112,9 @@ public:
     // Undoes pending writes and re-reads every view.
     void rollback();
     bool inTransaction() const { return m_inTxn; }
+    // The running transaction's serial number, 0 outside one. A record read
+    // under the write lock cannot have been changed by another program.
+    quint64 transaction() const { return m_inTxn ? m_txnSerial : 0; }
     // Picks up what other programs committed: the views of each changed file
     // are re-read. Does nothing inside a transaction.
     void syncExternal();
@@ -135,6 +143,7 @@ private:
     sql::Db m_db;
     bool m_hasMain = false;
     bool m_inTxn = false;
+    quint64 m_txnSerial = 0;
     int m_nextSchema = 1;
     QHash<QString, QString> m_schemas; // canonical path -> schema name
     std::map<QString, std::weak_ptr<TableFile>> m_files;

@@ -229,6 +229,8 @@ DataSet::Row TTable::doFetch(int row) const
         return it->second;
     Row r;
     r.rowid = rowid;
+    r.readIn = m_file->engine().transaction();
+    r.readAt = m_file->generation();
     r.values = m_file->fetch(rowid, &r.stamp);
     if (r.values.empty())
         r.values.assign(m_file->columns().size(), QVariant());
@@ -318,7 +320,7 @@ void TTable::doPost(Row &row, bool inserting)
         return;
     }
     if (row.dirty.size() == row.values.size() && std::find(row.dirty.begin(), row.dirty.end(), true) != row.dirty.end())
-        m_file->update(row.rowid, row.values, row.dirty, row.stamp);
+        m_file->update(row.rowid, row.values, row.dirty, row.stamp, m_file->unchangedSince(row.readIn, row.readAt));
     m_file->changedBy(this);
     const int pos = m_row;
     if (!belongsHere(row)) {
@@ -335,11 +337,14 @@ void TTable::doDelete(int row)
     const qint64 rowid = m_list[size_t(row)].rowid;
     // The record is deleted as it was shown; one that changed meanwhile is not.
     quint64 stamp = 0;
-    if (m_bufferValid && m_buffer.rowid == rowid)
+    bool unchanged = false;
+    if (m_bufferValid && m_buffer.rowid == rowid) {
         stamp = m_buffer.stamp;
-    else
+        unchanged = m_file->unchangedSince(m_buffer.readIn, m_buffer.readAt);
+    } else {
         m_file->fetch(rowid, &stamp);
-    m_file->remove(rowid, stamp);
+    }
+    m_file->remove(rowid, stamp, unchanged);
     m_list.erase(m_list.begin() + row);
     m_file->changedBy(this);
 }
