@@ -289,6 +289,8 @@ void Layouter::run(Mode mode, const Report::Progress *progress, int firstPage, c
     m_pageHasBody = false;
     m_blankData = false;
     m_stopped = m_cancelled = false;
+    if (mode == Mode::Measure)
+        m_starts.clear();
 
     // A master that failed to open prints like an empty one: the report
     // still comes out with its headers, one empty row and a count of 0,
@@ -303,10 +305,8 @@ void Layouter::run(Mode mode, const Report::Progress *progress, int firstPage, c
         return;
     // Page breaks of a plain list follow from the number of records alone.
     m_walkMaster = mode != Mode::Measure || !r.m_subDetails.empty() || m_total < 0;
-    if (mode == Mode::Measure) {
-        m_starts.clear();
+    if (mode == Mode::Measure)
         m_records = m_blankMaster ? 1 : m_total;
-    }
     walk(from);
 }
 

@@ -96,7 +96,11 @@ public:
     explicit PagedReport(Report &report) : m_report(report), m_layouter(report) {}
 
     // Finds the page breaks; false when the progress function stopped it.
-    bool paginate(const Report::Progress &progress) { return m_layouter.paginate(progress); }
+    bool paginate(const Report::Progress &progress)
+    {
+        m_recent.clear();
+        return m_layouter.paginate(progress);
+    }
 
     QString title() const override { return m_report.title(); }
     const PageSetup &pageSetup() const override { return m_report.pageSetup(); }

@@ -72,6 +72,7 @@ private slots:
     void subDetailPages();
     void listOfUnknownLength();
     void stoppedPagination();
+    void paginatingAgainFollowsTheData();
 };
 
 void TestReportPaging::listPages_data()
@@ -151,6 +152,25 @@ void TestReportPaging::stoppedPagination()
     // Found again in full, the pages are there.
     QVERIFY(paged.paginate({}));
     QCOMPARE(paged.pageCount(), 5);
+}
+
+void TestReportPaging::paginatingAgainFollowsTheData()
+{
+    ListReport f(30);
+    f.report.setPrintIfEmpty(false);
+    PagedReport paged(f.report);
+    QVERIFY(paged.paginate({}));
+    QCOMPARE(paged.pageCount(), 2);
+    QCOMPARE(paged.page(0).texts(BandKind::Detail).first(), QStringLiteral("1"));
+    // Nothing to print and no page for an empty report: none of the old
+    // pages may be left over.
+    f.data.clear();
+    QVERIFY(paged.paginate({}));
+    QCOMPARE(paged.pageCount(), 0);
+    f.data.addRecord({QStringLiteral("7"), QStringLiteral("七班")});
+    QVERIFY(paged.paginate({}));
+    QCOMPARE(paged.pageCount(), 1);
+    QCOMPARE(paged.page(0).texts(BandKind::Detail), (QStringList{QStringLiteral("7"), QStringLiteral("七班")}));
 }
 
 QTEST_MAIN(TestReportPaging)
