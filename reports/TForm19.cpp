@@ -6,6 +6,7 @@
 #include "reports/TForm20_Out_Stud.h"
 #include "reports/TForm21_Out_Class.h"
 #include "reports/TForm22_Object_Out.h"
+#include "reports/engine/BusyCursor.h"
 #include "reports/engine/ReportPreview.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinForm.h"
@@ -94,6 +95,9 @@ void TForm19::FormShow()
     // closed print as empty tables (headers, one empty ruled row, a count of
     // 0; a student without readable scores gets one empty score row), so
     // every report still previews instead of failing on each band.
+    // Opening reads every table's record list: at a district's size that
+    // takes long enough to want the busy cursor.
+    report::BusyCursor busy;
     const QList<ReportTable> tables = reportTables();
     for (const ReportTable &t : tables)
         t.table->close();

@@ -10,6 +10,8 @@
 
 #include <QResizeEvent>
 
+#include <algorithm>
+
 namespace {
 
 const QSize WindowSize(338, 272);
@@ -48,6 +50,9 @@ TForm12_Class_Query::TForm12_Class_Query(QWidget *parent) : TForm(parent)
 
     Label2 = addLabel(QStringLiteral("共找到：   "), 170, 166);
     Label3 = addNumberLabel(Label2->x() + Label2->width(), 166, 32);
+    // Wide enough for a district's seven-digit count.
+    Label3->resize(std::max(Label3->width(), Label3->fontMetrics().horizontalAdvance(QStringLiteral("0000000"))),
+                   Label3->height());
     Label4 = addLabel(QStringLiteral("个班级"), Label3->x() + Label3->width(), 166);
 
     setTabOrder(ComboBox_Class_Query, Edit_Class_Query);

@@ -9,6 +9,8 @@
 #include "store/DBNavigator.h"
 #include "store/DataModule.h"
 
+#include <algorithm>
+
 namespace {
 
 store::TDBEdit *planBox(QWidget *parent, const QString &field, int x, int y)
@@ -48,6 +50,9 @@ TForm14_Object_Query::TForm14_Object_Query(QWidget *parent) : TForm(parent)
     Label13 = addNumberLabel(140, 83, 40);
     Label10 = addLabel(QStringLiteral("共找到：   "), 196, 84);
     Label11 = addNumberLabel(Label10->x() + Label10->width(), 84, 32);
+    // Wide enough for a district's seven-digit count.
+    Label11->resize(std::max(Label11->width(), Label11->fontMetrics().horizontalAdvance(QStringLiteral("0000000"))),
+                    Label11->height());
     Label12 = addLabel(QStringLiteral("个课程记录信息    "), Label11->x() + Label11->width(), 84);
 
     DBGrid1 = new store::TDBGrid(this);

@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -86,6 +87,9 @@ TForm16_Scroce_Query::TForm16_Scroce_Query(QWidget *parent) : TForm(parent)
     DBNavigator2->setDataSource(DM1->DS_Query);
     Label6 = addNamedLabel("Label6", QStringLiteral("共找到：   "), 240, 78);
     Label7 = addNumberLabel(Label6->geometry().right() + 1, 78, 30, Label6->height());
+    // Wide enough for a district's seven-digit count.
+    Label7->resize(std::max(Label7->width(), Label7->fontMetrics().horizontalAdvance(QStringLiteral("0000000"))),
+                   Label7->height());
     Label7->setObjectName(QStringLiteral("Label7"));
     Label8 = addNamedLabel("Label8", QStringLiteral("个学生        "), Label7->geometry().right() + 1, 78);
 

@@ -9,6 +9,8 @@
 #include "store/DBNavigator.h"
 #include "store/DataModule.h"
 
+#include <algorithm>
+
 namespace {
 
 // One search per criterion, in the order of the list. Only the number is
@@ -98,7 +100,11 @@ TForm10_Query_Stud::TForm10_Query_Stud(QWidget *parent) : TForm(parent)
     Label13 = addLabel(QStringLiteral("共找到：  "), 190, statusY + 4);
     Label_QueryStud_Num = addNumberLabel(250, statusY + 4, 40, 17);
     Label_QueryStud_Num->setObjectName(QStringLiteral("Label_QueryStud_Num"));
-    Label14 = addLabel(QStringLiteral("个学生     "), 294, statusY + 4);
+    // Wide enough for a district's seven-digit count; the words after it
+    // keep their gap.
+    const int countWidth = Label_QueryStud_Num->fontMetrics().horizontalAdvance(QStringLiteral("0000000"));
+    Label_QueryStud_Num->resize(std::max(Label_QueryStud_Num->width(), countWidth), Label_QueryStud_Num->height());
+    Label14 = addLabel(QStringLiteral("个学生     "), Label_QueryStud_Num->geometry().right() + 5, statusY + 4);
 
     Grid_Query = new store::TDBGrid(this);
     Grid_Query->setObjectName(QStringLiteral("Grid_Query"));

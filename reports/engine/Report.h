@@ -43,6 +43,9 @@ Q_DECLARE_FLAGS(FrameSides, FrameSide)
 class Band;
 class Report;
 
+// "title", "page header" ...: how messages name a kind of band.
+QString bandKindName(BandKind kind);
+
 // One thing printed in a band, placed in millimetres from the band's
 // top-left corner. The setters return the element for chaining.
 class Element {
@@ -82,7 +85,6 @@ private:
     QString m_text;
     ReportData *m_data = nullptr;     // data text: its dataset, null = the band's
     Expression m_expression;
-    int m_fontIndex = -1;             // resolved while preparing
 };
 
 class Band {
@@ -181,10 +183,13 @@ public:
     // Lays out every page. Moves the datasets' cursors.
     ReportDocument prepare(const Progress &progress = {});
 
-    // Prepares every page, showing a progress dialog for a long report, then
-    // shows the preview window and returns when it is closed. With a preview
-    // script set (see ReportPreview::setPreviewScript) the script gets the
-    // window instead and the call returns when the script does.
+    // Finds where every page begins, under the busy cursor and with a
+    // progress dialog for a long report, then shows the preview window, which
+    // lays out each page when it is shown or printed, and returns when the
+    // window is closed. With a preview script set (see
+    // ReportPreview::setPreviewScript) the script gets the window instead and
+    // the call returns when the script does. While the report's preview is
+    // open, a second call brings that window to the front and returns.
     void preview(QWidget *parent = nullptr);
 
 private:
@@ -200,6 +205,9 @@ private:
     QDate m_today;
     std::vector<std::unique_ptr<Band>> m_bands;
     std::vector<Band *> m_subDetails;
+    // Pages are laid out from the datasets while the preview is open: a
+    // second preview walking the same cursors meanwhile would upset it.
+    QWidget *m_openPreview = nullptr;
 };
 
 } // namespace report

@@ -2,6 +2,8 @@
 
 #include <QDateTime>
 
+#include <algorithm>
+
 namespace report {
 
 QString shortDateFormat()
@@ -33,6 +35,18 @@ QString displayText(const QVariant &value)
     default:
         return value.toString();
     }
+}
+
+void ReportData::skip(int records)
+{
+    for (; records > 0 && !eof(); --records)
+        next();
+}
+
+QVariant ReportData::value(const QString &field) const
+{
+    const int index = fieldIndex(field);
+    return index >= 0 ? valueAt(index) : QVariant();
 }
 
 MemoryReportData::MemoryReportData(const QStringList &fields)
@@ -113,18 +127,22 @@ int MemoryReportData::recordCount() const
     return int(m_shown.size());
 }
 
-bool MemoryReportData::hasField(const QString &field) const
+void MemoryReportData::skip(int records)
 {
-    return m_index.contains(field);
+    m_pos = std::min(m_pos + std::max(records, 0), int(m_shown.size()));
 }
 
-QVariant MemoryReportData::value(const QString &field) const
+int MemoryReportData::fieldIndex(const QString &field) const
+{
+    return m_index.value(field, -1);
+}
+
+QVariant MemoryReportData::valueAt(int field) const
 {
     if (eof())
         return {};
-    const int col = m_index.value(field, -1);
     const QVariantList &row = m_rows[size_t(m_shown[size_t(m_pos)])];
-    return col >= 0 && col < row.size() ? row.at(col) : QVariant();
+    return field >= 0 && field < row.size() ? row.at(field) : QVariant();
 }
 
 } // namespace report

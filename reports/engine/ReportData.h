@@ -21,14 +21,21 @@ public:
     virtual void first() = 0;
     virtual void next() = 0;
     virtual bool eof() const = 0;
-    // Number of records, for the progress shown while pages are prepared;
-    // -1 when not known.
+    // Moves on by this many records, as as many next() calls would; the
+    // engine uses it right after first() to go back to where a page begins.
+    virtual void skip(int records);
+    // Number of records; -1 when not known. Known, it spares the engine
+    // reading a list without sub-details just to find its page breaks.
     virtual int recordCount() const { return -1; }
-    virtual bool hasField(const QString &field) const = 0;
-    // The current record's value of a field; a null QVariant when the field
-    // is empty or unknown. Dates are best given as QDate/QDateTime so that
-    // the engine prints them in the short date format.
-    virtual QVariant value(const QString &field) const = 0;
+    // Index of a field for valueAt(); -1 when there is no such field.
+    virtual int fieldIndex(const QString &field) const = 0;
+    // The current record's value of a field by its index; a null QVariant
+    // when the field is empty or unknown. Dates are best given as
+    // QDate/QDateTime so that the engine prints them in the short date format.
+    virtual QVariant valueAt(int field) const = 0;
+
+    bool hasField(const QString &field) const { return fieldIndex(field) >= 0; }
+    QVariant value(const QString &field) const;
 };
 
 // Display text of a field value as a report prints it: dates in the short
@@ -57,9 +64,10 @@ public:
     void first() override;
     void next() override;
     bool eof() const override;
+    void skip(int records) override;
     int recordCount() const override;
-    bool hasField(const QString &field) const override;
-    QVariant value(const QString &field) const override;
+    int fieldIndex(const QString &field) const override;
+    QVariant valueAt(int field) const override;
 
 private:
     void select();

@@ -50,11 +50,12 @@ int ReportPage::bandCount(BandKind kind) const
     return n;
 }
 
-void renderPage(QPainter &painter, const ReportDocument &doc, int index, LineStyle lines)
+void renderPage(QPainter &painter, const PageSource &pages, int index, LineStyle lines)
 {
-    if (index < 0 || index >= doc.pageCount())
+    if (index < 0 || index >= pages.pageCount())
         return;
-    const ReportPage &page = doc.pages[size_t(index)];
+    const ReportPage &page = pages.page(index);
+    const std::vector<ReportFont> &fonts = pages.fonts();
     const QPaintDevice *device = painter.device();
     const double sx = device->logicalDpiX() / 25.4;
     const double sy = device->logicalDpiY() / 25.4;
@@ -75,7 +76,7 @@ void renderPage(QPainter &painter, const ReportDocument &doc, int index, LineSty
         QFont font;
         std::unique_ptr<QFontMetricsF> metrics;
     };
-    std::vector<Face> faces(doc.fonts.size());
+    std::vector<Face> faces(fonts.size());
     int current = -1;
 
     for (const PageItem &it : page.items) {
@@ -90,7 +91,7 @@ void renderPage(QPainter &painter, const ReportDocument &doc, int index, LineSty
                 break;
             Face &face = faces[size_t(it.font)];
             if (!face.metrics) {
-                face.font = toQFont(doc.fonts[size_t(it.font)]);
+                face.font = toQFont(fonts[size_t(it.font)]);
                 face.metrics = std::make_unique<QFontMetricsF>(face.font, device);
             }
             if (current != it.font) {
@@ -112,22 +113,22 @@ void renderPage(QPainter &painter, const ReportDocument &doc, int index, LineSty
 
 namespace {
 
-QPageLayout layoutFor(const ReportDocument &doc)
+QPageLayout layoutFor(const PageSetup &page)
 {
-    const QPageSize size(doc.page.paperMm, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch);
-    const QPageLayout::Orientation o = doc.page.paperMm.width() > doc.page.paperMm.height()
+    const QPageSize size(page.paperMm, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch);
+    const QPageLayout::Orientation o = page.paperMm.width() > page.paperMm.height()
             ? QPageLayout::Landscape : QPageLayout::Portrait;
     return QPageLayout(size, o, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
 } // namespace
 
-bool writePdf(const ReportDocument &doc, const QString &path, QString *error)
+bool writePdf(const PageSource &pages, const QString &path, QString *error)
 {
     QPdfWriter writer(path);
     writer.setResolution(1200);
-    writer.setPageLayout(layoutFor(doc));
-    writer.setTitle(doc.title);
+    writer.setPageLayout(layoutFor(pages.pageSetup()));
+    writer.setTitle(pages.title());
     writer.setCreator(QStringLiteral("Quillmere"));
     QPainter painter;
     if (!painter.begin(&writer)) {
@@ -135,10 +136,10 @@ bool writePdf(const ReportDocument &doc, const QString &path, QString *error)
             *error = QStringLiteral("Cannot write the PDF file %1").arg(path);
         return false;
     }
-    for (int i = 0; i < doc.pageCount(); ++i) {
+    for (int i = 0; i < pages.pageCount(); ++i) {
         if (i > 0)
             writer.newPage();
-        renderPage(painter, doc, i, LineStyle::Paper);
+        renderPage(painter, pages, i, LineStyle::Paper);
     }
     // A report without pages still gives a valid file with one blank page.
     if (!painter.end()) {
@@ -149,23 +150,23 @@ bool writePdf(const ReportDocument &doc, const QString &path, QString *error)
     return true;
 }
 
-void setUpPrinter(QPrinter &printer, const ReportDocument &doc)
+void setUpPrinter(QPrinter &printer, const PageSource &pages)
 {
     printer.setFullPage(true);
-    printer.setPageLayout(layoutFor(doc));
+    printer.setPageLayout(layoutFor(pages.pageSetup()));
     printer.setCopyCount(1);
     printer.setPrintRange(QPrinter::AllPages);
     printer.setFromTo(0, 0);
     printer.setPaperSource(QPrinter::Auto);
     printer.setDuplex(QPrinter::DuplexNone);
-    printer.setDocName(doc.title);
+    printer.setDocName(pages.title());
     printer.setCreator(QStringLiteral("Quillmere"));
 }
 
-bool printDocument(const ReportDocument &doc, QPrinter &printer, int currentPage)
+bool printDocument(const PageSource &pages, QPrinter &printer, int currentPage)
 {
     int from = 1;
-    int to = doc.pageCount();
+    int to = pages.pageCount();
     switch (printer.printRange()) {
     case QPrinter::PageRange:
         if (printer.fromPage() > 0)
@@ -180,7 +181,7 @@ bool printDocument(const ReportDocument &doc, QPrinter &printer, int currentPage
     case QPrinter::Selection:
         break;
     }
-    if (from < 1 || from > to || to > doc.pageCount())
+    if (from < 1 || from > to || to > pages.pageCount())
         return false;
 
     // A printer that makes the copies itself gets each page once.
@@ -205,9 +206,29 @@ bool printDocument(const ReportDocument &doc, QPrinter &printer, int currentPage
         if (!firstSheet && !printer.newPage())
             return false;
         firstSheet = false;
-        renderPage(painter, doc, index, LineStyle::Paper);
+        renderPage(painter, pages, index, LineStyle::Paper);
     }
     return painter.end();
+}
+
+void renderPage(QPainter &painter, const ReportDocument &doc, int index, LineStyle lines)
+{
+    renderPage(painter, DocumentPages(doc), index, lines);
+}
+
+bool writePdf(const ReportDocument &doc, const QString &path, QString *error)
+{
+    return writePdf(DocumentPages(doc), path, error);
+}
+
+bool printDocument(const ReportDocument &doc, QPrinter &printer, int currentPage)
+{
+    return printDocument(DocumentPages(doc), printer, currentPage);
+}
+
+void setUpPrinter(QPrinter &printer, const ReportDocument &doc)
+{
+    setUpPrinter(printer, DocumentPages(doc));
 }
 
 } // namespace report

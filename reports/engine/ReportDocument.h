@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
 #include <vector>
 
 class QPainter;
@@ -84,27 +85,65 @@ struct ReportDocument {
     int pageCount() const { return int(pages.size()); }
 };
 
+// A laid-out report as output takes it: page by page, a page laid out when it
+// is asked for if need be, so that a long report need not be held whole.
+class PageSource {
+public:
+    virtual ~PageSource() = default;
+    virtual QString title() const = 0;
+    virtual const PageSetup &pageSetup() const = 0;
+    // The fonts that the pages' text items index.
+    virtual const std::vector<ReportFont> &fonts() const = 0;
+    virtual int pageCount() const = 0;
+    // A page by its 0-based index; valid until the next call.
+    virtual const ReportPage &page(int index) const = 0;
+};
+
+// The pages of a ReportDocument, which it holds or only refers to.
+class DocumentPages final : public PageSource {
+public:
+    explicit DocumentPages(const ReportDocument &doc) : m_doc(&doc) {}
+    explicit DocumentPages(ReportDocument &&doc) : m_owned(std::move(doc)), m_doc(&m_owned) {}
+    DocumentPages(const DocumentPages &) = delete;
+    DocumentPages &operator=(const DocumentPages &) = delete;
+
+    QString title() const override { return m_doc->title; }
+    const PageSetup &pageSetup() const override { return m_doc->page; }
+    const std::vector<ReportFont> &fonts() const override { return m_doc->fonts; }
+    int pageCount() const override { return m_doc->pageCount(); }
+    const ReportPage &page(int index) const override { return m_doc->pages.at(size_t(index)); }
+
+private:
+    ReportDocument m_owned;
+    const ReportDocument *m_doc;
+};
+
 // Screen output draws lines one device pixel wide whatever the zoom; paper
 // gets a thin line of fixed width.
 enum class LineStyle { Paper, Screen };
 
 // Draws one page (0-based index) with the painter's device resolution; a
 // scale already set on the painter zooms the page.
+void renderPage(QPainter &painter, const PageSource &pages, int index,
+                LineStyle lines = LineStyle::Paper);
 void renderPage(QPainter &painter, const ReportDocument &doc, int index,
                 LineStyle lines = LineStyle::Paper);
 
 // Writes every page into a PDF file with its fonts embedded. On failure
 // returns false and sets *error.
+bool writePdf(const PageSource &pages, const QString &path, QString *error = nullptr);
 bool writePdf(const ReportDocument &doc, const QString &path, QString *error = nullptr);
 
 // Prints on a set-up printer: its page range (all pages, a range or the
 // current page, counted from 1), and the copies when the printer does not
 // make them itself, collated or not. Returns false when nothing could be
 // printed (the printer failed or the range holds no page).
+bool printDocument(const PageSource &pages, QPrinter &printer, int currentPage = 1);
 bool printDocument(const ReportDocument &doc, QPrinter &printer, int currentPage = 1);
 
 // A printer set up for the document: paper size, whole-page coordinates,
 // one copy, all pages, automatic bin, no duplex.
+void setUpPrinter(QPrinter &printer, const PageSource &pages);
 void setUpPrinter(QPrinter &printer, const ReportDocument &doc);
 
 } // namespace report

@@ -1,5 +1,7 @@
 #include "reports/engine/ReportPreview.h"
 
+#include "reports/engine/BusyCursor.h"
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -25,8 +27,8 @@ namespace report {
 // One page, drawn at the preview's zoom.
 class PreviewPage : public QWidget {
 public:
-    explicit PreviewPage(const ReportDocument &doc, QWidget *parent = nullptr)
-        : QWidget(parent), m_doc(doc)
+    explicit PreviewPage(const PageSource &pages, QWidget *parent = nullptr)
+        : QWidget(parent), m_pages(pages)
     {
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
@@ -34,8 +36,8 @@ public:
     // Size of the page at 100 %, in this widget's pixels.
     QSizeF naturalSize() const
     {
-        return QSizeF(m_doc.page.paperMm.width() * logicalDpiX() / 25.4,
-                      m_doc.page.paperMm.height() * logicalDpiY() / 25.4);
+        const QSizeF paper = m_pages.pageSetup().paperMm;
+        return QSizeF(paper.width() * logicalDpiX() / 25.4, paper.height() * logicalDpiY() / 25.4);
     }
 
     void setView(int index, double zoom)
@@ -54,11 +56,11 @@ protected:
         p.fillRect(rect(), Qt::white);
         p.setRenderHint(QPainter::TextAntialiasing);
         p.scale(m_zoom, m_zoom);
-        renderPage(p, m_doc, m_index, LineStyle::Screen);
+        renderPage(p, m_pages, m_index, LineStyle::Screen);
     }
 
 private:
-    const ReportDocument &m_doc;
+    const PageSource &m_pages;
     int m_index = 0;
     double m_zoom = 1.0;
 };
@@ -87,12 +89,18 @@ const ReportPreview::Script &ReportPreview::previewScript()
 }
 
 ReportPreview::ReportPreview(ReportDocument doc, QWidget *parent)
-    : QMainWindow(parent), m_doc(std::move(doc))
+    : ReportPreview(std::make_unique<DocumentPages>(std::move(doc)), parent)
+{
+}
+
+ReportPreview::ReportPreview(std::unique_ptr<PageSource> pages, QWidget *parent)
+    : QMainWindow(parent), m_pages(std::move(pages))
 {
     setWindowFlag(Qt::Window);
-    setWindowTitle(m_doc.title.isEmpty() ? QStringLiteral("打印预览") : m_doc.title);
+    const QString title = m_pages->title();
+    setWindowTitle(title.isEmpty() ? QStringLiteral("打印预览") : title);
 
-    m_page = new PreviewPage(m_doc);
+    m_page = new PreviewPage(*m_pages);
     m_scroll = new QScrollArea(this);
     m_scroll->setWidget(m_page);
     m_scroll->setAlignment(Qt::AlignCenter);
@@ -264,12 +272,15 @@ void ReportPreview::updateControls()
 
 bool ReportPreview::print(QPrinter &printer)
 {
-    return printDocument(m_doc, printer, std::max(1, m_current));
+    // Every page is laid out afresh on its way to the printer.
+    BusyCursor busy;
+    return printDocument(*m_pages, printer, std::max(1, m_current));
 }
 
 bool ReportPreview::savePdf(const QString &path, QString *error)
 {
-    return writePdf(m_doc, path, error);
+    BusyCursor busy;
+    return writePdf(*m_pages, path, error);
 }
 
 void ReportPreview::printWithDialog()
@@ -277,7 +288,7 @@ void ReportPreview::printWithDialog()
     if (pageCount() == 0)
         return;
     QPrinter printer(QPrinter::HighResolution);
-    setUpPrinter(printer, m_doc);
+    setUpPrinter(printer, *m_pages);
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(QStringLiteral("打印"));
     dialog.setOptions(QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintCurrentPage
@@ -294,8 +305,8 @@ void ReportPreview::saveWithDialog()
 {
     if (pageCount() == 0)
         return;
-    const QString suggested = (m_doc.title.isEmpty() ? QStringLiteral("报表") : m_doc.title)
-            + QStringLiteral(".pdf");
+    const QString title = m_pages->title();
+    const QString suggested = (title.isEmpty() ? QStringLiteral("报表") : title) + QStringLiteral(".pdf");
     const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("保存为 PDF"), suggested,
                                                       QStringLiteral("PDF 文件 (*.pdf)"));
     if (path.isEmpty())

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 
 class QAction;
 class QComboBox;
@@ -24,6 +25,8 @@ public:
     using Script = std::function<void(ReportPreview &)>;
 
     explicit ReportPreview(ReportDocument doc, QWidget *parent = nullptr);
+    // Pages laid out as they are shown or printed.
+    explicit ReportPreview(std::unique_ptr<PageSource> pages, QWidget *parent = nullptr);
     ~ReportPreview() override;
 
     // While a script is set, Report::preview() hands the shown window to the
@@ -33,8 +36,8 @@ public:
     static void setPreviewScript(Script script);
     static const Script &previewScript();
 
-    const ReportDocument &document() const { return m_doc; }
-    int pageCount() const { return m_doc.pageCount(); }
+    const PageSource &pages() const { return *m_pages; }
+    int pageCount() const { return m_pages->pageCount(); }
     int currentPage() const { return m_current; }   // from 1; 0 without pages
 
     enum class ZoomMode { Percent, PageWidth, WholePage };
@@ -52,8 +55,8 @@ public:
     QAction *nextAction() const { return m_next; }
     QAction *lastAction() const { return m_last; }
 
-    // Prints on a printer already set up (range, copies), without a dialog;
-    // the current page is the one shown.
+    // Prints on a printer already set up (range, copies), without a dialog,
+    // under the busy cursor; the current page is the one shown.
     bool print(QPrinter &printer);
     bool savePdf(const QString &path, QString *error = nullptr);
 
@@ -80,7 +83,7 @@ private:
     void applyZoom();
     void updateControls();
 
-    ReportDocument m_doc;
+    std::unique_ptr<PageSource> m_pages;
     int m_current = 0;
     ZoomMode m_mode = ZoomMode::Percent;
     double m_percentZoom = 1.0;

@@ -31,15 +31,24 @@ int StoreReportData::recordCount() const
     return m_ds->recordCount();
 }
 
-bool StoreReportData::hasField(const QString &field) const
+void StoreReportData::skip(int records)
 {
-    return m_ds && m_ds->findField(field) != nullptr;
+    if (records > 0)
+        m_ds->moveBy(records);
 }
 
-QVariant StoreReportData::value(const QString &field) const
+int StoreReportData::fieldIndex(const QString &field) const
 {
-    store::TField *f = m_ds->findField(field);
-    if (!f || f->isNull())
+    const store::TField *f = m_ds ? m_ds->findField(field) : nullptr;
+    return f ? f->index() : -1;
+}
+
+QVariant StoreReportData::valueAt(int field) const
+{
+    if (field < 0 || field >= m_ds->fieldCount())
+        return {};
+    store::TField *f = &m_ds->fields(field);
+    if (f->isNull())
         return {};
     if (f->dataType() == store::FieldType::DateTime) {
         // A stored text that is no date prints as it is rather than failing

@@ -22,11 +22,13 @@ public:
     void first() override;
     void next() override;
     bool eof() const override;
+    // Moves the cursor straight there: only the record landed on is read.
+    void skip(int records) override;
     int recordCount() const override;
-    bool hasField(const QString &field) const override;
+    int fieldIndex(const QString &field) const override;
     // Date-time fields come back as QDateTime so that the report prints them
     // in its short date format; everything else as the field's display text.
-    QVariant value(const QString &field) const override;
+    QVariant valueAt(int field) const override;
 
 private:
     store::DataSet *m_ds;

@@ -292,7 +292,7 @@ void TestReportChooser::buttonsPreviewTheirReport()
         previews << p.windowTitle();
         QCOMPARE(p.parentWidget(), r.chooser);
         QVERIFY(p.pageCount() >= 1);
-        QCOMPARE(p.document().pages[0].texts().value(0), firstText);
+        QCOMPARE(p.pages().page(0).texts().value(0), firstText);
     });
     if (press == QLatin1String("Alt+S"))
         QTest::keyClick(r.chooser, Qt::Key_S, Qt::AltModifier);

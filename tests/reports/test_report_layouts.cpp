@@ -4,6 +4,7 @@
 #include "ReportHolders.h"
 
 #include "app/core/App.h"
+#include "reports/engine/Layouter.h"
 #include "reports/engine/ReportData.h"
 #include "store/Schema.h"
 #include "tests/support/Fixture.h"
@@ -79,6 +80,7 @@ private slots:
     void scoreReport();
     void scoreReportPageBreak();
     void scoreReportEmpty();
+    void previewPagesOverTheTables();
     void pdf_data();
     void pdf();
 
@@ -358,6 +360,34 @@ void TestReportLayouts::scoreReportEmpty()
     QCOMPARE(rows(doc), (QStringList{QStringLiteral("H:学生成绩信息表|") + Date, QStringLiteral("C:姓名|成绩情况"),
                                      QStringLiteral("D:") + ScoreCaptions.mid(1), QStringLiteral("S:"),
                                      QStringLiteral("F:第 1 页")}));
+}
+
+void TestReportLayouts::previewPagesOverTheTables()
+{
+    // The preview lays each page out when it is shown, moving the tables'
+    // cursors straight to where the page begins; over the record layer it
+    // must give the pages of one walk, asked for last page first.
+    fixture::DataDir dir;
+    for (int i = 1; i <= 80; ++i) {
+        const QString no = QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0'));
+        dir.addStudent(no, QStringLiteral("学生%1").arg(i));
+        for (int k = 0; k < i % 4; ++k)
+            dir.addScore(i * 10 + k, no, QStringLiteral("科目%1").arg(k), 60 + k);
+    }
+    holders::Reports r(dir.path());
+    r.show();
+    for (Report *report : {&r.stud->Report1, &r.score->Report1}) {
+        const ReportDocument eager = report->prepare();
+        PagedReport paged(*report);
+        QVERIFY(paged.paginate({}));
+        QCOMPARE(paged.pageCount(), eager.pageCount());
+        QVERIFY(paged.pageCount() >= 4);
+        ReportDocument lazy;
+        lazy.pages.resize(size_t(paged.pageCount()));
+        for (int i = paged.pageCount() - 1; i >= 0; --i)
+            lazy.pages[size_t(i)] = paged.page(i);
+        QCOMPARE(rows(lazy), rows(eager));
+    }
 }
 
 void TestReportLayouts::pdf_data()

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCursor>
 #include <QImage>
 #include <QTimer>
 #include <QtTest>
@@ -23,6 +24,8 @@ private slots:
     void zoom();
     void pageIsDrawn();
     void returnsWhenTheWindowIsClosed();
+    void busyCursorWhileThePagesAreFound();
+    void secondPreviewOfTheSameReport();
 };
 
 void TestReportPreview::initTestCase()
@@ -45,7 +48,7 @@ void TestReportPreview::scriptGetsThePreparedPages()
         QCOMPARE(preview.windowTitle(), QStringLiteral("班级信息表"));
         QCOMPARE(preview.pageCount(), 3);
         QCOMPARE(preview.currentPage(), 1);
-        QCOMPARE(preview.document().pages[2].texts(BandKind::Summary),
+        QCOMPARE(preview.pages().page(2).texts(BandKind::Summary),
                  QStringList{QStringLiteral("共有 60 个班级")});
     });
     f.report.preview();
@@ -56,7 +59,7 @@ void TestReportPreview::scriptGetsThePreparedPages()
     ReportPreview::setPreviewScript([&](ReportPreview &preview) {
         ++runs;
         QCOMPARE(preview.pageCount(), 1);
-        QCOMPARE(preview.document().pages[0].texts(BandKind::Summary),
+        QCOMPARE(preview.pages().page(0).texts(BandKind::Summary),
                  QStringList{QStringLiteral("共有 0 个班级")});
     });
     empty.report.preview();
@@ -175,6 +178,67 @@ void TestReportPreview::returnsWhenTheWindowIsClosed()
     closer.start();
     f.report.preview();
     QVERIFY(closedOne);
+}
+
+namespace {
+
+// Notes the application's cursor each time the report starts reading it.
+class CursorWatch : public MemoryReportData {
+public:
+    using MemoryReportData::MemoryReportData;
+    mutable QList<int> shapes;   // -1: no busy or other cursor set
+    void first() override
+    {
+        const QCursor *c = QGuiApplication::overrideCursor();
+        shapes << (c ? int(c->shape()) : -1);
+        MemoryReportData::first();
+    }
+};
+
+} // namespace
+
+void TestReportPreview::busyCursorWhileThePagesAreFound()
+{
+    ListReport f(60);
+    CursorWatch data{QStringList{QStringLiteral("no"), QStringLiteral("name")}};
+    for (int i = 1; i <= 60; ++i)
+        data.addRecord({QString::number(i), QStringLiteral("班级%1").arg(i)});
+    f.report.setMaster(&data);
+    int inWindow = 0;
+    ReportPreview::setPreviewScript([&](ReportPreview &preview) {
+        const QCursor *c = QGuiApplication::overrideCursor();
+        inWindow = c ? int(c->shape()) : -1;
+        // Showing the last page lays it out, without the busy cursor.
+        preview.lastPage();
+        (void)preview.pageWidget()->grab();
+    });
+    f.report.preview();
+    QVERIFY(data.shapes.size() >= 2);
+    QCOMPARE(data.shapes.first(), int(Qt::WaitCursor));
+    QCOMPARE(data.shapes.last(), -1);
+    QCOMPARE(inWindow, -1);
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+}
+
+void TestReportPreview::secondPreviewOfTheSameReport()
+{
+    // Its pages are read from the datasets while it is open: a second
+    // preview of the same report brings the first to the front instead.
+    ListReport f(60);
+    ListReport other(5);
+    QStringList seen;
+    ReportPreview::setPreviewScript([&](ReportPreview &preview) {
+        seen << QString::number(preview.pageCount());
+        if (seen.size() == 1) {
+            f.report.preview();
+            other.report.preview();
+        }
+    });
+    f.report.preview();
+    QCOMPARE(seen, (QStringList{"3", "1"}));
+    // Closed, it previews again.
+    f.report.preview();
+    QCOMPARE(seen, (QStringList{"3", "1", "3"}));
 }
 
 QTEST_MAIN(TestReportPreview)
