@@ -2,6 +2,7 @@
 
 #include "app/core/Action.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
@@ -76,10 +77,16 @@ int messageBox(const QString &text, const QString &title, Icon icon, Buttons but
         mb.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
     }
-    mb.setButtonText(QMessageBox::Ok, QStringLiteral("确定"));
-    mb.setButtonText(QMessageBox::Cancel, QStringLiteral("取消"));
-    mb.setButtonText(QMessageBox::Yes, QStringLiteral("是(&Y)"));
-    mb.setButtonText(QMessageBox::No, QStringLiteral("否(&N)"));
+    const std::pair<QMessageBox::StandardButton, QString> captions[] = {
+        {QMessageBox::Ok, QStringLiteral("确定")},
+        {QMessageBox::Cancel, QStringLiteral("取消")},
+        {QMessageBox::Yes, QStringLiteral("是(&Y)")},
+        {QMessageBox::No, QStringLiteral("否(&N)")},
+    };
+    for (const auto &[id, caption] : captions) {
+        if (QAbstractButton *b = mb.button(id))
+            b->setText(caption);
+    }
     int result;
     {
         action::NestedLoop nested;

@@ -20,6 +20,7 @@
 #include "store/Engine.h"
 #include "store/Schema.h"
 #include "tests/support/Fixture.h"
+#include "tests/support/ProgramWindows.h"
 
 #include <QTest>
 
@@ -28,37 +29,18 @@ namespace office {
 namespace sch = store::schema;
 
 struct Office {
-    explicit Office(const QString &dataPath)
+    explicit Office(const QString &dataPath) : windows(dataPath)
     {
         UserRight = 1;
-        DataPath = dataPath;
-        DM1 = new TDM1;
-        Form3_stud = stud = new TForm3_stud;
-        Form5_Object = course = new TForm5_Object;
-        Form6_Scorce = score = new TForm6_Scorce;
-        Form7_Login = accounts = new TForm7_Login;
-        DM1->DataModuleCreate();
-        Form9_Add_Stud = addStud = new TForm9_Add_Stud;
-        Form13_Add_Object = addCourse = new TForm13_Add_Object;
-        Form15_Add_Scroce = addScore = new TForm15_Add_Scroce;
+        stud = fixture::ProgramWindows::window<TForm3_stud>();
+        course = fixture::ProgramWindows::window<TForm5_Object>();
+        score = fixture::ProgramWindows::window<TForm6_Scorce>();
+        accounts = fixture::ProgramWindows::window<TForm7_Login>();
+        addStud = fixture::ProgramWindows::window<TForm9_Add_Stud>();
+        addCourse = fixture::ProgramWindows::window<TForm13_Add_Object>();
+        addScore = fixture::ProgramWindows::window<TForm15_Add_Scroce>();
     }
-    ~Office()
-    {
-        store::commitAll();
-        delete addScore;
-        delete addCourse;
-        delete addStud;
-        delete accounts;
-        delete score;
-        delete course;
-        delete stud;
-        Form15_Add_Scroce = Form13_Add_Object = Form9_Add_Stud = nullptr;
-        Form7_Login = Form6_Scorce = Form5_Object = Form3_stud = nullptr;
-        delete DM1;
-        DM1 = nullptr;
-        store::resetEngines();
-        UserRight = 0;
-    }
+    ~Office() { UserRight = 0; }
     Office(const Office &) = delete;
     Office &operator=(const Office &) = delete;
 
@@ -116,6 +98,7 @@ struct Office {
     // 删除课程 on the current course.
     void deleteCurrentCourse() { click(course->Button_Del); }
 
+    fixture::ProgramWindows windows;
     TForm3_stud *stud = nullptr;
     TForm5_Object *course = nullptr;
     TForm6_Scorce *score = nullptr;

@@ -10,6 +10,7 @@
 #include "store/Engine.h"
 #include "store/Schema.h"
 #include "tests/support/Fixture.h"
+#include "tests/support/ProgramWindows.h"
 
 #include <QtTest>
 
@@ -70,6 +71,7 @@ private:
 
     std::unique_ptr<fixture::DataDir> m_dir;
     TForm7_Login *m_w = nullptr;
+    std::unique_ptr<fixture::ProgramWindows> m_windows;
     TForm1_Denglu *m_login = nullptr;
 };
 
@@ -91,22 +93,16 @@ void AccountsTest::cleanup()
 
 void AccountsTest::start()
 {
-    DataPath = m_dir->path();
-    DM1 = new TDM1;
-    DM1->DataModuleCreate();
-    m_w = new TForm7_Login;
-    m_login = new TForm1_Denglu;
+    m_windows = std::make_unique<fixture::ProgramWindows>(m_dir->path());
+    m_w = fixture::ProgramWindows::window<TForm7_Login>();
+    m_login = fixture::ProgramWindows::window<TForm1_Denglu>();
 }
 
 void AccountsTest::stop()
 {
-    delete m_w;
-    delete m_login;
+    m_windows.reset();
     m_w = nullptr;
     m_login = nullptr;
-    delete DM1;
-    DM1 = nullptr;
-    store::resetEngines();
 }
 
 QList<Account> AccountsTest::storedAccounts()

@@ -10,6 +10,7 @@
 #include "store/DataModule.h"
 #include "store/Schema.h"
 #include "tests/support/Fixture.h"
+#include "tests/support/ProgramWindows.h"
 
 #include <QFile>
 #include <QtTest>
@@ -48,8 +49,9 @@ private:
 // A data directory with the module opened on it and the two windows.
 struct LoginTest::Session {
     fixture::DataDir dir;
-    std::unique_ptr<TForm1_Denglu> login;
-    std::unique_ptr<TForm2_Main> main;
+    std::unique_ptr<fixture::ProgramWindows> windows;
+    TForm1_Denglu *login = nullptr;
+    TForm2_Main *main = nullptr;
     Session()
     {
         DataPath = dir.path();
@@ -57,21 +59,11 @@ struct LoginTest::Session {
     }
     void open()
     {
-        DM1 = new TDM1;
-        DM1->DataModuleCreate();
-        login = std::make_unique<TForm1_Denglu>();
-        main = std::make_unique<TForm2_Main>();
-        Form1_Denglu = login.get();
-        Form2_Main = main.get();
+        windows = std::make_unique<fixture::ProgramWindows>(dir.path());
+        login = fixture::ProgramWindows::window<TForm1_Denglu>();
+        main = fixture::ProgramWindows::window<TForm2_Main>();
     }
-    ~Session()
-    {
-        Form1_Denglu = Form2_Main = nullptr;
-        main.reset();
-        login.reset();
-        delete DM1;
-        DM1 = nullptr;
-    }
+    ~Session() { windows.reset(); }
 };
 
 void LoginTest::scramble_data()

@@ -127,7 +127,7 @@ void ControlsTest::gridFollowsAndMovesCursor()
 {
     TDBGrid g;
     g.setDataSource(m_src.get());
-    g.setColumns({{QStringLiteral("学号"), QStringLiteral("学号"), 30}, {QStringLiteral("姓名"), QStringLiteral("姓名"), 70}});
+    g.setColumns({{QStringLiteral("学号"), QStringLiteral("学号"), 30, true, {}}, {QStringLiteral("姓名"), QStringLiteral("姓名"), 70, true, {}}});
     QCOMPARE(g.model()->rowCount(), 3);
     QCOMPARE(g.model()->index(1, 1).data().toString(), QStringLiteral("李四"));
     QCOMPARE(g.columnWidth(1), 70);
@@ -145,7 +145,7 @@ void ControlsTest::editableGridKeys()
     fixture::Boxes boxes(ui::IdCancel);
     TDBGrid g;
     g.setDataSource(m_src.get());
-    g.setColumns({{QStringLiteral("学号"), QStringLiteral("学号"), 30}});
+    g.setColumns({{QStringLiteral("学号"), QStringLiteral("学号"), 30, true, {}}});
     g.show();
     QTest::keyClick(&g, Qt::Key_Insert);
     QCOMPARE(m_t->state(), DataSetState::Browse); // read-only grid

@@ -67,9 +67,8 @@ void ClassWindowsTest::init()
 
 void ClassWindowsTest::open()
 {
-    windows = std::make_unique<fixture::RecordWindows<TForm4_Class, TForm11_Add_Class, TForm12_Class_Query>>(
-        Form4_Class, Form11_Add_Class, Form12_Class_Query);
-    windows->open(*dir, fixture::ManageWindow::AfterModuleOpens);
+    windows = std::make_unique<fixture::RecordWindows<TForm4_Class, TForm11_Add_Class, TForm12_Class_Query>>();
+    windows->open(*dir);
     manage = windows->manage;
     add = windows->add;
     query = windows->query;

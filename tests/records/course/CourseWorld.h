@@ -18,7 +18,6 @@
 struct CourseWorld : fixture::RecordWindows<TForm5_Object, TForm13_Add_Object, TForm14_Object_Query> {
     fixture::DataDir dir;
 
-    CourseWorld() : RecordWindows(Form5_Object, Form13_Add_Object, Form14_Object_Query) {}
 
     // Seeds given as "课程号" lists and "序号:课程号[:总学时[:学分]]" rows.
     void seed(const QStringList &courses, const QStringList &plans = {})
@@ -31,7 +30,7 @@ struct CourseWorld : fixture::RecordWindows<TForm5_Object, TForm13_Add_Object, T
         }
     }
 
-    void open() { RecordWindows::open(dir, fixture::ManageWindow::AfterModuleOpens); }
+    void open() { RecordWindows::open(dir); }
 
     ~CourseWorld()
     {

@@ -19,11 +19,10 @@
 struct ScoreWindows : fixture::RecordWindows<TForm6_Scorce, TForm15_Add_Scroce, TForm16_Scroce_Query> {
     fixture::DataDir dir;
 
-    ScoreWindows() : RecordWindows(Form6_Scorce, Form15_Add_Scroce, Form16_Scroce_Query) {}
     ~ScoreWindows() { close(); }
 
     // Seed `dir` first: the data module reads the tables here.
-    void open() { RecordWindows::open(dir, fixture::ManageWindow::BeforeModuleOpens); }
+    void open() { RecordWindows::open(dir); }
 
     // Records in the score file once every write is committed.
     int storedCount()

@@ -22,11 +22,11 @@
 namespace sch = store::schema;
 
 struct StudentWindows : fixture::RecordWindows<TForm3_stud, TForm9_Add_Stud, TForm10_Query_Stud> {
-    explicit StudentWindows(fixture::DataDir &dir) : RecordWindows(Form3_stud, Form9_Add_Stud, Form10_Query_Stud)
+    explicit StudentWindows(fixture::DataDir &dir)
     {
         initAssets();
         UserRight = 1;
-        open(dir, fixture::ManageWindow::BeforeModuleOpens);
+        open(dir);
         stud = manage;
     }
     ~StudentWindows()
