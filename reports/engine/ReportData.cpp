@@ -1,12 +1,19 @@
 #include "reports/engine/ReportData.h"
 
 #include <QDateTime>
+#include <QLocale>
 
 namespace report {
 
 QString shortDateFormat()
 {
-    return QStringLiteral("yyyy-MM-dd");
+    // The user's own short date (the default locale is the system's). A
+    // system set to no language at all (C, POSIX) has no date form of its
+    // own worth the name, and prints the ISO form.
+    const QLocale locale;
+    if (locale.language() == QLocale::C)
+        return QStringLiteral("yyyy-MM-dd");
+    return locale.dateFormat(QLocale::ShortFormat);
 }
 
 QString displayText(const QVariant &value)
