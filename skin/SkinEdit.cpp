@@ -30,3 +30,15 @@ void TSkinEdit::paintEvent(QPaintEvent *e)
     QPainter p(this);
     SkinPaint::drawRings(p, rect(), m_borderColor, palette().color(backgroundRole()));
 }
+
+void TSkinEdit::focusInEvent(QFocusEvent *e)
+{
+    QLineEdit::focusInEvent(e);
+    m_autoSelect.focusIn(this, e);
+}
+
+void TSkinEdit::focusOutEvent(QFocusEvent *e)
+{
+    QLineEdit::focusOutEvent(e);
+    m_autoSelect.focusOut(e);
+}

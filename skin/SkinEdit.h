@@ -3,6 +3,7 @@
 // two one-pixel rings on its outer edge (grey outline, then a ring in the
 // box's own colour).
 
+#include "skin/SkinAutoSelect.h"
 #include "skin/SkinTheme.h"
 
 #include <QLineEdit>
@@ -22,8 +23,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *e) override;
+    void focusInEvent(QFocusEvent *e) override;
+    void focusOutEvent(QFocusEvent *e) override;
 
 private:
+    SkinAutoSelect m_autoSelect;
     QColor m_borderColor = SkinTheme::BorderColor;
     QChar m_passwordChar;
 };

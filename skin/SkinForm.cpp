@@ -105,7 +105,12 @@ void TSkinForm::runButtonAction(TitleButtonType type)
         }
         break;
     case TitleButtonType::Min:
-        m_window->showMinimized();
+        // Minimised alone: asked for maximised-and-minimised, the window is
+        // taken out of its maximised state and put back into it right after
+        // the request to minimise, and some window managers (icewm) take that
+        // as a restore. A maximised window is maximised again on restoring.
+        m_maximiseOnRestore = m_window->isMaximized();
+        m_window->setWindowState(Qt::WindowMinimized);
         break;
     case TitleButtonType::Close:
         m_window->close();
@@ -193,6 +198,13 @@ bool TSkinForm::eventFilter(QObject *watched, QEvent *event)
         break;
     case QEvent::Show:
         layoutOnWindow();
+        break;
+    case QEvent::WindowStateChange:
+        if (m_maximiseOnRestore && !(m_window->windowState() & Qt::WindowMinimized)) {
+            m_maximiseOnRestore = false;
+            if (!m_window->isMaximized())
+                m_window->setWindowState(m_window->windowState() | Qt::WindowMaximized);
+        }
         break;
     case QEvent::WindowActivate:
     case QEvent::WindowDeactivate:

@@ -95,4 +95,6 @@ private:
     bool m_maximisedRule = false;
     QRect m_createdBounds;
     bool m_applyingRule = false;
+    // Minimised from the maximised state; maximised again when restored.
+    bool m_maximiseOnRestore = false;
 };

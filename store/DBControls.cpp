@@ -4,6 +4,8 @@
 
 namespace store {
 
+bool acceptsChanges(const DataSet *ds) { return qobject_cast<const TTable *>(ds) != nullptr; }
+
 FieldLink::FieldLink(QObject *owner) : QObject(owner) {}
 
 void FieldLink::setDataSource(TDataSource *src)
@@ -112,24 +114,33 @@ void TDBEdit::updateData()
 {
     if (!m_pending)
         return;
-    TField *f = m_link.field();
-    if (!f) {
-        m_pending = false;
-        return;
-    }
     m_pending = false;
+    TField *f = m_link.field();
+    if (!f)
+        return;
     try {
         f->setAsString(text());
     } catch (...) {
-        m_pending = true; // keep the text so the user can correct it
+        showField();
         throw;
     }
 }
 
+void TDBEdit::focusInEvent(QFocusEvent *e)
+{
+    QLineEdit::focusInEvent(e);
+    m_autoSelect.focusIn(this, e);
+}
+
+// The text is written when the focus moves to another control of the window;
+// a message box or another window taking the focus is no leaving, or the box
+// reporting a refused text would be followed by a second report of it.
 void TDBEdit::focusOutEvent(QFocusEvent *e)
 {
     QLineEdit::focusOutEvent(e);
-    updateData();
+    m_autoSelect.focusOut(e);
+    if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason)
+        updateData();
 }
 
 // ------------------------------------------------------------- TDBComboBox

@@ -2,6 +2,7 @@
 // the current record of its data source and follows its cursor.
 #pragma once
 
+#include "skin/SkinAutoSelect.h"
 #include "store/DataSet.h"
 
 #include <QComboBox>
@@ -10,6 +11,10 @@
 #include <QPointer>
 
 namespace store {
+
+// Whether a dataset takes changes at all: a query's result never does, so the
+// controls on it offer no editing rather than failing on every attempt.
+bool acceptsChanges(const DataSet *ds);
 
 // Keeps a control tied to a data source and a field name.
 class FieldLink : public QObject {
@@ -49,17 +54,21 @@ public:
     void setDataField(const QString &name) { m_link.setDataField(name); }
     TDataSource *dataSource() const { return m_link.dataSource(); }
     QString dataField() const { return m_link.dataField(); }
-    // Writes typed text to the field now.
+    // Writes typed text to the field now. A text the field refuses raises
+    // its error once and is dropped: the box shows the field again, so that
+    // the next post or move does not fail on it over and over.
     void updateData();
 
 protected:
     void keyPressEvent(QKeyEvent *e) override;
+    void focusInEvent(QFocusEvent *e) override;
     void focusOutEvent(QFocusEvent *e) override;
 
 private:
     void showField();
     void edited();
     FieldLink m_link;
+    SkinAutoSelect m_autoSelect;
     bool m_pending = false;
 };
 

@@ -1,6 +1,7 @@
 #include "store/DBGrid.h"
 
 #include "app/core/Ui.h"
+#include "store/DBControls.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -89,9 +90,11 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
     return dataSet()->displayAt(index.row(), fi);
 }
 
+bool GridModel::editable() const { return !m_readOnly && acceptsChanges(dataSet()); }
+
 bool GridModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-    if (role != Qt::EditRole || m_readOnly)
+    if (role != Qt::EditRole || !editable())
         return false;
     DataSet *ds = dataSet();
     const int fi = fieldIndex(index.column());
@@ -116,7 +119,7 @@ QVariant GridModel::headerData(int section, Qt::Orientation o, int role) const
 Qt::ItemFlags GridModel::flags(const QModelIndex &index) const
 {
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (!m_readOnly && index.isValid())
+    if (editable() && index.isValid())
         f |= Qt::ItemIsEditable;
     return f;
 }
@@ -133,6 +136,8 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_model(this)
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setFixedWidth(12);
     horizontalHeader()->setHighlightSections(false);
+    // The old grids cut a text at the column's edge, with no "…".
+    setTextElideMode(Qt::ElideNone);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(&m_model, &QAbstractItemModel::modelReset, this, &TDBGrid::followDataSet);
 }
@@ -226,7 +231,14 @@ void TDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &prev
 void TDBGrid::keyPressEvent(QKeyEvent *e)
 {
     DataSet *ds = m_model.dataSet();
-    if (!m_readOnly && ds && ds->active()) {
+    if (m_model.editable() && ds->active()) {
+        // Escape drops the record being edited or the new blank row; an open
+        // cell editor takes it first and drops only its own text.
+        if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier
+            && (ds->state() == DataSetState::Edit || ds->state() == DataSetState::Insert)) {
+            ds->cancel();
+            return;
+        }
         const bool lastRow = currentIndex().row() == m_model.rowCount() - 1 || m_model.rowCount() == 0;
         if (e->key() == Qt::Key_Insert && e->modifiers() == Qt::NoModifier) {
             ds->append();

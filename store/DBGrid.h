@@ -36,6 +36,8 @@ public:
     void setColumns(const QList<TColumn> &cols);
     const QList<TColumn> &columns() const { return m_cols; }
     void setReadOnly(bool ro) { m_readOnly = ro; }
+    // Not marked read-only and on a dataset that takes changes.
+    bool editable() const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;

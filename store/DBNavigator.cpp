@@ -1,6 +1,7 @@
 #include "store/DBNavigator.h"
 
 #include "app/core/Ui.h"
+#include "store/DBControls.h"
 
 #include <QGuiApplication>
 
@@ -85,7 +86,7 @@ void TDBNavigator::updateButtons()
         atFirst = n == 0 || row <= 0;
         atLast = n == 0 || row >= n - 1;
         editing = ds->state() == DataSetState::Edit || ds->state() == DataSetState::Insert;
-        canModify = qobject_cast<TTable *>(ds) != nullptr;
+        canModify = acceptsChanges(ds);
     }
     m_buttons[int(NavButton::First)]->setEnabled(active && !atFirst);
     m_buttons[int(NavButton::Prior)]->setEnabled(active && !atFirst);

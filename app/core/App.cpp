@@ -1,13 +1,17 @@
 #include "app/core/App.h"
 
 #include "app/core/Action.h"
+#include "app/core/Fonts.h"
 #include "app/core/Ui.h"
 #include "store/Error.h"
 
 #include <QFont>
-#include <QFontDatabase>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <exception>
+#include <initializer_list>
 
 void initAssets()
 {
@@ -21,6 +25,25 @@ TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv)
     initAssets();
     setQuitOnLastWindowClosed(false); // only the login window ends the program
     installFontSubstitutions();
+    installQtTranslations(QLocale());
+}
+
+void installQtTranslations(const QLocale &locale)
+{
+    static QTranslator *installed = nullptr;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+        installed = nullptr;
+    }
+    auto *t = new QTranslator(QCoreApplication::instance());
+    if (!t->load(locale, QStringLiteral("qt"), QStringLiteral("_"),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete t; // a language Qt does not speak, or the C locale
+        return;
+    }
+    QCoreApplication::installTranslator(t);
+    installed = t;
 }
 
 void TApplication::guarded(const std::function<void()> &step)
@@ -74,34 +97,23 @@ bool TApplication::notify(QObject *receiver, QEvent *event)
 
 void installFontSubstitutions()
 {
-    const QStringList families = QFontDatabase::families();
-    auto pick = [&](const QStringList &candidates) {
-        for (const QString &c : candidates) {
-            if (families.contains(c))
-                return c;
-        }
-        return QString();
+    const QStringList song = fonts::songFaces(), hei = fonts::heiFaces();
+    // The Latin names the windows use (title bars, the account grid's
+    // titles) get the Hei face too: its Latin letters are proper ones, and
+    // Chinese text in a Latin font looks as it did on a Chinese Windows.
+    const struct {
+        std::initializer_list<const char *> names;
+        const QStringList &faces;
+    } groups[] = {
+        {{"宋体", "SimSun", "新宋体", "NSimSun"}, song},
+        {{"黑体", "SimHei", "MS Sans Serif", "Arial"}, hei},
     };
-    const QString song = pick({QStringLiteral("AR PL UMing CN"), QStringLiteral("AR PL UMing TW"),
-                               QStringLiteral("AR PL SungtiL GB"), QStringLiteral("Noto Serif CJK SC")});
-    const QString hei = pick({QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC"),
-                              QStringLiteral("Droid Sans Fallback")});
-    const QString sans = pick({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    for (const char *name : {"宋体", "SimSun", "新宋体", "NSimSun"}) {
-        if (!song.isEmpty())
-            QFont::insertSubstitutions(QString::fromUtf8(name), {song, hei});
-    }
-    for (const char *name : {"黑体", "SimHei"}) {
-        if (!hei.isEmpty())
-            QFont::insertSubstitutions(QString::fromUtf8(name), {hei, song});
-    }
-    for (const char *name : {"MS Sans Serif", "Arial"}) {
-        QStringList subs;
-        if (!sans.isEmpty())
-            subs << sans;
-        if (!hei.isEmpty())
-            subs << hei; // Chinese text in a Latin face
-        if (!subs.isEmpty())
-            QFont::insertSubstitutions(QString::fromUtf8(name), subs);
+    for (const auto &g : groups) {
+        for (const char *name : g.names) {
+            const QString family = QString::fromUtf8(name);
+            QFont::removeSubstitutions(family);
+            if (!g.faces.isEmpty())
+                QFont::insertSubstitutions(family, g.faces);
+        }
     }
 }

@@ -18,6 +18,12 @@ public:
 // application object call it too).
 void initAssets();
 
+// Qt's own dialogs and buttons (print, page set-up, save file) speak the
+// desktop's language through Qt's translations; the program's own texts are
+// Chinese whatever the desktop.
+class QLocale;
+void installQtTranslations(const QLocale &locale);
+
 // Maps the font names the windows and reports use ("宋体", "黑体", "MS Sans
 // Serif", "Arial") to faces installed here.
 void installFontSubstitutions();

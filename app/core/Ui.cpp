@@ -27,13 +27,15 @@ ModalScript &modalScript()
     return s;
 }
 
-// Ends a nested loop when its window is hidden (or destroyed).
+// Ends a nested loop when its window is hidden (or destroyed). Minimising
+// sends a hide event too, from the window system; the window is still shown
+// then and its modal showing goes on until it is closed.
 class HideWatcher : public QObject {
 public:
     HideWatcher(QWidget *w, QEventLoop *loop) : m_loop(loop) { w->installEventFilter(this); }
     bool eventFilter(QObject *, QEvent *e) override
     {
-        if (e->type() == QEvent::Hide || e->type() == QEvent::Destroy)
+        if ((e->type() == QEvent::Hide && !e->spontaneous()) || e->type() == QEvent::Destroy)
             m_loop->quit();
         return false;
     }
@@ -164,6 +166,8 @@ void showModal(QWidget *window)
     window->setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;
     HideWatcher watcher(window, &loop);
+    // Closed while minimised, it opens again as it was before.
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->show();
     window->raise();
     window->activateWindow();

@@ -48,7 +48,7 @@ TForm13_Add_Object::TForm13_Add_Object(QWidget *parent) : TForm(parent)
     skinGroupBox1->setFont(f);
     skinGroupBox1->setGeometry(136, 130, 246, 142);
     const int col[3] = {6, 86, 166};
-    Label4 = addLabel(QStringLiteral("总学时：    "), col[0], 22, skinGroupBox1);
+    Label4 = addLabel(QStringLiteral("总课时：    "), col[0], 22, skinGroupBox1);
     Edit_New_Total = edit(skinGroupBox1, col[0], 40, 72);
     Label5 = addLabel(QStringLiteral("讲课课时：    "), col[1], 22, skinGroupBox1);
     Edit_New_JiangKe = edit(skinGroupBox1, col[1], 40, 72);

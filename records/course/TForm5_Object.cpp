@@ -142,6 +142,10 @@ void TForm5_Object::Button_XiouGaiClick()
         ui::permissionRefused();
         return;
     }
+    // A plan belongs to a course: with none, there is no plan to change, and
+    // an edit would start a plan record with an empty course number.
+    if (store::safeCount(*DM1->Table_Object) == 0)
+        return;
     Button_TiJiao->setEnabled(true);
     for (store::TDBEdit *e : planBoxes())
         e->setReadOnly(false);

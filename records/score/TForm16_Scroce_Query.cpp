@@ -101,7 +101,8 @@ TForm16_Scroce_Query::TForm16_Scroce_Query(QWidget *parent) : TForm(parent)
     DBGrid2->setColumns(store::columns({{"学号", 30}, {"姓名", 60}, {"性别", 30}, {"籍贯", 50}, {"民族", 50},
                                         {"出生日期", 60}, {"入学日期", 60}, {"班级", 80}, {"专业", 80},
                                         {"系别", 80}, {"序号", 50}}));
-    // Not marked read-only: the query's result is, and refuses any change.
+    // Not marked read-only; the query's result is, and the grid offers no
+    // editing on a dataset that takes no changes.
     DBGrid2->setReadOnly(false);
     DBGrid2->setDataSource(DM1->DS_Query);
     // The title row and the row indicator belong to the grid as well.

@@ -113,8 +113,6 @@ TForm10_Query_Stud::TForm10_Query_Stud(QWidget *parent) : TForm(parent)
     Grid_Query->setColumns(store::columns({{"学号", 50}, {"姓名", 60}, {"性别", 30}, {"籍贯", 50}, {"民族", 50},
                                            {"出生日期", 60}, {"入学日期", 60}, {"班级", 80}, {"专业", 80},
                                            {"系别", 80}}));
-    // Narrow columns cut their text off, as the old grids did.
-    Grid_Query->setTextElideMode(Qt::ElideNone);
     Grid_Query->setReadOnly(true);
 
     Timer1 = startTimer100([this] { Timer1Timer(); }, "Timer1");

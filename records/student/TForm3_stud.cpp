@@ -98,8 +98,6 @@ TForm3_stud::TForm3_stud(QWidget *parent) : TForm(parent)
     Grid_Stud->setColumns(store::columns({{"学号", 30}, {"姓名", 70}, {"性别", 30}, {"籍贯", 50}, {"民族", 50},
                                           {"出生日期", 60}, {"入学日期", 60}, {"班级", 80}, {"专业", 80},
                                           {"系别", 80}}));
-    // Narrow columns cut their text off, as the old grids did.
-    Grid_Stud->setTextElideMode(Qt::ElideNone);
     Grid_Stud->setReadOnly(true);
 
     Timer1 = startTimer100([this] { Timer1Timer(); }, "Timer1");

@@ -16,12 +16,10 @@ namespace {
 // Both pickers start at 2003-04-23 with no time of day.
 const QDate StartDate(2003, 4, 23);
 
-QDateEdit *datePicker(QWidget *parent, const char *name, int x, int y)
+TDateTimePicker *datePicker(QWidget *parent, const char *name, int x, int y)
 {
-    auto *d = new QDateEdit(StartDate, parent);
+    auto *d = new TDateTimePicker(StartDate, parent);
     d->setObjectName(QString::fromLatin1(name));
-    d->setDisplayFormat(QStringLiteral("yyyy-M-d"));
-    d->setCalendarPopup(true);
     d->setGeometry(x, y, 121, 21);
     return d;
 }

@@ -5,7 +5,7 @@
 
 #include "app/core/Form.h"
 
-#include <QDateEdit>
+#include "app/core/DatePicker.h"
 #include <QLabel>
 
 class TSkinForm;
@@ -31,7 +31,7 @@ public:
         *Edit_New_ZhuanYe;
     TSkinButton *Button_OK, *Button_Cancel;
     TSkinComboBox *ComboBox_New_Sex, *ComboBox_New_Class;
-    QDateEdit *DateTime_New_Brothday, *DateTime_New_EnterShool;
+    TDateTimePicker *DateTime_New_Brothday, *DateTime_New_EnterShool;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

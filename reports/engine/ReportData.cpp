@@ -1,6 +1,7 @@
 #include "reports/engine/ReportData.h"
 
 #include <QDateTime>
+#include <QLocale>
 
 #include <algorithm>
 
@@ -8,7 +9,13 @@ namespace report {
 
 QString shortDateFormat()
 {
-    return QStringLiteral("yyyy-MM-dd");
+    // The user's own short date (the default locale is the system's). A
+    // system set to no language at all (C, POSIX) has no date form of its
+    // own worth the name, and prints the ISO form.
+    const QLocale locale;
+    if (locale.language() == QLocale::C)
+        return QStringLiteral("yyyy-MM-dd");
+    return locale.dateFormat(QLocale::ShortFormat);
 }
 
 QString displayText(const QVariant &value)

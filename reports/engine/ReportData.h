@@ -42,7 +42,8 @@ public:
 // date format, a date-time followed by its time unless it is midnight,
 // numbers as their digits, an empty field as "".
 QString displayText(const QVariant &value);
-// "yyyy-MM-dd", the system's short date format.
+// The system's short date format ("yyyy/M/d" on a Chinese desktop), or
+// "yyyy-MM-dd" where the system names no language.
 QString shortDateFormat();
 
 // Records kept in memory. It can follow a master the way a detail table

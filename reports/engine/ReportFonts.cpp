@@ -1,28 +1,12 @@
 #include "reports/engine/ReportFonts.h"
 
-#include <QFontDatabase>
+#include "app/core/Fonts.h"
+
 #include <QHash>
 
 namespace report {
 
 namespace {
-
-QString firstInstalled(const QStringList &candidates)
-{
-    // A family that several foundries provide is listed once per foundry,
-    // as "Nimbus Sans [urw]"; the bare name reaches any of them.
-    QStringList families = QFontDatabase::families();
-    for (QString &f : families) {
-        const qsizetype bracket = f.indexOf(QLatin1String(" ["));
-        if (bracket > 0)
-            f.truncate(bracket);
-    }
-    for (const QString &c : candidates) {
-        if (families.contains(c, Qt::CaseInsensitive))
-            return c;
-    }
-    return {};
-}
 
 // The faces that draw a report font name, best first; empty for a name the
 // reports do not use. Worked out once: the installed fonts do not change
@@ -30,34 +14,36 @@ QString firstInstalled(const QStringList &candidates)
 QStringList facesFor(const QString &name)
 {
     static const QHash<QString, QStringList> table = [] {
-        const QString song = firstInstalled({QStringLiteral("AR PL UMing CN"),
-                                             QStringLiteral("AR PL UMing TW"),
-                                             QStringLiteral("Noto Serif CJK SC"),
-                                             QStringLiteral("AR PL SungtiL GB")});
-        const QString hei = firstInstalled({QStringLiteral("WenQuanYi Zen Hei"),
-                                            QStringLiteral("Noto Sans CJK SC"),
-                                            QStringLiteral("WenQuanYi Micro Hei"),
-                                            QStringLiteral("Droid Sans Fallback")});
         // Faces with Arial's widths first, so that texts fill the columns as
         // the layouts were measured for; any sans face will do otherwise.
-        const QString sans = firstInstalled({QStringLiteral("Liberation Sans"),
-                                             QStringLiteral("Arimo"),
-                                             QStringLiteral("Nimbus Sans"),
-                                             QStringLiteral("Nimbus Sans L"),
-                                             QStringLiteral("DejaVu Sans"),
-                                             QStringLiteral("FreeSans")});
+        const QString sans = fonts::firstInstalled({QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                                                    QStringLiteral("Nimbus Sans"), QStringLiteral("Nimbus Sans L"),
+                                                    QStringLiteral("DejaVu Sans"), QStringLiteral("FreeSans")});
+        // The Chinese faces whose PDF text reads back as the characters
+        // printed: the Noto CJK faces share one glyph between a character
+        // and its Kangxi radical, and a printed "生" would be copied out of
+        // the PDF as "⽣". They fall back on each other.
+        const QString songFace = fonts::firstInstalled({QStringLiteral("AR PL UMing CN"),
+                                                        QStringLiteral("AR PL UMing TW"),
+                                                        QStringLiteral("AR PL SungtiL GB"),
+                                                        QStringLiteral("Noto Serif CJK SC")});
+        const QString heiFace = fonts::firstInstalled({QStringLiteral("WenQuanYi Zen Hei"),
+                                                       QStringLiteral("WenQuanYi Micro Hei"),
+                                                       QStringLiteral("Droid Sans Fallback"),
+                                                       QStringLiteral("Noto Sans CJK SC")});
         auto faces = [](QStringList list) {
             list.removeAll(QString());
             return list;
         };
-        // The Chinese faces fall back on each other for characters they lack.
+        const QStringList song = faces({songFace, heiFace}), hei = faces({heiFace, songFace}),
+                          latin = faces({sans, songFace, heiFace});
         return QHash<QString, QStringList>{
-            {QStringLiteral("宋体"), faces({song, hei})},
-            {QStringLiteral("SimSun"), faces({song, hei})},
-            {QStringLiteral("黑体"), faces({hei, song})},
-            {QStringLiteral("SimHei"), faces({hei, song})},
-            {QStringLiteral("Arial"), faces({sans, song})},
-            {QStringLiteral("MS Sans Serif"), faces({sans, song})},
+            {QStringLiteral("宋体"), song},
+            {QStringLiteral("SimSun"), song},
+            {QStringLiteral("黑体"), hei},
+            {QStringLiteral("SimHei"), hei},
+            {QStringLiteral("Arial"), latin},
+            {QStringLiteral("MS Sans Serif"), latin},
         };
     }();
     return table.value(name);

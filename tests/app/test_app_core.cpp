@@ -8,6 +8,8 @@
 #include "store/Error.h"
 #include "tests/support/Fixture.h"
 
+#include <QDialogButtonBox>
+#include <QFontInfo>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -23,6 +25,9 @@ private slots:
     void programPaths();
     void registryValuesRewrittenAndMoved();
     void registryFailuresRaiseTheirTexts();
+    void qtDialogsSpeakTheDesktopLanguage();
+    void windowFontNamesDrawWithNotoCjk_data();
+    void windowFontNamesDrawWithNotoCjk();
 
 private:
     QTemporaryDir m_config;
@@ -137,6 +142,42 @@ void AppCoreTest::registryFailuresRaiseTheirTexts()
         QCOMPARE(e.text(), QStringLiteral("为 'DLLPath' 设置数据时失败"));
     }
     qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
+}
+
+// Qt's own buttons and dialogs follow the desktop's language.
+void AppCoreTest::qtDialogsSpeakTheDesktopLanguage()
+{
+    auto back = qScopeGuard([] { installQtTranslations(QLocale::c()); });
+    const auto texts = [] {
+        QDialogButtonBox box(QDialogButtonBox::Save | QDialogButtonBox::Cancel);
+        return QStringList{box.button(QDialogButtonBox::Save)->text(), box.button(QDialogButtonBox::Cancel)->text()};
+    };
+    installQtTranslations(QLocale(QStringLiteral("zh_CN")));
+    QCOMPARE(texts(), (QStringList{QStringLiteral("保存"), QStringLiteral("取消")}));
+    installQtTranslations(QLocale::c());
+    QCOMPARE(texts(), (QStringList{QStringLiteral("Save"), QStringLiteral("Cancel")}));
+}
+
+// The Song name draws with the Noto Serif CJK face, the Hei name and the
+// Latin names of the windows with the Noto Sans CJK face.
+void AppCoreTest::windowFontNamesDrawWithNotoCjk_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("face");
+    QTest::newRow("宋体") << "宋体" << "Noto Serif CJK SC";
+    QTest::newRow("SimSun") << "SimSun" << "Noto Serif CJK SC";
+    QTest::newRow("黑体") << "黑体" << "Noto Sans CJK SC";
+    QTest::newRow("MS Sans Serif") << "MS Sans Serif" << "Noto Sans CJK SC";
+    QTest::newRow("Arial") << "Arial" << "Noto Sans CJK SC";
+}
+
+void AppCoreTest::windowFontNamesDrawWithNotoCjk()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, face);
+    QFont f(name);
+    f.setPixelSize(13);
+    QCOMPARE(QFontInfo(f).family(), face);
 }
 
 int main(int argc, char **argv)

@@ -5,6 +5,7 @@
 #include "app/core/Instances.h"
 #include "login/TForm1_Denglu.h"
 #include "login/TForm2_Main.h"
+#include "skin/SkinButton.h"
 #include "skin/SkinEdit.h"
 #include "store/Codepage.h"
 #include "store/DataModule.h"
@@ -41,6 +42,7 @@ private slots:
     void login();
     void rightsThatAreNoNumber();
     void mainWindowAccountGate();
+    void keyboardFocusSelectsTheText();
 
 private:
     struct Session;
@@ -249,6 +251,41 @@ void LoginTest::mainWindowAccountGate()
     auto unhook = qScopeGuard([] { ui::setEndProgramHook({}); });
     s.main->Button_ExitClick();
     QCOMPARE(ends, 1);
+}
+
+// The keyboard brings the focus to an edit box with its text selected, so
+// that typing replaces it: the password box when the window opens, a box
+// reached by Tab. A click places the caret instead, and the focus coming back
+// from a message box leaves the text as it was.
+void LoginTest::keyboardFocusSelectsTheText()
+{
+    Session s;
+    s.dir.addAccount(QStringLiteral("admin"), scrambled(QStringLiteral("xyz")), QStringLiteral("1"));
+    s.open();
+    fixture::Boxes boxes;
+    boxes.takeFocus();
+    TForm1_Denglu &w = *s.login;
+    QVERIFY(fixture::showActive(&w));
+    QCOMPARE(QApplication::focusWidget(), w.Edit_PassWord);
+    QTest::keyClicks(w.Edit_PassWord, QStringLiteral("xyz"));
+    QCOMPARE(w.Edit_PassWord->text(), QStringLiteral("xyz"));
+
+    QTest::keyClick(w.Edit_PassWord, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), w.Edit_Name);
+    QTest::keyClicks(w.Edit_Name, QStringLiteral("admin"));
+    QCOMPARE(w.Edit_Name->text(), QStringLiteral("admin"));
+
+    QTest::mouseClick(w.Edit_PassWord, Qt::LeftButton, {}, QPoint(w.Edit_PassWord->width() - 4, 9));
+    QTest::keyClicks(w.Edit_PassWord, QStringLiteral("1"));
+    QCOMPARE(w.Edit_PassWord->text(), QStringLiteral("xyz1"));
+
+    QTest::mouseClick(w.Button_enter, Qt::LeftButton);
+    QCOMPARE(boxes.texts(), QStringList{NoUser});
+    QCOMPARE(QApplication::focusWidget(), w.Edit_PassWord);
+    QTest::keyClick(w.Edit_PassWord, Qt::Key_Backspace);
+    QCOMPARE(w.Edit_PassWord->text(), QStringLiteral("xyz"));
+    QTest::mouseClick(w.Button_enter, Qt::LeftButton);
+    QCOMPARE(UserRight, 1);
 }
 
 int main(int argc, char **argv)

@@ -274,23 +274,31 @@ void TestReportLayout::dataText_data()
 {
     QTest::addColumn<QVariant>("value");
     QTest::addColumn<QString>("expected"); // empty: nothing is printed
+    QTest::addColumn<QString>("locale");   // the desktop's; "C" where none is chosen
 
-    QTest::newRow("date-time at midnight") << QVariant(QDateTime(QDate(2003, 4, 23), QTime(0, 0))) << "2003-04-23";
-    QTest::newRow("date-time with time") << QVariant(QDateTime(QDate(2003, 4, 23), QTime(10, 30))) << "2003-04-23 10:30:00";
-    QTest::newRow("one second past midnight") << QVariant(QDateTime(QDate(1985, 12, 1), QTime(0, 0, 1))) << "1985-12-01 00:00:01";
-    QTest::newRow("date") << QVariant(QDate(1999, 1, 2)) << "1999-01-02";
-    QTest::newRow("invalid date-time") << QVariant(QDateTime()) << "";
-    QTest::newRow("null") << QVariant() << "";
-    QTest::newRow("empty text") << QVariant(QString()) << "";
-    QTest::newRow("integer") << QVariant(85) << "85";
-    QTest::newRow("text as it is") << QVariant(QStringLiteral("汉族")) << "汉族";
-    QTest::newRow("date kept as text") << QVariant(QStringLiteral("2003-04-23")) << "2003-04-23";
+    QTest::newRow("date-time at midnight") << QVariant(QDateTime(QDate(2003, 4, 23), QTime(0, 0))) << "2003-04-23" << "C";
+    QTest::newRow("date-time with time") << QVariant(QDateTime(QDate(2003, 4, 23), QTime(10, 30))) << "2003-04-23 10:30:00" << "C";
+    QTest::newRow("one second past midnight") << QVariant(QDateTime(QDate(1985, 12, 1), QTime(0, 0, 1))) << "1985-12-01 00:00:01" << "C";
+    QTest::newRow("date") << QVariant(QDate(1999, 1, 2)) << "1999-01-02" << "C";
+    QTest::newRow("invalid date-time") << QVariant(QDateTime()) << "" << "C";
+    QTest::newRow("null") << QVariant() << "" << "C";
+    QTest::newRow("empty text") << QVariant(QString()) << "" << "C";
+    QTest::newRow("integer") << QVariant(85) << "85" << "C";
+    QTest::newRow("text as it is") << QVariant(QStringLiteral("汉族")) << "汉族" << "C";
+    QTest::newRow("date kept as text") << QVariant(QStringLiteral("2003-04-23")) << "2003-04-23" << "C";
+    // A Chinese desktop's short date, as its users read every other date.
+    QTest::newRow("Chinese desktop: date-time at midnight") << QVariant(QDateTime(QDate(2003, 4, 23), QTime(0, 0))) << "2003/4/23" << "zh_CN";
+    QTest::newRow("Chinese desktop: date-time with time") << QVariant(QDateTime(QDate(2003, 4, 23), QTime(10, 30))) << "2003/4/23 10:30:00" << "zh_CN";
+    QTest::newRow("Chinese desktop: date") << QVariant(QDate(1999, 1, 2)) << "1999/1/2" << "zh_CN";
 }
 
 void TestReportLayout::dataText()
 {
     QFETCH(QVariant, value);
     QFETCH(QString, expected);
+    QFETCH(QString, locale);
+    QLocale::setDefault(QLocale(locale));
+    auto back = qScopeGuard([] { QLocale::setDefault(QLocale::c()); });
 
     MemoryReportData data({QStringLiteral("出生日期")});
     data.addRecord({value});
@@ -305,6 +313,7 @@ void TestReportLayout::dataText()
 
 void TestReportLayout::dateElementPrintsToday()
 {
+    QLocale::setDefault(QLocale::c());
     ListReport f(1);
     f.report.setToday(QDate(2024, 3, 5));
     QCOMPARE(f.report.prepare().pages[0].texts(BandKind::Title),
@@ -313,6 +322,11 @@ void TestReportLayout::dateElementPrintsToday()
     f.report.setToday(QDate());
     QCOMPARE(f.report.prepare().pages[0].texts(BandKind::Title).last(),
              QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+
+    QLocale::setDefault(QLocale(QStringLiteral("zh_CN")));
+    auto back = qScopeGuard([] { QLocale::setDefault(QLocale::c()); });
+    f.report.setToday(QDate(2024, 3, 5));
+    QCOMPARE(f.report.prepare().pages[0].texts(BandKind::Title).last(), QStringLiteral("2024/3/5"));
 }
 
 void TestReportLayout::elementPlacement()

@@ -5,7 +5,11 @@
 #include "store/Sqlite.h"
 
 #include <QDir>
+#include <QApplication>
 #include <QFileInfo>
+#include <QPointer>
+#include <QTest>
+#include <QWidget>
 
 namespace fixture {
 
@@ -94,6 +98,19 @@ Boxes::Boxes(int defaultAnswer) : m_default(defaultAnswer)
 {
     ui::setMessageBoxScript([this](const ui::ShownBox &box) {
         shown << box;
+        if (m_takeFocus) {
+            QPointer<QWidget> back = QApplication::activeWindow();
+            QWidget stand;
+            stand.setWindowTitle(box.title);
+            stand.show();
+            stand.activateWindow();
+            QTest::qWaitForWindowActive(&stand);
+            stand.hide();
+            if (back) {
+                back->activateWindow();
+                QTest::qWaitForWindowActive(back);
+            }
+        }
         return m_answers.isEmpty() ? m_default : m_answers.takeFirst();
     });
 }
@@ -106,6 +123,15 @@ QStringList Boxes::texts() const
     for (const auto &b : shown)
         t << b.text;
     return t;
+}
+
+bool showActive(QWidget *w)
+{
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w))
+        return false;
+    w->activateWindow();
+    return QTest::qWaitForWindowActive(w);
 }
 
 Modal::Modal(std::function<void(QWidget *)> script) : m_script(std::move(script))

@@ -2,6 +2,7 @@
 // access to its files, and a recorder that answers message boxes.
 #pragma once
 
+#include "app/core/App.h"
 #include "app/core/Ui.h"
 
 #include <QList>
@@ -51,11 +52,18 @@ public:
     QList<ui::ShownBox> shown;
     QStringList texts() const;
     void clear() { shown.clear(); }
+    // Each box takes the keyboard focus while it is up, as a real one does,
+    // and hands it back to the window that had it.
+    void takeFocus() { m_takeFocus = true; }
 
 private:
     QList<int> m_answers;
     int m_default;
+    bool m_takeFocus = false;
 };
+
+// Shows a window and waits until it takes keyboard input.
+bool showActive(QWidget *w);
 
 // Runs a modal window through a script instead of a nested loop.
 class Modal {
@@ -69,3 +77,16 @@ private:
 };
 
 } // namespace fixture
+
+// A test program whose events pass through the program's application object,
+// so that an error raised under a click ends in the standard error box as it
+// does in the program, instead of leaving the test.
+#define QM_APP_TEST_MAIN(TestClass)                                                                                    \
+    int main(int argc, char **argv)                                                                                    \
+    {                                                                                                                  \
+        qputenv("QT_QPA_PLATFORM", "offscreen");                                                                       \
+        TApplication app(argc, argv);                                                                                  \
+        ui::setApplicationTitle(QStringLiteral("Quillmere"));                                                          \
+        TestClass t;                                                                                                   \
+        return QTest::qExec(&t, argc, argv);                                                                           \
+    }

@@ -4,9 +4,11 @@
 #include "CourseWorld.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinEdit.h"
+#include "skin/SkinGroupBox.h"
 #include "skin/SkinListBox.h"
 #include "store/DBControls.h"
 
+#include <QLabel>
 #include <QtTest>
 
 using store::DataSetState;
@@ -26,6 +28,7 @@ private slots:
     void duplicateNumberCheck();
     void leavingTheNumberBoxRunsTheCheckButAMouseClickDoesNot();
     void creditBoxTakesDigitsOnly();
+    void planBoxesAreLabelledAsTheFormReads();
 
 private:
     void fill(const QString &no, const QString &name, const QString &credit);
@@ -241,6 +244,17 @@ void CourseAddTest::creditBoxTakesDigitsOnly()
     QCOMPARE(a.Edit_New_XueFen->text(), QStringLiteral("12"));
     QCOMPARE(boxes.texts(), (QStringList{"请输入整数!", "请输入整数!"}));
     QCOMPARE(boxes.shown[0].title, QStringLiteral("错误"));
+}
+
+// The plan group's captions, row by row: total hours is "总课时".
+void CourseAddTest::planBoxesAreLabelledAsTheFormReads()
+{
+    w->open();
+    QStringList captions;
+    for (const QLabel *l : w->add->skinGroupBox1->findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
+        captions << l->text();
+    QCOMPARE(captions, (QStringList{"总课时：    ", "讲课课时：    ", "实验课时：    ", "上机学时：    ", "学分：     ",
+                                    "开课学期：    "}));
 }
 
 QTEST_MAIN(CourseAddTest)

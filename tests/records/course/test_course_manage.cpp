@@ -5,6 +5,7 @@
 #include "skin/SkinButton.h"
 #include "skin/SkinEdit.h"
 #include "store/DBControls.h"
+#include "store/DBGrid.h"
 #include "store/DBNavigator.h"
 
 #include <QtTest>
@@ -30,6 +31,8 @@ private slots:
     void creditBoxTakesDigitsOnly_data();
     void creditBoxTakesDigitsOnly();
     void countLineFollowsTableAndClosedTableShowsZero();
+    void modifyWithoutCourseWritesNoPlan();
+    void refusedCreditIsReportedOnceAndTheWindowGoesOn();
 
 private:
     std::unique_ptr<CourseWorld> w;
@@ -325,5 +328,57 @@ void CourseManageTest::countLineFollowsTableAndClosedTableShowsZero()
     QCOMPARE(f.Label13->text(), QStringLiteral("0"));
 }
 
-QTEST_MAIN(CourseManageTest)
+// A plan belongs to a course: on an empty course table, modify, type and
+// submit write nothing.
+void CourseManageTest::modifyWithoutCourseWritesNoPlan()
+{
+    w->open();
+    UserRight = 1;
+    TForm5_Object &f = *w->manage;
+    QVERIFY(fixture::showActive(&f));
+    fixture::Boxes boxes;
+    QTest::mouseClick(f.Button_XiouGai, Qt::LeftButton);
+    QTest::mouseClick(f.DBEdit2, Qt::LeftButton);
+    QTest::keyClicks(f.DBEdit2, "40");
+    QTest::mouseClick(f.Button_TiJiao, Qt::LeftButton);
+    QTest::mouseClick(f.Grid_shao_Object->viewport(), Qt::LeftButton);
+    QCOMPARE(w->plans(), QStringList());
+    QCOMPARE(DM1->Table_Object_Jh->state(), DataSetState::Browse);
+    QVERIFY(boxes.shown.isEmpty());
+}
+
+// A credit beyond 32 bits is refused with one box; the box then shows the
+// stored credit again, and the next course, the next submit and the other
+// windows' moves of the course table go through without another box.
+void CourseManageTest::refusedCreditIsReportedOnceAndTheWindowGoesOn()
+{
+    w->seed({"C1", "C2"}, {"1:C1:64:4", "2:C2:32:2"});
+    w->open();
+    UserRight = 1;
+    TForm5_Object &f = *w->manage;
+    QVERIFY(fixture::showActive(&f));
+    fixture::Boxes boxes;
+    boxes.takeFocus();
+
+    QTest::mouseClick(f.Button_XiouGai, Qt::LeftButton);
+    QTest::mouseClick(f.DBEdit6, Qt::LeftButton);
+    QTest::keyClick(f.DBEdit6, Qt::Key_Home);
+    QTest::keyClick(f.DBEdit6, Qt::Key_End, Qt::ShiftModifier);
+    QTest::keyClicks(f.DBEdit6, "99999999999");
+    QTest::mouseClick(f.Button_TiJiao, Qt::LeftButton);
+    QCOMPARE(boxes.texts(), QStringList{"'99999999999' 不是一个有效的整形值."});
+    QCOMPARE(f.DBEdit6->text(), QStringLiteral("4"));
+
+    store::TDBGrid *grid = f.Grid_shao_Object;
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(1, 0)).center());
+    DM1->Table_Object->first(); // as the score window does on showing
+    QCOMPARE(boxes.shown.size(), 1);
+    QCOMPARE(f.Edit_ObjectNo->text(), QStringLiteral("C1"));
+    QCOMPARE(f.DBEdit6->text(), QStringLiteral("4"));
+    store::commitAll();
+    QCOMPARE(w->dir.rows(store::schema::PlanFile, "SELECT 学分 FROM $T ORDER BY 序号"),
+             (QList<QVariantList>{{4}, {2}}));
+}
+
+QM_APP_TEST_MAIN(CourseManageTest)
 #include "test_course_manage.moc"

@@ -39,15 +39,7 @@ struct StudentWindows : fixture::RecordWindows<TForm3_stud, TForm9_Add_Stud, TFo
     TForm3_stud *stud;
 };
 
-// Shows a window and waits until it takes keyboard input.
-inline bool showActive(QWidget *w)
-{
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w))
-        return false;
-    w->activateWindow();
-    return QTest::qWaitForWindowActive(w);
-}
+using fixture::showActive;
 
 // Types text key by key, as the user does; Chinese characters too, which
 // QTest's own key clicks take only in ASCII.

@@ -31,6 +31,7 @@ private slots:
     void gridEditsOnlyInModifyMode();
     void classListFilledOnEveryShow();
     void statusLineFollowsTable();
+    void refusedDateIsReportedOnce();
 
 private:
     QList<QVariantList> scores();
@@ -489,5 +490,23 @@ void StudentManageTest::statusLineFollowsTable()
     QVERIFY(boxes.shown.isEmpty());
 }
 
-QTEST_MAIN(StudentManageTest)
+// A date the field refuses is reported once: the box that reports it takes
+// the focus from the date box, and that is no leaving of the date box.
+void StudentManageTest::refusedDateIsReportedOnce()
+{
+    m_dir->addStudent(QStringLiteral("S1"), QStringLiteral("张三"));
+    m_w = std::make_unique<StudentWindows>(*m_dir);
+    TForm3_stud *w = m_w->stud;
+    QVERIFY(showActive(w));
+    fixture::Boxes boxes;
+    boxes.takeFocus();
+    QTest::mouseClick(w->Button_XiouGai, Qt::LeftButton);
+    QTest::mouseClick(w->Edit_BrothDay, Qt::LeftButton);
+    QTest::keyClicks(w->Edit_BrothDay, QStringLiteral("abc"));
+    QTest::mouseClick(w->Button_Stud_Post, Qt::LeftButton);
+    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("'abc' 不是一个有效的日期.")});
+    QCOMPARE(QApplication::focusWidget(), w->Edit_BrothDay);
+}
+
+QM_APP_TEST_MAIN(StudentManageTest)
 #include "test_student_manage.moc"

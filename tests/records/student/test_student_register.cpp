@@ -7,6 +7,7 @@
 #include "skin/SkinComboBox.h"
 #include "skin/SkinEdit.h"
 
+#include <QLineEdit>
 #include <QtTest>
 
 using store::DataSetState;
@@ -32,6 +33,8 @@ private slots:
     void registeringFromManagementWindow();
     void refusedWriteStaysPendingWhole();
     void failureWhileFillingLeavesNoRecord();
+    void pickerTakesDigitsAfterOneClick_data();
+    void pickerTakesDigitsAfterOneClick();
 
 private:
     QList<QVariantList> students();
@@ -344,10 +347,45 @@ void StudentRegisterTest::failureWhileFillingLeavesNoRecord()
     QCOMPARE(students().size(), 3);
 }
 
-int main(int argc, char **argv)
+// One click on a part of a date picker's date chooses that part: the digits
+// typed next replace it.
+void StudentRegisterTest::pickerTakesDigitsAfterOneClick_data()
 {
-    TApplication app(argc, argv);
-    StudentRegisterTest t;
-    return QTest::qExec(&t, argc, argv);
+    QTest::addColumn<int>("at"); // the caret position clicked, in "2003-4-23"
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QDate>("date");
+    QTest::newRow("year") << 2 << "1990" << QDate(1990, 4, 23);
+    QTest::newRow("month") << 6 << "11" << QDate(2003, 11, 23);
+    QTest::newRow("day") << 8 << "5" << QDate(2003, 4, 5);
 }
+
+void StudentRegisterTest::pickerTakesDigitsAfterOneClick()
+{
+    QFETCH(int, at);
+    QFETCH(QString, typed);
+    m_w = std::make_unique<StudentWindows>(*m_dir);
+    TForm9_Add_Stud *w = m_w->add;
+    w->Edit_New_StudNo->setText(QStringLiteral("S9")); // no duplicate when it is left
+    fixture::Boxes boxes;
+    QVERIFY(showActive(w));
+    auto *text = w->DateTime_New_Brothday->findChild<QLineEdit *>();
+    QVERIFY(text);
+    QCOMPARE(text->text(), QStringLiteral("2003-4-23"));
+    QList<int> xs; // where a click puts the caret at `at`
+    for (int x = 0; x < text->width(); ++x) {
+        if (text->cursorPositionAt(QPoint(x, text->height() / 2)) == at)
+            xs << x;
+    }
+    QVERIFY(!xs.isEmpty());
+    const QPoint click(xs[xs.size() / 2], text->height() / 2);
+
+    QTest::mouseClick(text, Qt::LeftButton, {}, click);
+    QTest::keyClicks(w->DateTime_New_Brothday, typed);
+    QTest::keyClick(w->DateTime_New_Brothday, Qt::Key_Tab);
+
+    QTEST(w->DateTime_New_Brothday->date(), "date");
+    QVERIFY(boxes.shown.isEmpty());
+}
+
+QM_APP_TEST_MAIN(StudentRegisterTest)
 #include "test_student_register.moc"
