@@ -138,6 +138,11 @@ signals:
     void updateRecord();
 
 public:
+    // Something would see each record of a walk being written: a hook or a
+    // control writing its typed text into it. A set-based change is then
+    // not the same as the walk.
+    bool observesWrites() const;
+
     // A bound control has typed text not yet written to its field.
     void markModified() { m_modified = true; }
 
@@ -226,6 +231,8 @@ public:
     bool findKey(const QVariant &v);
 
     TableFile *file() const { return m_file.get(); }
+    bool hasMaster() const { return m_master != nullptr; }
+    int orderColumn() const { return m_orderField; } // file column, -1: row id
 
     // A column of the current or pending record that the field list may not
     // expose (a hidden sequence number, for instance).

@@ -86,6 +86,18 @@ public:
     void detach(TTable *t);
     void invalidateAll();
 
+    // Set-based forms of record-by-record walks (Bulk.cpp). They write under
+    // the action's write lock like any write, and leave the views stale.
+    // Deletes every record whose column holds exactly text, case and blanks
+    // counted (an empty text: no value or an empty one); returns how many,
+    // and in firstKey the smallest value of keyColumn among them.
+    qint64 deleteExactly(int column, const QString &text, int keyColumn, qint64 *firstKey);
+    // Whether the integer column holds exactly 1 ... n over the n records.
+    bool numberedOneToN(int column);
+    // Numbers the records whose column holds from or more from..., in
+    // its order (from 1: every record); writes only the numbers that change.
+    void renumberFrom(int column, qint64 from);
+
 private:
     void readSchema();
     void scheduleNotify();
