@@ -200,6 +200,14 @@ int RowWindow::count()
 {
     if (!m_file)
         return 0;
+    if (m_count < 0 && !m_filter.isEmpty()) {
+        // A search usually finds a few records: reading the first chunk
+        // counts them too, in the same pass over the table.
+        m_entries = read(QString(), OrderEntry(), Dir::Forward, Chunk);
+        m_start = 0;
+        if (int(m_entries.size()) < Chunk)
+            m_count = int(m_entries.size());
+    }
     if (m_count < 0)
         m_count = int(m_filter.isEmpty() ? m_file->rowCount() : countWhere(QString(), OrderEntry()));
     return m_count;
