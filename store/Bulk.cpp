@@ -4,14 +4,9 @@
 
 namespace store {
 
-namespace {
+using sql::quoteId;
 
-QString quoteId(const QString &name)
-{
-    QString q = name;
-    q.replace(u'"', QLatin1String("\"\""));
-    return u'"' + q + u'"';
-}
+namespace {
 
 // The walk compares the field's text: a record without a value reads as an
 // empty text. Otherwise an exact (binary) match, narrowed first through a

@@ -186,6 +186,14 @@ protected:
     // to the same position when it is gone.
     void relocate(qint64 rowid);
 
+    // A stored record's values through a small cache that a write to its
+    // file empties; noting the transaction and file state it was read in.
+    struct RowCache {
+        std::unordered_map<qint64, Row> rows;
+        quint64 generation = 0;
+    };
+    static Row readThrough(TableFile &file, RowCache &cache, qint64 rowid);
+
     void requireActive() const;
     void requireRecord() const;
     void checkBrowse();                 // posts/drops a pending record
@@ -279,8 +287,7 @@ private:
     int m_linkColumn = -1;      // file column of the detail link
     QVariant m_linkValue;       // master value the list was read for
     bool m_linkLoaded = false;
-    mutable std::unordered_map<qint64, Row> m_cache;
-    mutable quint64 m_cacheGeneration = 0;
+    mutable RowCache m_cache;
 };
 
 // A dataset holding the result of a local SQL text; a snapshot until reopened.
@@ -333,8 +340,7 @@ private:
     std::vector<qint64> m_frozenRows;  // the result's row ids, in its order
     std::vector<qint64> m_sortedRows;  // the same, sorted (when not in row id order)
     std::unordered_map<qint64, Row> m_saved; // values as they were before a write
-    mutable std::unordered_map<qint64, Row> m_cache;
-    mutable quint64 m_cacheGeneration = 0;
+    mutable RowCache m_cache;
 };
 
 // For the counters under a grid, refreshed ten times a second: a dataset

@@ -17,6 +17,8 @@
 
 namespace store {
 
+using sql::quoteId;
+
 namespace {
 
 struct Registry {
@@ -130,13 +132,6 @@ FieldType typeOf(const QString &declared, int *size)
     if (t == QLatin1String("BLOB") || t == QLatin1String("BYTES"))
         return FieldType::Bytes;
     return FieldType::Other;
-}
-
-QString quoteId(const QString &name)
-{
-    QString q = name;
-    q.replace(u'"', QLatin1String("\"\""));
-    return u'"' + q + u'"';
 }
 
 } // namespace

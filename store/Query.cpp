@@ -9,6 +9,8 @@
 
 namespace store {
 
+using sql::quoteId;
+
 namespace {
 
 // "%" any run, "_" one character, everything else literal and case-sensitive:
@@ -27,13 +29,6 @@ QString likeToGlob(const QString &like)
             out += c;
     }
     return out;
-}
-
-QString quoteId(const QString &name)
-{
-    QString q = name;
-    q.replace(u'"', QLatin1String("\"\""));
-    return u'"' + q + u'"';
 }
 
 } // namespace
@@ -125,7 +120,7 @@ void TQuery::doOpen()
     m_frozenRows.clear();
     m_sortedRows.clear();
     m_saved.clear();
-    m_cache.clear();
+    m_cache.rows.clear();
     (void)m_rows.count(); // what is shown is counted now, as it is stored now
     buildFields(defs);
 }
@@ -140,7 +135,7 @@ void TQuery::doClose()
     m_frozenRows.clear();
     m_sortedRows.clear();
     m_saved.clear();
-    m_cache.clear();
+    m_cache.rows.clear();
 }
 
 TQuery::~TQuery()
@@ -177,22 +172,7 @@ DataSet::Row TQuery::doFetch(int row) const
         if (saved != m_saved.end())
             return saved->second;
     }
-    if (m_cacheGeneration != m_table->generation()) {
-        m_cache.clear();
-        m_cacheGeneration = m_table->generation();
-    }
-    auto it = m_cache.find(rowid);
-    if (it != m_cache.end())
-        return it->second;
-    Row r;
-    r.rowid = rowid;
-    r.values = m_table->fetch(rowid);
-    if (r.values.empty())
-        r.values.assign(m_defs.size(), QVariant());
-    if (m_cache.size() > 1024)
-        m_cache.clear();
-    m_cache.emplace(rowid, r);
-    return r;
+    return readThrough(*m_table, m_cache, rowid);
 }
 
 // Which records are shown is fixed from the first write on: the row ids are

@@ -6,6 +6,8 @@
 
 namespace store {
 
+using sql::quoteId;
+
 int compareKeys(const QVariant &a, const QVariant &b, bool noCase)
 {
     auto rank = [](const QVariant &v) {
@@ -42,13 +44,6 @@ int compareKeys(const QVariant &a, const QVariant &b, bool noCase)
 }
 
 namespace {
-
-QString quoteId(const QString &name)
-{
-    QString q = name;
-    q.replace(u'"', QLatin1String("\"\""));
-    return u'"' + q + u'"';
-}
 
 void bindIfNamed(sql::Stmt &st, const char *name, const QVariant &v)
 {

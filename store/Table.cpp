@@ -8,16 +8,7 @@
 
 namespace store {
 
-namespace {
-
-QString quoteId(const QString &name)
-{
-    QString q = name;
-    q.replace(u'"', QLatin1String("\"\""));
-    return u'"' + q + u'"';
-}
-
-} // namespace
+using sql::quoteId;
 
 TTable::TTable(const QString &name, QObject *parent) : DataSet(name, parent) {}
 
@@ -109,7 +100,7 @@ void TTable::doClose()
         m_file->detach(this);
     m_file.reset();
     m_rows.unbind();
-    m_cache.clear();
+    m_cache.rows.clear();
     m_stale = false;
     m_linkLoaded = false;
 }
@@ -118,7 +109,7 @@ int TTable::columnCount() const { return m_file ? int(m_file->columns().size()) 
 
 void TTable::reloadList()
 {
-    m_cache.clear();
+    m_cache.rows.clear();
     m_stale = false;
     if (!m_master) {
         m_rows.bind(m_file.get(), m_orderField, m_orderNoCase);
@@ -170,28 +161,29 @@ void TTable::masterMoved()
 
 int TTable::doCount() const { return m_rows.count(); }
 
-DataSet::Row TTable::doFetch(int row) const
+DataSet::Row DataSet::readThrough(TableFile &file, RowCache &cache, qint64 rowid)
 {
-    const qint64 rowid = m_rows.at(row).rowid;
-    if (m_cacheGeneration != m_file->generation()) {
-        m_cache.clear();
-        m_cacheGeneration = m_file->generation();
+    if (cache.generation != file.generation()) {
+        cache.rows.clear();
+        cache.generation = file.generation();
     }
-    auto it = m_cache.find(rowid);
-    if (it != m_cache.end())
+    auto it = cache.rows.find(rowid);
+    if (it != cache.rows.end())
         return it->second;
     Row r;
     r.rowid = rowid;
-    r.readIn = m_file->engine().transaction();
-    r.readAt = m_file->generation();
-    r.values = m_file->fetch(rowid, &r.stamp);
+    r.readIn = file.engine().transaction();
+    r.readAt = file.generation();
+    r.values = file.fetch(rowid, &r.stamp);
     if (r.values.empty())
-        r.values.assign(m_file->columns().size(), QVariant());
-    if (m_cache.size() > 1024)
-        m_cache.clear();
-    m_cache.emplace(rowid, r);
+        r.values.assign(file.columns().size(), QVariant());
+    if (cache.rows.size() > 1024)
+        cache.rows.clear();
+    cache.rows.emplace(rowid, r);
     return r;
 }
+
+DataSet::Row TTable::doFetch(int row) const { return readThrough(*m_file, m_cache, m_rows.at(row).rowid); }
 
 OrderEntry TTable::entryOf(const Row &row) const
 {
