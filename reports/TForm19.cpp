@@ -6,7 +6,7 @@
 #include "reports/TForm20_Out_Stud.h"
 #include "reports/TForm21_Out_Class.h"
 #include "reports/TForm22_Object_Out.h"
-#include "reports/engine/BusyCursor.h"
+#include "app/core/BusyCursor.h"
 #include "reports/engine/ReportPreview.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinForm.h"
@@ -97,7 +97,7 @@ void TForm19::FormShow()
     // every report still previews instead of failing on each band.
     // Opening reads every table's record list: at a district's size that
     // takes long enough to want the busy cursor.
-    report::BusyCursor busy;
+    ui::BusyCursor busy;
     const QList<ReportTable> tables = reportTables();
     for (const ReportTable &t : tables)
         t.table->close();

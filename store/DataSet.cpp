@@ -5,6 +5,8 @@
 #include "store/Codepage.h"
 #include "store/Convert.h"
 
+#include <QMetaMethod>
+
 namespace store {
 
 // ------------------------------------------------------------------ TField
@@ -123,6 +125,11 @@ void DataSet::dropPendingOf(unsigned long long action)
         if ((ds->m_state == DataSetState::Edit || ds->m_state == DataSetState::Insert) && ds->m_pendingAction == action)
             ds->cancel();
     }
+}
+
+bool DataSet::observesWrites() const
+{
+    return onNewRecord || beforePost || isSignalConnected(QMetaMethod::fromSignal(&DataSet::updateRecord));
 }
 
 void DataSet::setDatabaseName(const QString &dir) { m_databaseName = dir; }

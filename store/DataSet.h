@@ -6,6 +6,7 @@
 #pragma once
 
 #include "store/Error.h"
+#include "store/RowWindow.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -137,6 +138,11 @@ signals:
     void updateRecord();
 
 public:
+    // Something would see each record of a walk being written: a hook or a
+    // control writing its typed text into it. A set-based change is then
+    // not the same as the walk.
+    bool observesWrites() const;
+
     // A bound control has typed text not yet written to its field.
     void markModified() { m_modified = true; }
 
@@ -179,6 +185,14 @@ protected:
     // After the record list changed: back to the record with this rowid, or
     // to the same position when it is gone.
     void relocate(qint64 rowid);
+
+    // A stored record's values through a small cache that a write to its
+    // file empties; noting the transaction and file state it was read in.
+    struct RowCache {
+        std::unordered_map<qint64, Row> rows;
+        quint64 generation = 0;
+    };
+    static Row readThrough(TableFile &file, RowCache &cache, qint64 rowid);
 
     void requireActive() const;
     void requireRecord() const;
@@ -225,6 +239,8 @@ public:
     bool findKey(const QVariant &v);
 
     TableFile *file() const { return m_file.get(); }
+    bool hasMaster() const { return m_master != nullptr; }
+    int orderColumn() const { return m_orderField; } // file column, -1: row id
 
     // A column of the current or pending record that the field list may not
     // expose (a hidden sequence number, for instance).
@@ -243,23 +259,16 @@ protected:
     void ensureFresh() const override;
     int columnCount() const override;
     void prepareNewRecord() override;
-    int rowOf(qint64 rowid) const override { return locate(rowid); }
-    qint64 rowidAt(int row) const override { return m_list[size_t(row)].rowid; }
+    int rowOf(qint64 rowid) const override { return m_rows.positionOf(rowid); }
+    qint64 rowidAt(int row) const override { return m_rows.at(row).rowid; }
 
 private:
     friend class TableFile;
-    struct Entry {
-        qint64 rowid;
-        QVariant key;
-    };
     void masterMoved();
     void reloadList();
     QVariant masterValue() const;
-    int compareEntries(const Entry &a, const Entry &b) const;
-    QVariant orderKeyOf(const Row &row) const;
+    OrderEntry entryOf(const Row &row) const;
     bool belongsHere(const Row &row) const;
-    int locate(qint64 rowid) const;
-    void placeEntry(int oldPos, const Entry &e);
     void markStale() { m_stale = true; }
 
     QString m_tableName;
@@ -269,19 +278,23 @@ private:
     QString m_masterField;
     QMetaObject::Connection m_masterConn1, m_masterConn2;
     std::shared_ptr<TableFile> m_file;
-    mutable std::vector<Entry> m_list;
+    // The records shown, read around where the cursor and the grids are.
+    mutable RowWindow m_rows;
     mutable bool m_stale = false;
-    QString m_orderColumn;      // column that orders the records ("" = rowid)
+
     bool m_orderNoCase = false;
     int m_orderField = -1;      // index in the file's columns
     int m_linkColumn = -1;      // file column of the detail link
     QVariant m_linkValue;       // master value the list was read for
     bool m_linkLoaded = false;
-    mutable std::unordered_map<qint64, Row> m_cache;
-    mutable quint64 m_cacheGeneration = 0;
+    mutable RowCache m_cache;
 };
 
 // A dataset holding the result of a local SQL text; a snapshot until reopened.
+// The result is read where it is looked at, not copied at open: until this
+// program first writes to the file, the stored records are the snapshot.
+// Just before that write the query takes note of which records it shows,
+// and of the values of each record before it is changed or deleted.
 class TQuery : public DataSet {
     Q_OBJECT
 public:
@@ -297,23 +310,37 @@ public:
 protected:
     void doOpen() override;
     void doClose() override;
-    int doCount() const override { return int(m_rows.size()); }
-    Row doFetch(int row) const override { return m_rows[size_t(row)]; }
+    int doCount() const override;
+    Row doFetch(int row) const override;
     void doReload() override {}
     void doPost(Row &, bool) override;
     void doDelete(int) override;
     bool canModify() const override { return false; }
     int columnCount() const override { return int(m_defs.size()); }
     int rowOf(qint64 rowid) const override;
-    qint64 rowidAt(int row) const override { return m_rows[size_t(row)].rowid; }
+    qint64 rowidAt(int row) const override;
 
 private:
+    friend class TableFile;
+    // Called by the file before this program writes to it; rowid 0: a new
+    // record, -1: any number of records.
+    void beforeWrite(qint64 rowid);
+    void freeze();
+    bool shows(qint64 rowid) const;
+
     QStringList m_sql;
     bool m_prepared = false;
     QString m_file, m_whereField, m_whereOp, m_paramName, m_parsedText;
     QVariant m_paramValue;
     bool m_paramSet = false;
-    std::vector<Row> m_rows;
+    std::shared_ptr<TableFile> m_table;
+    mutable RowWindow m_rows;
+    bool m_frozen = false;
+    bool m_rowidOrder = true;
+    std::vector<qint64> m_frozenRows;  // the result's row ids, in its order
+    std::vector<qint64> m_sortedRows;  // the same, sorted (when not in row id order)
+    std::unordered_map<qint64, Row> m_saved; // values as they were before a write
+    mutable RowCache m_cache;
 };
 
 // For the counters under a grid, refreshed ten times a second: a dataset

@@ -17,6 +17,8 @@
 
 namespace store {
 
+using sql::quoteId;
+
 namespace {
 
 struct Registry {
@@ -130,13 +132,6 @@ FieldType typeOf(const QString &declared, int *size)
     if (t == QLatin1String("BLOB") || t == QLatin1String("BYTES"))
         return FieldType::Bytes;
     return FieldType::Other;
-}
-
-QString quoteId(const QString &name)
-{
-    QString q = name;
-    q.replace(u'"', QLatin1String("\"\""));
-    return u'"' + q + u'"';
 }
 
 } // namespace
@@ -484,6 +479,7 @@ void TableFile::readSchema()
         ColumnInfo c;
         c.name = info.column(1).toString();
         c.type = typeOf(info.column(2).toString(), &c.size);
+        c.notNull = info.column(3).toInt() != 0;
         if (info.column(5).toInt() == 1)
             m_pk = int(m_columns.size());
         m_columns.push_back(c);
@@ -598,6 +594,7 @@ void TableFile::verify(qint64 rowid, quint64 stamp)
 qint64 TableFile::insert(const std::vector<QVariant> &values)
 {
     m_engine->beginWrite();
+    beforeWrite(0);
     // The file's header keeps the highest row id ever given out: after the
     // last records are deleted, their ids still are not handed out again.
     m_maxRowid.reset();
@@ -613,6 +610,8 @@ qint64 TableFile::insert(const std::vector<QVariant> &values)
     m_insert.bindInt64(int(values.size() + 1), rowid);
     m_insert.step();
     m_insert.reset();
+    if (m_rowCount >= 0)
+        ++m_rowCount;
     raiseHighWater(rowid);
     return rowid;
 }
@@ -655,6 +654,7 @@ void TableFile::update(qint64 rowid, const std::vector<QVariant> &values, const 
     m_engine->beginWrite();
     if (!unchanged)
         verify(rowid, stamp);
+    beforeWrite(rowid);
     st.reset();
     for (size_t i = 0; i < values.size(); ++i) {
         if (dirty[i])
@@ -670,10 +670,13 @@ void TableFile::remove(qint64 rowid, quint64 stamp, bool unchanged)
     m_engine->beginWrite();
     if (!unchanged)
         verify(rowid, stamp);
+    beforeWrite(rowid);
     m_delete.reset();
     m_delete.bindInt64(1, rowid);
     m_delete.step();
     m_delete.reset();
+    if (m_rowCount >= 0)
+        m_rowCount -= sqlite3_changes(m_engine->handle());
     // The last record's id would otherwise be given to the next new record.
     raiseHighWater(rowid);
 }
@@ -686,6 +689,20 @@ void TableFile::attach(TTable *t)
 void TableFile::detach(TTable *t)
 {
     std::erase(m_tables, t);
+}
+
+void TableFile::attachQuery(TQuery *q)
+{
+    if (std::find(m_queries.begin(), m_queries.end(), q) == m_queries.end())
+        m_queries.push_back(q);
+}
+
+void TableFile::detachQuery(TQuery *q) { std::erase(m_queries, q); }
+
+void TableFile::beforeWrite(qint64 rowid)
+{
+    for (TQuery *q : m_queries)
+        q->beforeWrite(rowid);
 }
 
 void TableFile::changedBy(TTable *writer)
@@ -702,8 +719,27 @@ void TableFile::changedBy(TTable *writer)
         scheduleNotify();
 }
 
+qint64 TableFile::rowCount()
+{
+    if (m_rowCount < 0) {
+        sql::Stmt st = prepare(QStringLiteral("SELECT count(*) FROM %1").arg(qualifiedTable()));
+        m_rowCount = st.step() ? st.columnInt64(0) : 0;
+    }
+    return m_rowCount;
+}
+
+void TableFile::changedInBulk(qint64 removed)
+{
+    if (removed < 0)
+        m_rowCount = -1;
+    else if (m_rowCount >= 0)
+        m_rowCount -= removed;
+}
+
 void TableFile::invalidateAll()
 {
+    // Another program's commit or a rollback: nothing known holds.
+    m_rowCount = -1;
     ++m_generation;
     for (TTable *t : m_tables)
         t->markStale();

@@ -22,6 +22,7 @@ struct ColumnInfo {
     QString name;
     FieldType type = FieldType::Other;
     int size = 0;
+    bool notNull = false;
 };
 
 struct IndexInfo {
@@ -64,12 +65,38 @@ public:
     // Opens a statement against this file's connection.
     sql::Stmt prepare(const QString &sqlText);
 
+    // Records stored, counted by SQLite once and then kept up to date by
+    // this program's own inserts and deletions.
+    qint64 rowCount();
+    // A statement outside insert/update/remove changed this many records
+    // (deleted: removed > 0), or an unknown number (-1).
+    void changedInBulk(qint64 removed);
+
     quint64 generation() const { return m_generation; }
     // Marks every other dataset on this file stale and schedules their refresh.
     void changedBy(TTable *writer);
     void attach(TTable *t);
+    // Open queries on this file, told before each write so that their
+    // result stays as it was when they were opened.
+    void attachQuery(TQuery *q);
+    void detachQuery(TQuery *q);
+    // rowid: the record about to be changed or deleted; 0: a new one; -1:
+    // any number of them (a set-based statement follows).
+    void beforeWrite(qint64 rowid);
     void detach(TTable *t);
     void invalidateAll();
+
+    // Set-based forms of record-by-record walks (Bulk.cpp). They write under
+    // the action's write lock like any write, and leave the views stale.
+    // Deletes every record whose column holds exactly text, case and blanks
+    // counted (an empty text: no value or an empty one); returns how many,
+    // and in firstKey the smallest value of keyColumn among them.
+    qint64 deleteExactly(int column, const QString &text, int keyColumn, qint64 *firstKey);
+    // Whether the integer column holds exactly 1 ... n over the n records.
+    bool numberedOneToN(int column);
+    // Numbers the records whose column holds from or more from..., in
+    // its order (from 1: every record); writes only the numbers that change.
+    void renumberFrom(int column, qint64 from);
 
 private:
     void readSchema();
@@ -84,7 +111,9 @@ private:
     std::vector<IndexInfo> m_indexes;
     int m_pk = -1;
     quint64 m_generation = 1;
+    qint64 m_rowCount = -1; // -1: to be counted
     std::vector<TTable *> m_tables;
+    std::vector<TQuery *> m_queries;
     bool m_notifyPending = false;
     std::shared_ptr<bool> m_alive;
     sql::Stmt m_fetch, m_insert, m_delete, m_maxRowid, m_highWater;

@@ -5,7 +5,11 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace store {
+
+using sql::quoteId;
 
 namespace {
 
@@ -27,18 +31,10 @@ QString likeToGlob(const QString &like)
     return out;
 }
 
-QString quoteId(const QString &name)
-{
-    QString q = name;
-    q.replace(u'"', QLatin1String("\"\""));
-    return u'"' + q + u'"';
-}
-
 } // namespace
 
 TQuery::TQuery(const QString &name, QObject *parent) : DataSet(name, parent) {}
 
-TQuery::~TQuery() = default;
 
 // The local SQL this system speaks: select * from <file>, optionally with one
 // condition "<field> = :P" or "<field> like :P".
@@ -98,7 +94,7 @@ void TQuery::doOpen()
     for (size_t i = 0; i < cols.size(); ++i)
         defs.push_back({cols[i].name, cols[i].type, cols[i].size, int(i)});
 
-    QString text = QStringLiteral("SELECT rowid, * FROM %1").arg(file->qualifiedTable());
+    QString filter;
     QVariant bound;
     if (!m_whereField.isEmpty()) {
         const int col = file->columnIndex(m_whereField);
@@ -106,44 +102,121 @@ void TQuery::doOpen()
             throw Error(qualified(QStringLiteral("找不到字段 '%1'").arg(m_whereField)));
         const QString field = quoteId(cols[size_t(col)].name);
         if (m_whereOp == QLatin1String("like")) {
-            text += QStringLiteral(" WHERE %1 GLOB ?1").arg(field);
+            filter = QStringLiteral("%1 GLOB ?1").arg(field);
             bound = likeToGlob(m_paramValue.toString());
         } else {
-            text += QStringLiteral(" WHERE %1 = ?1").arg(field);
+            filter = QStringLiteral("%1 = ?1").arg(field);
             bound = m_paramValue;
             if (cols[size_t(col)].type == FieldType::Integer)
                 bound = QVariant(qlonglong(m_paramValue.toString().toLongLong()));
         }
     }
     const int pk = file->primaryColumn();
-    text += pk >= 0 ? QStringLiteral(" ORDER BY %1, rowid").arg(quoteId(cols[size_t(pk)].name))
-                    : QStringLiteral(" ORDER BY rowid");
-    sql::Stmt st = file->prepare(text);
-    if (!m_whereField.isEmpty())
-        st.bind(1, bound);
-    // A query's result is a snapshot: later writes show only when it is reopened.
-    std::vector<Row> rows;
-    while (st.step()) {
-        Row r;
-        r.rowid = st.columnInt64(0);
-        r.values.reserve(cols.size());
-        for (int i = 0; i < int(cols.size()); ++i)
-            r.values.push_back(file->fromStorage(i, st.column(i + 1)));
-        rows.push_back(std::move(r));
-    }
-    m_rows = std::move(rows);
+    m_rowidOrder = pk < 0;
+    m_rows.bind(file.get(), pk, false, filter, bound);
+    m_table = file;
+    m_table->attachQuery(this);
+    m_frozen = false;
+    m_frozenRows.clear();
+    m_sortedRows.clear();
+    m_saved.clear();
+    m_cache.rows.clear();
+    (void)m_rows.count(); // what is shown is counted now, as it is stored now
     buildFields(defs);
 }
 
-void TQuery::doClose() { m_rows.clear(); }
+void TQuery::doClose()
+{
+    if (m_table)
+        m_table->detachQuery(this);
+    m_table.reset();
+    m_rows.unbind();
+    m_frozen = false;
+    m_frozenRows.clear();
+    m_sortedRows.clear();
+    m_saved.clear();
+    m_cache.rows.clear();
+}
+
+TQuery::~TQuery()
+{
+    if (m_table)
+        m_table->detachQuery(this);
+}
+
+int TQuery::doCount() const { return m_frozen ? int(m_frozenRows.size()) : m_rows.count(); }
+
+qint64 TQuery::rowidAt(int row) const
+{
+    if (m_frozen)
+        return row >= 0 && row < int(m_frozenRows.size()) ? m_frozenRows[size_t(row)] : 0;
+    return m_rows.at(row).rowid;
+}
 
 int TQuery::rowOf(qint64 rowid) const
 {
-    for (size_t i = 0; i < m_rows.size(); ++i) {
-        if (m_rows[i].rowid == rowid)
+    if (!m_frozen)
+        return m_rows.positionOf(rowid);
+    for (size_t i = 0; i < m_frozenRows.size(); ++i) {
+        if (m_frozenRows[i] == rowid)
             return int(i);
     }
     return -1;
+}
+
+DataSet::Row TQuery::doFetch(int row) const
+{
+    const qint64 rowid = rowidAt(row);
+    if (m_frozen) {
+        auto saved = m_saved.find(rowid);
+        if (saved != m_saved.end())
+            return saved->second;
+    }
+    return readThrough(*m_table, m_cache, rowid);
+}
+
+// Which records are shown is fixed from the first write on: the row ids are
+// noted once (a few bytes per record, not the records themselves).
+void TQuery::freeze()
+{
+    if (m_frozen)
+        return;
+    m_frozenRows = m_rows.rowids();
+    if (!m_rowidOrder) {
+        m_sortedRows = m_frozenRows;
+        std::sort(m_sortedRows.begin(), m_sortedRows.end());
+    }
+    m_rows.forget();
+    m_frozen = true;
+}
+
+bool TQuery::shows(qint64 rowid) const
+{
+    const std::vector<qint64> &sorted = m_rowidOrder ? m_frozenRows : m_sortedRows;
+    return std::binary_search(sorted.begin(), sorted.end(), rowid);
+}
+
+void TQuery::beforeWrite(qint64 rowid)
+{
+    freeze();
+    if (rowid == 0)
+        return; // a new record is not in the result
+    auto keep = [this](qint64 id) {
+        if (m_saved.count(id))
+            return;
+        Row r;
+        r.rowid = id;
+        r.values = m_table->fetch(id);
+        if (!r.values.empty())
+            m_saved.emplace(id, std::move(r));
+    };
+    if (rowid > 0) {
+        if (shows(rowid))
+            keep(rowid);
+        return;
+    }
+    for (qint64 id : m_frozenRows)
+        keep(id);
 }
 
 void TQuery::doPost(Row &, bool) { throw Error(qualified(QStringLiteral("无法修改只读数据集"))); }

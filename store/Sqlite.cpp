@@ -251,4 +251,11 @@ qint64 Stmt::columnInt64(int i) const { return sqlite3_column_int64(m_st, i); }
 
 QString Stmt::columnName(int i) const { return QString::fromUtf8(sqlite3_column_name(m_st, i)); }
 
+QString quoteId(const QString &name)
+{
+    QString q = name;
+    q.replace(u'"', QLatin1String("\"\""));
+    return u'"' + q + u'"';
+}
+
 } // namespace store::sql

@@ -59,6 +59,10 @@ private:
     QString m_label;
 };
 
+// A table or column name as an SQL identifier: in double quotes, inner
+// quotes doubled.
+QString quoteId(const QString &name);
+
 // Whether an SQLite result code means a damaged or foreign file.
 bool isDamage(int rc);
 // The error for a damaged table file, naming it.

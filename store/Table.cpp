@@ -8,53 +8,7 @@
 
 namespace store {
 
-namespace {
-
-// Orders keys the way SQLite orders them: NULL, numbers, text, blobs; text
-// binary or with ASCII letters folded (NOCASE).
-int compareKeys(const QVariant &a, const QVariant &b, bool noCase)
-{
-    auto rank = [](const QVariant &v) {
-        if (!v.isValid() || v.isNull())
-            return 0;
-        switch (v.typeId()) {
-        case QMetaType::Int:
-        case QMetaType::LongLong:
-        case QMetaType::Double:
-            return 1;
-        case QMetaType::QByteArray:
-            return 3;
-        default:
-            return 2;
-        }
-    };
-    const int ra = rank(a), rb = rank(b);
-    if (ra != rb)
-        return ra < rb ? -1 : 1;
-    if (ra == 0)
-        return 0;
-    if (ra == 1) {
-        const qlonglong x = a.toLongLong(), y = b.toLongLong();
-        return x < y ? -1 : (x > y ? 1 : 0);
-    }
-    QByteArray x = ra == 3 ? a.toByteArray() : a.toString().toUtf8();
-    QByteArray y = ra == 3 ? b.toByteArray() : b.toString().toUtf8();
-    if (noCase) {
-        x = x.toLower(); // ASCII only, like SQLite's NOCASE
-        y = y.toLower();
-    }
-    const int c = x.compare(y);
-    return c < 0 ? -1 : (c > 0 ? 1 : 0);
-}
-
-QString quoteId(const QString &name)
-{
-    QString q = name;
-    q.replace(u'"', QLatin1String("\"\""));
-    return u'"' + q + u'"';
-}
-
-} // namespace
+using sql::quoteId;
 
 TTable::TTable(const QString &name, QObject *parent) : DataSet(name, parent) {}
 
@@ -145,8 +99,8 @@ void TTable::doClose()
     if (m_file)
         m_file->detach(this);
     m_file.reset();
-    m_list.clear();
-    m_cache.clear();
+    m_rows.unbind();
+    m_cache.rows.clear();
     m_stale = false;
     m_linkLoaded = false;
 }
@@ -155,31 +109,21 @@ int TTable::columnCount() const { return m_file ? int(m_file->columns().size()) 
 
 void TTable::reloadList()
 {
-    m_list.clear();
-    m_cache.clear();
+    m_cache.rows.clear();
     m_stale = false;
-    const QString orderCol = m_orderField >= 0 ? quoteId(m_file->columns()[size_t(m_orderField)].name) : QStringLiteral("rowid");
-    const QString collate = m_orderNoCase ? QStringLiteral(" COLLATE NOCASE") : QString();
-    QString text = QStringLiteral("SELECT rowid, %1 FROM %2").arg(orderCol, m_file->qualifiedTable());
-    QVariant link;
-    if (m_master) {
-        link = masterValue();
-        m_linkValue = link;
-        m_linkLoaded = true;
-        if (link.isNull())
-            return; // no master record: nothing belongs to it
-        text += QStringLiteral(" WHERE %1 = ?1 COLLATE NOCASE").arg(quoteId(m_file->columns()[size_t(m_linkColumn)].name));
+    if (!m_master) {
+        m_rows.bind(m_file.get(), m_orderField, m_orderNoCase);
+        return;
     }
-    text += QStringLiteral(" ORDER BY %1%2, rowid").arg(orderCol, collate);
-    sql::Stmt st = m_file->prepare(text);
-    if (m_master)
-        st.bind(1, link);
-    while (st.step()) {
-        Entry e;
-        e.rowid = st.columnInt64(0);
-        e.key = m_orderField >= 0 ? m_file->fromStorage(m_orderField, st.column(1)) : QVariant(qlonglong(e.rowid));
-        m_list.push_back(std::move(e));
+    const QVariant link = masterValue();
+    m_linkValue = link;
+    m_linkLoaded = true;
+    if (link.isNull()) {
+        m_rows.unbind(); // no master record: nothing belongs to it
+        return;
     }
+    m_rows.bind(m_file.get(), m_orderField, m_orderNoCase,
+                QStringLiteral("%1 = ?1 COLLATE NOCASE").arg(quoteId(m_file->columns()[size_t(m_linkColumn)].name)), link);
 }
 
 void TTable::doReload() { reloadList(); }
@@ -195,7 +139,7 @@ void TTable::ensureFresh() const
         if (m_state == DataSetState::Browse)
             self->relocate(current);
         else if (m_state == DataSetState::Edit)
-            self->m_row = locate(m_buffer.rowid);
+            self->m_row = m_rows.positionOf(m_buffer.rowid);
         emit self->dataSetChanged();
         emit self->recordChanged();
     }
@@ -215,53 +159,39 @@ void TTable::masterMoved()
     emit dataSetChanged();
 }
 
-int TTable::doCount() const { return int(m_list.size()); }
+int TTable::doCount() const { return m_rows.count(); }
 
-DataSet::Row TTable::doFetch(int row) const
+DataSet::Row DataSet::readThrough(TableFile &file, RowCache &cache, qint64 rowid)
 {
-    const qint64 rowid = m_list[size_t(row)].rowid;
-    if (m_cacheGeneration != m_file->generation()) {
-        m_cache.clear();
-        m_cacheGeneration = m_file->generation();
+    if (cache.generation != file.generation()) {
+        cache.rows.clear();
+        cache.generation = file.generation();
     }
-    auto it = m_cache.find(rowid);
-    if (it != m_cache.end())
+    auto it = cache.rows.find(rowid);
+    if (it != cache.rows.end())
         return it->second;
     Row r;
     r.rowid = rowid;
-    r.readIn = m_file->engine().transaction();
-    r.readAt = m_file->generation();
-    r.values = m_file->fetch(rowid, &r.stamp);
+    r.readIn = file.engine().transaction();
+    r.readAt = file.generation();
+    r.values = file.fetch(rowid, &r.stamp);
     if (r.values.empty())
-        r.values.assign(m_file->columns().size(), QVariant());
-    if (m_cache.size() > 1024)
-        m_cache.clear();
-    m_cache.emplace(rowid, r);
+        r.values.assign(file.columns().size(), QVariant());
+    if (cache.rows.size() > 1024)
+        cache.rows.clear();
+    cache.rows.emplace(rowid, r);
     return r;
 }
 
-int TTable::locate(qint64 rowid) const
-{
-    for (size_t i = 0; i < m_list.size(); ++i) {
-        if (m_list[i].rowid == rowid)
-            return int(i);
-    }
-    return -1;
-}
+DataSet::Row TTable::doFetch(int row) const { return readThrough(*m_file, m_cache, m_rows.at(row).rowid); }
 
-int TTable::compareEntries(const Entry &a, const Entry &b) const
+OrderEntry TTable::entryOf(const Row &row) const
 {
-    const int c = compareKeys(a.key, b.key, m_orderNoCase);
-    if (c)
-        return c;
-    return a.rowid < b.rowid ? -1 : (a.rowid > b.rowid ? 1 : 0);
-}
-
-QVariant TTable::orderKeyOf(const Row &row) const
-{
-    if (m_orderField < 0)
-        return QVariant(qlonglong(row.rowid));
-    return row.values[size_t(m_orderField)];
+    OrderEntry e;
+    e.rowid = row.rowid;
+    if (m_orderField >= 0)
+        e.key = row.values[size_t(m_orderField)];
+    return e;
 }
 
 bool TTable::belongsHere(const Row &row) const
@@ -272,26 +202,6 @@ bool TTable::belongsHere(const Row &row) const
     if (v.isNull() || m_linkValue.isNull())
         return false;
     return compareKeys(QVariant(DataSet::displayText(v)), m_linkValue, true) == 0;
-}
-
-// Puts the entry where its key belongs; a change that keeps the order (the
-// usual case, renumbering included) costs two comparisons.
-void TTable::placeEntry(int oldPos, const Entry &e)
-{
-    if (oldPos >= 0) {
-        const bool afterPrev = oldPos == 0 || compareEntries(m_list[size_t(oldPos - 1)], e) < 0;
-        const bool beforeNext = oldPos + 1 >= int(m_list.size()) || compareEntries(e, m_list[size_t(oldPos + 1)]) < 0;
-        if (afterPrev && beforeNext) {
-            m_list[size_t(oldPos)] = e;
-            m_row = oldPos;
-            return;
-        }
-        m_list.erase(m_list.begin() + oldPos);
-    }
-    auto it = std::lower_bound(m_list.begin(), m_list.end(), e,
-                               [this](const Entry &a, const Entry &b) { return compareEntries(a, b) < 0; });
-    m_row = int(it - m_list.begin());
-    m_list.insert(it, e);
 }
 
 void TTable::prepareNewRecord()
@@ -314,9 +224,9 @@ void TTable::doPost(Row &row, bool inserting)
         stored.values = m_file->fetch(rowid);
         m_file->changedBy(this);
         if (belongsHere(stored))
-            placeEntry(-1, Entry{rowid, orderKeyOf(stored)});
+            m_row = m_rows.inserted(entryOf(stored));
         else
-            m_row = std::min(m_row, int(m_list.size()) - 1);
+            m_row = std::min(m_row, doCount() - 1);
         return;
     }
     if (row.dirty.size() == row.values.size() && std::find(row.dirty.begin(), row.dirty.end(), true) != row.dirty.end())
@@ -324,17 +234,21 @@ void TTable::doPost(Row &row, bool inserting)
     m_file->changedBy(this);
     const int pos = m_row;
     if (!belongsHere(row)) {
-        if (pos >= 0 && pos < int(m_list.size()))
-            m_list.erase(m_list.begin() + pos);
-        m_row = std::min(pos, int(m_list.size()) - 1);
+        if (pos >= 0 && pos < doCount())
+            m_rows.erased(pos);
+        m_row = std::min(pos, doCount() - 1);
         return;
     }
-    placeEntry(pos, Entry{row.rowid, orderKeyOf(row)});
+    // Renumbering changes the key of every record but keeps the order: the
+    // window keeps its place then.
+    const bool keyWritten = m_orderField >= 0 && size_t(m_orderField) < row.dirty.size() && row.dirty[size_t(m_orderField)];
+    if (keyWritten && pos >= 0)
+        m_row = m_rows.rekeyed(pos, entryOf(row));
 }
 
 void TTable::doDelete(int row)
 {
-    const qint64 rowid = m_list[size_t(row)].rowid;
+    const qint64 rowid = m_rows.at(row).rowid;
     // The record is deleted as it was shown; one that changed meanwhile is not.
     quint64 stamp = 0;
     bool unchanged = false;
@@ -345,7 +259,7 @@ void TTable::doDelete(int row)
         m_file->fetch(rowid, &stamp);
     }
     m_file->remove(rowid, stamp, unchanged);
-    m_list.erase(m_list.begin() + row);
+    m_rows.erased(row);
     m_file->changedBy(this);
 }
 
@@ -386,7 +300,7 @@ bool TTable::findKey(const QVariant &v)
     st.bind(1, v);
     if (!st.step())
         return false;
-    const int row = locate(st.columnInt64(0));
+    const int row = m_rows.positionOf(st.columnInt64(0));
     if (row < 0)
         return false;
     setCurrentRow(row, false, false);

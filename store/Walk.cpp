@@ -1,5 +1,7 @@
 #include "store/Walk.h"
 
+#include "store/Engine.h"
+
 namespace store {
 
 QStringList fieldTexts(DataSet &ds, int fieldIndex)
@@ -45,7 +47,50 @@ void deleteMatching(DataSet &ds, const QString &field, const QString &text, cons
     }
 }
 
-void renumber(DataSet &ds, const QString &field)
+namespace {
+
+// The table when a set-based statement gives the walk's result: a whole
+// table in the order of its integer number column, with nothing that would
+// see each record being written.
+TTable *setBased(DataSet &ds, const QString &numberField)
+{
+    auto *t = qobject_cast<TTable *>(&ds);
+    if (!t || !t->active() || t->hasMaster() || t->observesWrites())
+        return nullptr;
+    const int column = t->file()->columnIndex(numberField);
+    if (column < 0 || column != t->orderColumn() || column != t->file()->primaryColumn()
+        || t->file()->columns()[size_t(column)].type != FieldType::Integer)
+        return nullptr;
+    return t;
+}
+
+// Runs statements under a savepoint; when one fails (a number the walk
+// would also have met), everything of it is undone and false returned.
+bool undoable(TTable &t, const std::function<void()> &statements)
+{
+    sqlite3 *db = t.file()->engine().handle();
+    t.file()->engine().beginWrite();
+    sqlite3_exec(db, "SAVEPOINT bulk_walk", nullptr, nullptr, nullptr);
+    try {
+        statements();
+    } catch (const Error &) {
+        sqlite3_exec(db, "ROLLBACK TO bulk_walk", nullptr, nullptr, nullptr);
+        sqlite3_exec(db, "RELEASE bulk_walk", nullptr, nullptr, nullptr);
+        t.file()->invalidateAll();
+        return false;
+    }
+    sqlite3_exec(db, "RELEASE bulk_walk", nullptr, nullptr, nullptr);
+    return true;
+}
+
+// Where the walk leaves the cursor: past the last record.
+void endLikeWalk(TTable &t)
+{
+    t.file()->changedBy(nullptr);
+    t.last();
+}
+
+void renumberByRecord(DataSet &ds, const QString &field)
 {
     ds.first();
     const int n = ds.recordCount();
@@ -54,6 +99,65 @@ void renumber(DataSet &ds, const QString &field)
         ds.fieldByName(field).setAsInteger(i);
         ds.next();
     }
+}
+
+} // namespace
+
+void renumber(DataSet &ds, const QString &field)
+{
+    TTable *t = setBased(ds, field);
+    if (!t) {
+        renumberByRecord(ds, field);
+        return;
+    }
+    ds.first(); // a pending record is posted first, as by the walk
+    if (t->isEmpty())
+        return;
+    const int column = t->file()->columnIndex(field);
+    if (!undoable(*t, [&] {
+            if (!t->file()->numberedOneToN(column))
+                t->file()->renumberFrom(column, 1);
+        })) {
+        renumberByRecord(ds, field);
+        return;
+    }
+    endLikeWalk(*t);
+}
+
+void deleteMatchingAndRenumber(DataSet &ds, const QString &field, const QString &text, const QString &numberField,
+                               const std::function<void()> &afterEach)
+{
+    TTable *t = setBased(ds, numberField);
+    const int column = t ? t->file()->columnIndex(field) : -1;
+    if (!t || column < 0 || t->file()->columns()[size_t(column)].type != FieldType::Text) {
+        deleteMatching(ds, field, text, afterEach);
+        renumberByRecord(ds, numberField);
+        return;
+    }
+    ds.first();
+    if (t->isEmpty())
+        return;
+    TableFile &file = *t->file();
+    const int number = file.columnIndex(numberField);
+    qint64 removed = 0;
+    if (!undoable(*t, [&] {
+            // Numbered 1 ... n before: the records before the first one
+            // deleted keep their numbers, only those after it move down.
+            const bool oneToN = file.numberedOneToN(number);
+            qint64 first = 0;
+            removed = file.deleteExactly(column, text, number, &first);
+            if (!oneToN)
+                file.renumberFrom(number, 1);
+            else if (removed > 0)
+                file.renumberFrom(number, first);
+        })) {
+        deleteMatching(ds, field, text, afterEach);
+        renumberByRecord(ds, numberField);
+        return;
+    }
+    endLikeWalk(*t);
+    if (removed > 0 && afterEach)
+        afterEach();
 }
 
 } // namespace store

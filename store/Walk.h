@@ -25,4 +25,12 @@ void deleteMatching(DataSet &ds, const QString &field, const QString &text, cons
 // new record's count + 1 is free again after deletions.
 void renumber(DataSet &ds, const QString &field);
 
+// deleteMatching followed by renumber on the same dataset, with afterEach
+// after each deletion. On a whole table ordered by numberField that nothing
+// watches record by record, the same stored result comes from two
+// statements through the indexes, and the cursor ends where the walk leaves
+// it (on the last record, at end of data); afterEach then runs once.
+void deleteMatchingAndRenumber(DataSet &ds, const QString &field, const QString &text, const QString &numberField,
+                               const std::function<void()> &afterEach);
+
 } // namespace store

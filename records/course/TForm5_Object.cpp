@@ -1,5 +1,6 @@
 #include "records/course/TForm5_Object.h"
 
+#include "app/core/BusyCursor.h"
 #include "app/core/Globals.h"
 #include "app/core/Instances.h"
 #include "app/core/Ui.h"
@@ -177,17 +178,17 @@ void TForm5_Object::Button_DelClick()
         != ui::IdYes)
         return;
 
+    ui::BusyCursor busy;
     store::TTable &course = *DM1->Table_Object;
     // With no course the number box is empty, and plan records without a
     // course number would match it; go straight to the deletion, which
     // refuses on an empty table.
     if (course.recordCount() > 0) {
         store::TTable &all = *DM1->Table_Object_Jh2;
-        store::deleteMatching(all, QStringLiteral("课程号"), Edit_ObjectNo->text(),
-                              [] { DM1->Table_Object_Jh->refresh(); });
         // Back to 1 ... n in stored order, so that count + 1 is free for the
         // next new plan record.
-        store::renumber(all, QStringLiteral("序号"));
+        store::deleteMatchingAndRenumber(all, QStringLiteral("课程号"), Edit_ObjectNo->text(), QStringLiteral("序号"),
+                                         [] { DM1->Table_Object_Jh->refresh(); });
     }
     course.del();
 }

@@ -1,5 +1,6 @@
 #include "records/score/TForm6_Scorce.h"
 
+#include "app/core/BusyCursor.h"
 #include "app/core/Globals.h"
 #include "app/core/Instances.h"
 #include "app/core/Ui.h"
@@ -116,6 +117,7 @@ void TForm6_Scorce::Button_DelClick()
         != ui::IdYes)
         return;
 
+    ui::BusyCursor busy;
     // The number is read from the selected record as it is stored now: an
     // earlier deletion here renumbered the table under the score list.
     const QVariant key = shown->fieldByName(QStringLiteral("序号")).value();

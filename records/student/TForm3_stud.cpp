@@ -1,5 +1,6 @@
 #include "records/student/TForm3_stud.h"
 
+#include "app/core/BusyCursor.h"
 #include "app/core/Globals.h"
 #include "app/core/Instances.h"
 #include "app/core/Ui.h"
@@ -170,6 +171,7 @@ void TForm3_stud::Button_DelClick()
         != ui::IdYes)
         return;
 
+    ui::BusyCursor busy; // a district's score table takes seconds
     store::TTable &students = *DM1->Table_stud;
     // Only a stored student has scores. Without one (an empty table, or a new
     // record not yet written) there is no number to look for, and an empty
@@ -178,10 +180,10 @@ void TForm3_stud::Button_DelClick()
     if (students.recordCount() > 0 && students.state() != store::DataSetState::Insert) {
         store::TTable &scores = *DM1->Table_Scroce_2;
         const QString number = students.fieldByName(QStringLiteral("学号")).asString();
-        store::deleteMatching(scores, QStringLiteral("学号"), number, [] { DM1->Table_Scroce_1->refresh(); });
         // New scores take count + 1, which is free only while the numbers
         // run 1 ... n without gaps.
-        store::renumber(scores, QStringLiteral("序号"));
+        store::deleteMatchingAndRenumber(scores, QStringLiteral("学号"), number, QStringLiteral("序号"),
+                                         [] { DM1->Table_Scroce_1->refresh(); });
     }
     students.del();
 }

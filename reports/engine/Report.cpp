@@ -1,6 +1,6 @@
 #include "reports/engine/Report.h"
 
-#include "reports/engine/BusyCursor.h"
+#include "app/core/BusyCursor.h"
 #include "reports/engine/Layouter.h"
 #include "reports/engine/ReportPreview.h"
 
@@ -152,7 +152,7 @@ void Report::preview(QWidget *parent)
     const QString caption = m_title.isEmpty() ? QStringLiteral("打印预览") : m_title;
     auto pages = std::make_unique<PagedReport>(*this);
     {
-        BusyCursor busy;
+        ui::BusyCursor busy;
         const int total = m_master && m_master->active() ? m_master->recordCount() : 0;
 
         // The progress dialog shows itself only when finding the pages takes

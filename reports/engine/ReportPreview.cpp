@@ -1,6 +1,6 @@
 #include "reports/engine/ReportPreview.h"
 
-#include "reports/engine/BusyCursor.h"
+#include "app/core/BusyCursor.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -273,13 +273,13 @@ void ReportPreview::updateControls()
 bool ReportPreview::print(QPrinter &printer)
 {
     // Every page is laid out afresh on its way to the printer.
-    BusyCursor busy;
+    ui::BusyCursor busy;
     return printDocument(*m_pages, printer, std::max(1, m_current));
 }
 
 bool ReportPreview::savePdf(const QString &path, QString *error)
 {
-    BusyCursor busy;
+    ui::BusyCursor busy;
     return writePdf(*m_pages, path, error);
 }
 

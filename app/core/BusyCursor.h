@@ -1,11 +1,12 @@
 // The busy cursor over everything the user waits for, for as long as the
-// object lives; nested ones stack.
+// object lives; nested ones stack. Used around any handler that can keep
+// the user waiting (a report's pages, a deletion walking a large table).
 #pragma once
 
 #include <QCursor>
 #include <QGuiApplication>
 
-namespace report {
+namespace ui {
 
 class BusyCursor {
 public:
@@ -15,4 +16,4 @@ public:
     BusyCursor &operator=(const BusyCursor &) = delete;
 };
 
-} // namespace report
+} // namespace ui
