@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -49,6 +50,7 @@ RealProgram::RealProgram(const QStringList &initdbArgs)
     m_env.insert(QStringLiteral("DISPLAY"), display);
     m_env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
+    m_env.insert(QStringLiteral("HOME"), m_config.path()); // a window manager's settings
     QThread::msleep(700);
     m_ready = true;
 }
@@ -56,8 +58,27 @@ RealProgram::RealProgram(const QStringList &initdbArgs)
 RealProgram::~RealProgram()
 {
     kill();
-    m_xvfb.kill();
-    m_xvfb.waitForFinished();
+    for (QProcess *p : {&m_wm, &m_xvfb}) {
+        if (p->state() != QProcess::NotRunning) {
+            p->kill();
+            p->waitForFinished();
+        }
+    }
+}
+
+void RealProgram::setEnv(const QString &name, const QString &value)
+{
+    if (value.isEmpty())
+        m_env.remove(name);
+    else
+        m_env.insert(name, value);
+}
+
+bool RealProgram::startWindowManager(const QString &program)
+{
+    m_wm.setProcessEnvironment(m_env);
+    m_wm.start(program, {});
+    return m_wm.waitForStarted();
 }
 
 void RealProgram::kill()
@@ -68,27 +89,32 @@ void RealProgram::kill()
     }
 }
 
-bool RealProgram::startToLogin()
+bool RealProgram::start()
 {
     m_app.setProcessEnvironment(m_env);
     m_app.setWorkingDirectory(m_elsewhere.path());
     m_app.start(m_progDir.path() + QStringLiteral("/quillmere"), {});
-    return m_app.waitForStarted() && waitFor(QStringLiteral("^用户登陆$"), 15000);
+    return m_app.waitForStarted();
 }
 
-bool RealProgram::logIn(const QString &user, const QString &password)
+bool RealProgram::startToLogin() { return start() && waitFor(QStringLiteral("^用户登陆$"), 15000); }
+
+QString RealProgram::logIn(const QString &user, const QString &password)
 {
-    const QString login = window(QStringLiteral("^用户登陆$"));
-    if (login.isEmpty())
-        return false;
-    // The focus starts in the password box.
+    QString login, mainWin;
+    if (!waitFor(QStringLiteral("^用户登陆$"), 12000, &login))
+        return {};
+    // The focus starts in the password box with its text chosen: typing
+    // replaces it. Tab chooses the name box's text the same way.
+    xdo({QStringLiteral("windowactivate"), QStringLiteral("--sync"), login});
     xdo({QStringLiteral("windowfocus"), QStringLiteral("--sync"), login});
-    xdo({QStringLiteral("key"), QStringLiteral("ctrl+a")});
     xdo({QStringLiteral("type"), user});
-    xdo({QStringLiteral("key"), QStringLiteral("Tab"), QStringLiteral("ctrl+a")});
+    xdo({QStringLiteral("key"), QStringLiteral("Tab")});
     xdo({QStringLiteral("type"), password});
     xdo({QStringLiteral("key"), QStringLiteral("alt+e")});
-    return waitFor(QStringLiteral("Quillmere1.0版$"), 5000);
+    if (!waitFor(QStringLiteral("Quillmere1.0版$"), 5000, &mainWin) || !waitGone(QStringLiteral("^用户登陆$"), 3000))
+        return {};
+    return mainWin;
 }
 
 QString RealProgram::window(const QString &namePattern)
@@ -130,6 +156,11 @@ void RealProgram::xdo(const QStringList &args) { run(QStringLiteral("xdotool"), 
 
 void RealProgram::clickAt(const QString &windowId, int x, int y)
 {
+    if (x < 0) {
+        const QString geometry = run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), windowId}, m_env);
+        static const QRegularExpression size(QStringLiteral("Geometry: (\\d+)x(\\d+)"));
+        x += size.match(geometry).captured(1).toInt();
+    }
     xdo({QStringLiteral("mousemove"), QStringLiteral("--window"), windowId, QString::number(x), QString::number(y)});
     xdo({QStringLiteral("click"), QStringLiteral("1")});
 }

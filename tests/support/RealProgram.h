@@ -25,17 +25,26 @@ public:
     QString configDir() const { return m_config.path(); }
     bool ready() const { return m_ready; }
 
-    // Starts the program (another current directory) and waits for its login window.
+    // Adds to the program's environment, or removes a variable given an
+    // empty value; before start().
+    void setEnv(const QString &name, const QString &value);
+    // Starts a window manager on the display.
+    bool startWindowManager(const QString &program);
+    // Starts the program (from another current directory).
+    bool start();
+    // start() and waits for the login window.
     bool startToLogin();
-    // Types a user name and password into the login window and presses 进入.
-    bool logIn(const QString &user, const QString &password);
+    // Types a user name and password into the login window and presses 进入;
+    // returns the main window's id, or "".
+    QString logIn(const QString &user, const QString &password);
 
     // The first visible window whose caption matches, or "".
     QString window(const QString &namePattern);
     bool waitFor(const QString &namePattern, int ms, QString *id = nullptr);
     bool waitGone(const QString &namePattern, int ms);
     void xdo(const QStringList &args);
-    // Clicks at a point of a window, in the window's own coordinates.
+    // Clicks at a point of a window, in the window's own coordinates; a
+    // negative x counts from its right edge.
     void clickAt(const QString &windowId, int x, int y);
 
     QProcess &process() { return m_app; }
@@ -43,7 +52,7 @@ public:
 
 private:
     QTemporaryDir m_progDir, m_elsewhere, m_config;
-    QProcess m_xvfb, m_app;
+    QProcess m_xvfb, m_wm, m_app;
     QProcessEnvironment m_env;
     bool m_ready = false;
 };
