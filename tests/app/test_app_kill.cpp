@@ -3,6 +3,7 @@
 // whole deletion or none of it.
 #include "store/Schema.h"
 #include "store/Sqlite.h"
+#include "tests/support/Fixture.h"
 #include "tests/support/RealProgram.h"
 
 #include <QRandomGenerator>
@@ -13,22 +14,7 @@ namespace sch = store::schema;
 
 namespace {
 
-QList<QVariantList> rows(const QString &file, const QString &sql)
-{
-    store::sql::Db db;
-    db.open(file, false);
-    store::sql::Stmt st(db.handle(), sql);
-    QList<QVariantList> out;
-    while (st.step()) {
-        QVariantList r;
-        for (int i = 0; i < st.columnCount(); ++i)
-            r << st.column(i);
-        out << r;
-    }
-    return out;
-}
-
-QString tableOf(const QString &file) { return u'"' + QFileInfo(file).completeBaseName() + u'"'; }
+QList<QVariantList> rows(const QString &file, const QString &sql) { return fixture::tableRows(file, sql); }
 
 } // namespace
 
@@ -58,10 +44,10 @@ void KillTest::killedDuringStudentDeletion()
     QVERIFY(p.ready());
     const QString students = p.dataDir() + sch::StudentFile;
     const QString scores = p.dataDir() + sch::ScoreFile;
-    const QString first = rows(students, QStringLiteral("SELECT 学号 FROM %1 ORDER BY rowid LIMIT 1").arg(tableOf(students)))
+    const QString first = rows(students, QStringLiteral("SELECT 学号 FROM $T ORDER BY rowid LIMIT 1"))
                               .first().first().toString();
     const auto scoresOf = [&](const QString &no) {
-        return rows(scores, QStringLiteral("SELECT count(*) FROM %1 WHERE 学号 = '%2'").arg(tableOf(scores), no))
+        return rows(scores, QStringLiteral("SELECT count(*) FROM $T WHERE 学号 = '%1'").arg(no))
             .first().first().toInt();
     };
     const int ownScores = scoresOf(first);
@@ -86,13 +72,13 @@ void KillTest::killedDuringStudentDeletion()
         QCOMPARE(rows(path, QStringLiteral("PRAGMA integrity_check")).first().first().toString(), QStringLiteral("ok"));
     }
     const bool studentKept =
-        rows(students, QStringLiteral("SELECT count(*) FROM %1 WHERE 学号 = '%2'").arg(tableOf(students), first))
+        rows(students, QStringLiteral("SELECT count(*) FROM $T WHERE 学号 = '%1'").arg(first))
             .first().first().toInt() == 1;
-    const int total = rows(scores, QStringLiteral("SELECT count(*) FROM %1").arg(tableOf(scores))).first().first().toInt();
+    const int total = rows(scores, QStringLiteral("SELECT count(*) FROM $T")).first().first().toInt();
     QCOMPARE(scoresOf(first), studentKept ? ownScores : 0);
     QCOMPARE(total, studentKept ? 40000 : 40000 - ownScores);
-    const QVariantList numbers = rows(scores, QStringLiteral("SELECT min(序号), max(序号), count(DISTINCT 序号) FROM %1")
-                                                  .arg(tableOf(scores)))
+    const QVariantList numbers = rows(scores, QStringLiteral("SELECT min(序号), max(序号), count(DISTINCT 序号) FROM $T")
+                                                  )
                                      .first();
     QCOMPARE(numbers, (QVariantList{1, total, total}));
     qInfo("killed after %d ms: the deletion was %s", delay, studentKept ? "not stored" : "stored whole");

@@ -36,11 +36,16 @@ void DataDir::exec(const QString &fileName, const QString &sql, const QVariantLi
 
 QList<QVariantList> DataDir::rows(const QString &fileName, const QString &sql, const QVariantList &params)
 {
+    return tableRows(file(fileName), sql, params);
+}
+
+QList<QVariantList> tableRows(const QString &path, const QString &sql, const QVariantList &params)
+{
     Db db;
-    db.open(file(fileName), false);
+    db.open(path, false);
     sqlite3_busy_timeout(db.handle(), 5000);
     QString text = sql;
-    text.replace(QStringLiteral("$T"), u'"' + QFileInfo(fileName).completeBaseName() + u'"');
+    text.replace(QStringLiteral("$T"), u'"' + QFileInfo(path).completeBaseName() + u'"');
     Stmt st(db.handle(), text);
     for (int i = 0; i < params.size(); ++i)
         st.bind(i + 1, params[i]);

@@ -42,6 +42,9 @@ private:
     QTemporaryDir m_tmp;
 };
 
+// Runs a statement on the table file at path; "$T" names its one table.
+QList<QVariantList> tableRows(const QString &path, const QString &sql, const QVariantList &params = {});
+
 // Installs itself as the message-box script; answers with the queued answers
 // (then with the default) and records every box shown.
 class Boxes {
