@@ -9,6 +9,9 @@
 #include <QLineEdit>
 #include <QtTest>
 
+#include <functional>
+#include <map>
+
 using namespace store;
 namespace sch = store::schema;
 
@@ -393,41 +396,33 @@ void ControlsTest::gridModelKeepsTheContract()
     QAbstractItemModelTester tester(g.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     g.show();
 
+    const std::map<QString, std::function<void()>> actions{
+        {QStringLiteral("append"), [&] { ds.append(); }},
+        {QStringLiteral("type"), [&] { ds.fieldByName(QStringLiteral("学号")).setAsString(QStringLiteral("S4")); }},
+        {QStringLiteral("edit"), [&] { ds.edit(); }},
+        {QStringLiteral("post"), [&] { ds.post(); }},
+        {QStringLiteral("cancel"), [&] { ds.cancel(); }},
+        {QStringLiteral("next"), [&] { ds.next(); }},
+        {QStringLiteral("last"), [&] { ds.last(); }},
+        {QStringLiteral("delete"), [&] { ds.del(); }},
+        {QStringLiteral("refresh"), [&] { ds.refresh(); }},
+        {QStringLiteral("rebind"), [&] { g.setDataSource(nullptr), g.setDataSource(src); }},
+        {QStringLiteral("events"), [] { QCoreApplication::processEvents(); }},
+        {QStringLiteral("read"), [&] {
+             for (int r = 0; r < g.model()->rowCount(); ++r)
+                 g.model()->index(r, 1).data(), ds.recordCount();
+         }},
+        {QStringLiteral("sibling+"), [&] {
+             sibling.append();
+             sibling.fieldByName(QStringLiteral("学号")).setAsString(QStringLiteral("S5"));
+             sibling.post();
+         }},
+        {QStringLiteral("sibling-"), [&] { sibling.first(), sibling.del(); }},
+    };
     for (const QString &step : steps.split(u' ')) {
-        if (step == u"append")
-            ds.append();
-        else if (step == u"type")
-            ds.fieldByName(QStringLiteral("学号")).setAsString(QStringLiteral("S4"));
-        else if (step == u"edit")
-            ds.edit();
-        else if (step == u"post")
-            ds.post();
-        else if (step == u"cancel")
-            ds.cancel();
-        else if (step == u"next")
-            ds.next();
-        else if (step == u"last")
-            ds.last();
-        else if (step == u"delete")
-            ds.del();
-        else if (step == u"refresh")
-            ds.refresh();
-        else if (step == u"rebind")
-            g.setDataSource(nullptr), g.setDataSource(src);
-        else if (step == u"events")
-            QCoreApplication::processEvents();
-        else if (step == u"read")
-            for (int r = 0; r < g.model()->rowCount(); ++r)
-                g.model()->index(r, 1).data(), ds.recordCount();
-        else if (step == u"sibling+") {
-            sibling.append();
-            sibling.fieldByName(QStringLiteral("学号")).setAsString(QStringLiteral("S5"));
-            sibling.post();
-        } else if (step == u"sibling-") {
-            sibling.first();
-            sibling.del();
-        } else
-            QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
+        const auto action = actions.find(step);
+        QVERIFY2(action != actions.end(), qPrintable(step));
+        action->second();
         if (QTest::currentTestFailed())
             return;
     }
