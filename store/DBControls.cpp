@@ -1,5 +1,7 @@
 #include "store/DBControls.h"
 
+#include "app/core/Ui.h"
+
 #include <QKeyEvent>
 
 namespace store {
@@ -139,8 +141,15 @@ void TDBEdit::focusOutEvent(QFocusEvent *e)
 {
     QLineEdit::focusOutEvent(e);
     m_autoSelect.focusOut(e);
-    if (e->reason() != Qt::ActiveWindowFocusReason && e->reason() != Qt::PopupFocusReason)
+    if (e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason)
+        return;
+    // The toolkit called this: a refused text is reported here, not thrown
+    // through it.
+    try {
         updateData();
+    } catch (const Error &err) {
+        ui::showStandardError(err.text());
+    }
 }
 
 // ------------------------------------------------------------- TDBComboBox

@@ -36,34 +36,80 @@ void GridModel::setDataSource(TDataSource *src)
     m_src = src;
     if (src) {
         connect(src, &TDataSource::dataSetChanged, this, &GridModel::reset);
-        connect(src, &TDataSource::stateChanged, this, &GridModel::reset);
+        connect(src, &TDataSource::stateChanged, this, &GridModel::followState);
     }
     reset();
 }
 
 void GridModel::setColumns(const QList<TColumn> &cols)
 {
-    beginResetModel();
     m_cols = cols;
-    endResetModel();
+    reset();
+}
+
+// What others wrote to the file is read before the model changes, never by
+// the view's reads in the middle of a change. When that re-read changed the
+// records shown, its announcement has already reset this model.
+bool GridModel::catchUp()
+{
+    DataSet *ds = dataSet();
+    return ds && ds->active() && ds->freshen();
+}
+
+int GridModel::rowsShown() const
+{
+    DataSet *ds = dataSet();
+    if (!ds || !ds->active())
+        return 0;
+    return ds->recordCount() + (ds->state() == DataSetState::Insert ? 1 : 0);
 }
 
 void GridModel::reset()
 {
-    beginResetModel();
+    if (catchUp())
+        return;
+    const int rows = rowsShown();
+    // Fields are looked up by name once per binding, not for every cell.
+    std::vector<int> fields;
     DataSet *ds = dataSet();
-    m_rows = 0;
-    if (ds && ds->active()) {
-        m_rows = ds->recordCount();
-        if (ds->state() == DataSetState::Insert)
-            ++m_rows;
+    for (const TColumn &c : m_cols) {
+        TField *f = ds && ds->active() ? ds->findField(c.field) : nullptr;
+        fields.push_back(f ? f->index() : -1);
     }
+    beginResetModel();
+    m_rows = rows;
+    m_fields = std::move(fields);
     endResetModel();
+}
+
+// Starting or ending an edit changes one row; starting an insert adds the
+// blank row at the end and dropping it takes it away again. A change to the
+// set of records comes separately, as dataSetChanged.
+void GridModel::followState()
+{
+    if (catchUp())
+        return;
+    DataSet *ds = dataSet();
+    const int rows = rowsShown();
+    const bool inserting = ds && ds->active() && ds->state() == DataSetState::Insert;
+    if (rows == m_rows + 1 && inserting) {
+        beginInsertRows({}, m_rows, m_rows);
+        m_rows = rows;
+        endInsertRows();
+    } else if (rows == m_rows - 1 && !inserting) {
+        beginRemoveRows({}, rows, rows);
+        m_rows = rows;
+        endRemoveRows();
+    } else if (rows != m_rows) {
+        reset();
+    } else if (ds) {
+        rowChanged(ds->currentRow());
+    }
 }
 
 void GridModel::rowChanged(int row)
 {
-    if (row >= 0 && row < m_rows)
+    if (row >= 0 && row < m_rows && !m_cols.isEmpty())
         emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
@@ -74,10 +120,9 @@ int GridModel::columnCount(const QModelIndex &parent) const { return parent.isVa
 int GridModel::fieldIndex(int column) const
 {
     DataSet *ds = dataSet();
-    if (!ds || !ds->active() || column < 0 || column >= m_cols.size())
+    if (!ds || !ds->active() || column < 0 || column >= int(m_fields.size()))
         return -1;
-    TField *f = ds->findField(m_cols[column].field);
-    return f ? f->index() : -1;
+    return m_fields[size_t(column)];
 }
 
 QVariant GridModel::data(const QModelIndex &index, int role) const
@@ -100,11 +145,19 @@ bool GridModel::setData(const QModelIndex &index, const QVariant &value, int rol
     const int fi = fieldIndex(index.column());
     if (!ds || fi < 0)
         return false;
-    if (ds->currentRow() != index.row())
-        ds->setRecNo(index.row() + 1);
-    if (ds->state() == DataSetState::Browse)
-        ds->edit();
-    ds->fields(fi).setAsString(value.toString());
+    // Called from the cell editor's commit inside Qt: a refused text is
+    // reported here rather than thrown through the toolkit.
+    try {
+        if (ds->currentRow() != index.row())
+            ds->setRecNo(index.row() + 1);
+        if (ds->state() == DataSetState::Browse)
+            ds->edit();
+        ds->fields(fi).setAsString(value.toString());
+    } catch (const Error &e) {
+        ui::showStandardError(e.text());
+        rowChanged(index.row());
+        return false;
+    }
     rowChanged(index.row());
     return true;
 }
@@ -118,8 +171,10 @@ QVariant GridModel::headerData(int section, Qt::Orientation o, int role) const
 
 Qt::ItemFlags GridModel::flags(const QModelIndex &index) const
 {
+    if (!index.isValid())
+        return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (editable() && index.isValid())
+    if (editable())
         f |= Qt::ItemIsEditable;
     return f;
 }
@@ -215,15 +270,16 @@ void TDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &prev
     if (current.row() == ds->currentRow())
         return;
     m_syncing = true;
+    // A move posts the pending record, which may be refused; the toolkit
+    // called this, so the refusal is reported here and the grid goes back to
+    // the record the dataset stayed on.
     try {
-        if (ds->state() == DataSetState::Insert && current.row() < ds->recordCount())
-            ds->setRecNo(current.row() + 1);
-        else
-            ds->setRecNo(current.row() + 1);
-    } catch (...) {
+        ds->setRecNo(current.row() + 1);
+    } catch (const Error &e) {
         m_syncing = false;
+        ui::showStandardError(e.text());
         followDataSet();
-        throw;
+        return;
     }
     m_syncing = false;
 }

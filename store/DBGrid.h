@@ -10,6 +10,7 @@
 
 #include <initializer_list>
 #include <utility>
+#include <vector>
 
 namespace store {
 
@@ -50,9 +51,13 @@ public:
     void rowChanged(int row);
 
 private:
+    void followState();
+    bool catchUp();
+    int rowsShown() const;
     int fieldIndex(int column) const;
     QPointer<TDataSource> m_src;
     QList<TColumn> m_cols;
+    std::vector<int> m_fields; // each column's field in the dataset, -1: none
     bool m_readOnly = true;
     int m_rows = 0;
 };

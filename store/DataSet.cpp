@@ -167,6 +167,32 @@ void DataSet::buildFields(const std::vector<FieldDef> &defs)
         m_fields.emplace_back(new TField(this, int(i), defs[i].name, defs[i].type, defs[i].size, defs[i].column));
 }
 
+bool DataSet::freshen()
+{
+    const bool changed = reread() || m_unannounced;
+    m_unannounced = false;
+    if (changed) {
+        emit dataSetChanged();
+        emit recordChanged();
+    }
+    return changed;
+}
+
+void DataSet::ensureFresh() const
+{
+    if (!reread())
+        return;
+    m_unannounced = true;
+    if (m_announceQueued)
+        return;
+    m_announceQueued = true;
+    auto *self = const_cast<DataSet *>(this);
+    QMetaObject::invokeMethod(self, [self] {
+        self->m_announceQueued = false;
+        self->freshen();
+    }, Qt::QueuedConnection);
+}
+
 void DataSet::emitAll()
 {
     emit dataSetChanged();
@@ -238,7 +264,7 @@ void DataSet::first()
 {
     requireActive();
     checkBrowse();
-    ensureFresh();
+    freshen();
     const int n = doCount();
     setCurrentRow(n > 0 ? 0 : -1, n == 0, true);
 }
@@ -247,7 +273,7 @@ void DataSet::last()
 {
     requireActive();
     checkBrowse();
-    ensureFresh();
+    freshen();
     const int n = doCount();
     setCurrentRow(n - 1, true, n == 0);
 }
@@ -256,7 +282,7 @@ void DataSet::next()
 {
     requireActive();
     checkBrowse();
-    ensureFresh();
+    freshen();
     const int n = doCount();
     if (m_row + 1 < n)
         setCurrentRow(m_row + 1, false, false);
@@ -268,7 +294,7 @@ void DataSet::prior()
 {
     requireActive();
     checkBrowse();
-    ensureFresh();
+    freshen();
     const int n = doCount();
     if (m_row > 0)
         setCurrentRow(m_row - 1, false, false);
@@ -280,7 +306,7 @@ void DataSet::moveBy(int distance)
 {
     requireActive();
     checkBrowse();
-    ensureFresh();
+    freshen();
     const int n = doCount();
     if (n == 0) {
         setCurrentRow(-1, true, true);
@@ -299,7 +325,7 @@ void DataSet::setRecNo(int recNo)
 {
     requireActive();
     checkBrowse();
-    ensureFresh();
+    freshen();
     const int n = doCount();
     if (n == 0)
         return;
@@ -413,7 +439,7 @@ void DataSet::append()
     if (!canModify())
         throw Error(qualified(QStringLiteral("无法修改只读数据集")));
     checkBrowse();
-    ensureFresh();
+    freshen();
     m_buffer = Row();
     m_buffer.values.assign(columnCount(), QVariant());
     m_buffer.dirty.assign(columnCount(), false);
@@ -436,7 +462,7 @@ void DataSet::edit()
         return;
     if (!canModify())
         throw Error(qualified(QStringLiteral("无法修改只读数据集")));
-    ensureFresh();
+    freshen();
     if (doCount() == 0) {
         append();
         return;
@@ -507,7 +533,7 @@ void DataSet::del()
     }
     if (!canModify())
         throw Error(qualified(QStringLiteral("无法修改只读数据集")));
-    ensureFresh();
+    freshen();
     if (doCount() == 0 || m_row < 0)
         throw Error(qualified(QStringLiteral("无法在空数据集上执行该操作")));
     if (m_state == DataSetState::Edit)

@@ -150,6 +150,12 @@ public:
     // state (the action failed and its writes were undone).
     static void dropPendingOf(unsigned long long action);
 
+    // Catches up with what others wrote to the file and, when that changed
+    // the records shown, says so now. A grid calls it before a reset so that
+    // the reset's own reads find nothing left to announce. True when it
+    // announced a change.
+    bool freshen();
+
 protected:
     friend class TField;
     friend class TableFile;
@@ -177,7 +183,9 @@ protected:
     virtual void doPost(Row &row, bool inserting) = 0;
     virtual void doDelete(int row) = 0;
     virtual bool canModify() const = 0;
-    virtual void ensureFresh() const {}
+    // Brings the record list up to date with what others wrote to the file,
+    // telling no one; true when it had to re-read.
+    virtual bool reread() const { return false; }
     virtual int columnCount() const = 0;       // values in a stored row
     virtual void prepareNewRecord() {}         // presets of a new record
     virtual int rowOf(qint64 rowid) const = 0; // -1 when not shown
@@ -193,6 +201,11 @@ protected:
         quint64 generation = 0;
     };
     static Row readThrough(TableFile &file, RowCache &cache, qint64 rowid);
+
+    // For reads: catch up silently and announce the change once control is
+    // back in the event loop, as a read must not set off a view's reset
+    // while that view is reading.
+    void ensureFresh() const;
 
     void requireActive() const;
     void requireRecord() const;
@@ -215,6 +228,8 @@ protected:
     Row m_buffer;       // current record (or the one being edited)
     bool m_bufferValid = false;
     unsigned long long m_pendingAction = 0; // action that started the edit or insert
+    mutable bool m_unannounced = false;     // re-read by a read, not yet signalled
+    mutable bool m_announceQueued = false;
     std::vector<FieldDef> m_defs;
     std::vector<std::unique_ptr<TField>> m_fields;
 };
@@ -256,7 +271,7 @@ protected:
     void doPost(Row &row, bool inserting) override;
     void doDelete(int row) override;
     bool canModify() const override { return true; }
-    void ensureFresh() const override;
+    bool reread() const override;
     int columnCount() const override;
     void prepareNewRecord() override;
     int rowOf(qint64 rowid) const override { return m_rows.positionOf(rowid); }

@@ -762,7 +762,7 @@ void TableFile::scheduleNotify()
         const std::vector<TTable *> tables = m_tables;
         for (TTable *t : tables) {
             if (std::find(m_tables.begin(), m_tables.end(), t) != m_tables.end())
-                t->ensureFresh();
+                t->freshen();
         }
     }, Qt::QueuedConnection);
 }

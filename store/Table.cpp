@@ -128,21 +128,18 @@ void TTable::reloadList()
 
 void TTable::doReload() { reloadList(); }
 
-void TTable::ensureFresh() const
+bool TTable::reread() const
 {
-    if (m_state == DataSetState::Inactive || !m_file)
-        return;
+    if (m_state == DataSetState::Inactive || !m_file || !m_stale)
+        return false;
     auto *self = const_cast<TTable *>(this);
-    if (m_stale) {
-        const qint64 current = m_bufferValid && m_state == DataSetState::Browse ? m_buffer.rowid : 0;
-        self->reloadList();
-        if (m_state == DataSetState::Browse)
-            self->relocate(current);
-        else if (m_state == DataSetState::Edit)
-            self->m_row = m_rows.positionOf(m_buffer.rowid);
-        emit self->dataSetChanged();
-        emit self->recordChanged();
-    }
+    const qint64 current = m_bufferValid && m_state == DataSetState::Browse ? m_buffer.rowid : 0;
+    self->reloadList();
+    if (m_state == DataSetState::Browse)
+        self->relocate(current);
+    else if (m_state == DataSetState::Edit)
+        self->m_row = m_rows.positionOf(m_buffer.rowid);
+    return true;
 }
 
 void TTable::masterMoved()
@@ -216,7 +213,7 @@ void TTable::prepareNewRecord()
 
 void TTable::doPost(Row &row, bool inserting)
 {
-    ensureFresh();
+    freshen();
     if (inserting) {
         const qint64 rowid = m_file->insert(row.values);
         Row stored;
@@ -291,7 +288,7 @@ bool TTable::findKey(const QVariant &v)
 {
     requireActive();
     checkBrowse();
-    ensureFresh();
+    freshen();
     const int pk = m_file->primaryColumn();
     if (pk < 0)
         throw Error(qualified(QStringLiteral("表没有主索引")));

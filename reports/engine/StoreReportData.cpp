@@ -1,5 +1,6 @@
 #include "reports/engine/StoreReportData.h"
 
+#include "store/Convert.h"
 #include "store/DataSet.h"
 
 #include <QDateTime>
@@ -43,24 +44,28 @@ int StoreReportData::fieldIndex(const QString &field) const
     return f ? f->index() : -1;
 }
 
+// The field comes resolved once per report; each cell then reads its value
+// once, rather than once for the null test and again for each conversion.
 QVariant StoreReportData::valueAt(int field) const
 {
     if (field < 0 || field >= m_ds->fieldCount())
         return {};
-    store::TField *f = &m_ds->fields(field);
-    if (f->isNull())
+    const store::TField &f = m_ds->fields(field);
+    const QVariant v = f.value();
+    if (v.isNull() || !v.isValid())
         return {};
-    if (f->dataType() == store::FieldType::DateTime) {
+    const QString text = store::DataSet::displayText(v);
+    if (f.dataType() == store::FieldType::DateTime) {
         // A stored text that is no date prints as it is rather than failing
         // the whole report.
         try {
-            const QDateTime dt = f->asDateTime();
+            const QDateTime dt = v.typeId() == QMetaType::QDateTime ? v.toDateTime() : store::strToDateTime(text);
             if (dt.isValid())
                 return dt;
         } catch (const store::Error &) {
         }
     }
-    return f->asString();
+    return text;
 }
 
 } // namespace report

@@ -5,8 +5,12 @@
 #include "store/Schema.h"
 #include "tests/support/Fixture.h"
 
+#include <QAbstractItemModelTester>
 #include <QLineEdit>
 #include <QtTest>
+
+#include <functional>
+#include <map>
 
 using namespace store;
 namespace sch = store::schema;
@@ -29,6 +33,11 @@ private slots:
     void boundBoxShowsItsFieldReadOnly();
     void columnsAreTitledWithTheirFields();
     void countersShowZeroWhileClosed();
+    void gridModelKeepsTheContract_data();
+    void gridModelKeepsTheContract();
+    void readsCatchUpWithoutSignalling();
+    void refusedTextIsReportedNotThrown_data();
+    void refusedTextIsReportedNotThrown();
 
 private:
     std::unique_ptr<fixture::DataDir> m_dir;
@@ -336,6 +345,151 @@ void ControlsTest::countersShowZeroWhileClosed()
     m_t->open();
     QCOMPARE(safeRecNo(*m_t), 1);
     QCOMPARE(safeCount(*m_t), 3);
+}
+
+// Qt's model tester watches the grid's model while the dataset under it
+// changes, here and through a second dataset on the same file; afterwards the
+// grid shows the records the dataset holds.
+void ControlsTest::gridModelKeepsTheContract_data()
+{
+    QTest::addColumn<bool>("query");
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("shown"); // 学号 of each row once all is settled
+    const QString all = QStringLiteral("S1,S2,S3");
+    QTest::newRow("append, type, post") << false << "append type post" << all + ",S4";
+    QTest::newRow("append, cancel") << false << "append cancel" << all;
+    QTest::newRow("edit, type, post") << false << "next edit type post" << QStringLiteral("S1,S4,S3");
+    QTest::newRow("delete, refresh") << false << "next delete refresh" << QStringLiteral("S1,S3");
+    QTest::newRow("sibling adds, then a read") << false << "sibling+ read" << all + ",S5";
+    QTest::newRow("sibling adds, then events") << false << "sibling+ events" << all + ",S5";
+    QTest::newRow("sibling deletes, then a move") << false << "sibling- last" << QStringLiteral("S2,S3");
+    QTest::newRow("edit, sibling adds, cancel") << false << "edit sibling+ cancel" << all + ",S5";
+    QTest::newRow("append, sibling adds, cancel") << false << "append sibling+ cancel" << all + ",S5";
+    QTest::newRow("sibling adds, rebind") << false << "sibling+ rebind" << all + ",S5";
+    QTest::newRow("sibling deletes, append, post") << false << "sibling- append type post" << QStringLiteral("S2,S3,S4");
+    QTest::newRow("query: a move and a read") << true << "last read" << all;
+    QTest::newRow("query: the file changes under it") << true << "sibling+ read events" << all;
+    QTest::newRow("query: rebind") << true << "rebind read" << all;
+}
+
+void ControlsTest::gridModelKeepsTheContract()
+{
+    QFETCH(bool, query);
+    QFETCH(QString, steps);
+    TQuery q(QStringLiteral("Query_Stud"));
+    TDataSource qsrc(QStringLiteral("DS_Query"), &q);
+    if (query) {
+        q.setDatabaseName(m_dir->path());
+        q.sql() << QStringLiteral("select * from 学生信息表.db");
+        q.open();
+    }
+    DataSet &ds = query ? static_cast<DataSet &>(q) : *m_t;
+    TDataSource *src = query ? &qsrc : m_src.get();
+    TTable sibling(QStringLiteral("Table_stud2"));
+    sibling.setTableName(m_dir->path() + sch::StudentFile);
+    sibling.open();
+
+    TDBGrid g;
+    g.setColumns(columns({{"学号", 30}, {"姓名", 70}}));
+    g.setDataSource(src);
+    g.setReadOnly(false);
+    QAbstractItemModelTester tester(g.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    g.show();
+
+    const std::map<QString, std::function<void()>> actions{
+        {QStringLiteral("append"), [&] { ds.append(); }},
+        {QStringLiteral("type"), [&] { ds.fieldByName(QStringLiteral("学号")).setAsString(QStringLiteral("S4")); }},
+        {QStringLiteral("edit"), [&] { ds.edit(); }},
+        {QStringLiteral("post"), [&] { ds.post(); }},
+        {QStringLiteral("cancel"), [&] { ds.cancel(); }},
+        {QStringLiteral("next"), [&] { ds.next(); }},
+        {QStringLiteral("last"), [&] { ds.last(); }},
+        {QStringLiteral("delete"), [&] { ds.del(); }},
+        {QStringLiteral("refresh"), [&] { ds.refresh(); }},
+        {QStringLiteral("rebind"), [&] { g.setDataSource(nullptr), g.setDataSource(src); }},
+        {QStringLiteral("events"), [] { QCoreApplication::processEvents(); }},
+        {QStringLiteral("read"), [&] {
+             for (int r = 0; r < g.model()->rowCount(); ++r)
+                 g.model()->index(r, 1).data(), ds.recordCount();
+         }},
+        {QStringLiteral("sibling+"), [&] {
+             sibling.append();
+             sibling.fieldByName(QStringLiteral("学号")).setAsString(QStringLiteral("S5"));
+             sibling.post();
+         }},
+        {QStringLiteral("sibling-"), [&] { sibling.first(), sibling.del(); }},
+    };
+    for (const QString &step : steps.split(u' ')) {
+        const auto action = actions.find(step);
+        QVERIFY2(action != actions.end(), qPrintable(step));
+        action->second();
+        if (QTest::currentTestFailed())
+            return;
+    }
+    QCoreApplication::processEvents();
+    QStringList shown;
+    for (int r = 0; r < g.model()->rowCount(); ++r)
+        shown << g.model()->index(r, 0).data().toString();
+    QTEST(shown.join(u','), "shown");
+    QCOMPARE(g.model()->rowCount(), ds.recordCount());
+}
+
+// A read of a dataset another one on the same file wrote to sees the new
+// records but signals nothing while the caller reads; the change is
+// announced once control is back in the event loop.
+void ControlsTest::readsCatchUpWithoutSignalling()
+{
+    TTable sibling(QStringLiteral("Table_stud2"));
+    sibling.setTableName(m_dir->path() + sch::StudentFile);
+    sibling.open();
+    sibling.first();
+    sibling.del();
+    QSignalSpy changed(m_t.get(), &DataSet::dataSetChanged);
+    QCOMPARE(m_t->recordCount(), 2);
+    QCOMPARE(m_t->valueAt(0, 0).toString(), QStringLiteral("S2"));
+    QCOMPARE(changed.size(), 0);
+    QCoreApplication::processEvents();
+    QCOMPARE(changed.size(), 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(changed.size(), 1);
+}
+
+// A text the field refuses, met where the toolkit called in (the focus
+// leaving the box, the grid moving to another row), is reported in the
+// standard error box once and thrown no further.
+void ControlsTest::refusedTextIsReportedNotThrown_data()
+{
+    QTest::addColumn<bool>("byGrid");
+    QTest::newRow("focus leaves the box") << false;
+    QTest::newRow("grid moves to another row") << true;
+}
+
+void ControlsTest::refusedTextIsReportedNotThrown()
+{
+    QFETCH(bool, byGrid);
+    fixture::Boxes boxes;
+    QWidget w;
+    TDBEdit *e = TDBEdit::bound(&w, m_src.get(), QStringLiteral("出生日期"), QRect(0, 0, 80, 21), false);
+    auto *g = new TDBGrid(&w);
+    g->setGeometry(0, 30, 200, 100);
+    g->setDataSource(m_src.get());
+    g->setColumns(columns({{"学号", 30}}));
+    QVERIFY(fixture::showActive(&w));
+    e->setFocus();
+    QTest::keyClicks(e, QStringLiteral("20O3-x"));
+    QCOMPARE(m_t->state(), DataSetState::Edit);
+    try {
+        if (byGrid)
+            g->setCurrentIndex(g->model()->index(2, 0));
+        else
+            g->setFocus(Qt::TabFocusReason);
+    } catch (const Error &err) {
+        QFAIL(qPrintable(QStringLiteral("thrown: ") + err.text()));
+    }
+    QCOMPARE(boxes.shown.size(), 1);
+    QCOMPARE(boxes.shown.first().icon, ui::Icon::Error);
+    QCOMPARE(m_t->recNo(), 1);
+    QCOMPARE(g->currentIndex().row(), 0);
 }
 
 QTEST_MAIN(ControlsTest)
