@@ -404,16 +404,19 @@ QString Engine::damagedFile()
     return QString();
 }
 
-void Engine::failWrite(const QString &prefix)
+QString Engine::failureText(int code, const QString &message)
 {
-    const int code = sqlite3_extended_errcode(m_db.handle());
-    QString text = sql::describe(code, m_db.lastError());
     if (sql::isDamage(code)) {
         const QString damaged = damagedFile();
         if (!damaged.isEmpty())
-            text = QStringLiteral("表文件 '%1' 已损坏或不是有效的数据表").arg(QDir::toNativeSeparators(damaged));
+            return sql::damagedText(damaged);
     }
-    throw Error(prefix + text);
+    return sql::describe(code, message);
+}
+
+void Engine::failWrite(const QString &prefix)
+{
+    throw Error(prefix + failureText(sqlite3_extended_errcode(m_db.handle()), m_db.lastError()));
 }
 
 void failNextCommitForTesting() { registry().failNextCommit = true; }
@@ -439,13 +442,7 @@ void Engine::commit()
     m_inTxn = false;
     // What the windows show must be what is stored.
     invalidateEverything();
-    QString text = sql::describe(code, message);
-    if (sql::isDamage(code)) {
-        const QString damaged = damagedFile();
-        if (!damaged.isEmpty())
-            text = QStringLiteral("表文件 '%1' 已损坏或不是有效的数据表").arg(QDir::toNativeSeparators(damaged));
-    }
-    throw Error(QStringLiteral("保存修改失败: %1").arg(text));
+    throw Error(QStringLiteral("保存修改失败: %1").arg(failureText(code, message)));
 }
 
 // ------------------------------------------------------------- TableFile

@@ -166,6 +166,8 @@ private:
     void invalidateEverything();
     // The first attached file that fails a quick integrity check.
     QString damagedFile();
+    // The engine's words for a failure, naming the damaged file if that is what it was.
+    QString failureText(int code, const QString &message);
     [[noreturn]] void failWrite(const QString &prefix);
     QString m_dir;
     std::map<QString, Attached> m_attached; // schema -> file

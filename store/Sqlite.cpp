@@ -89,10 +89,12 @@ QString Db::lastError() const
 
 bool isDamage(int rc) { return (rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB; }
 
-void failDamaged(const QString &path)
+QString damagedText(const QString &path)
 {
-    throw Error(QStringLiteral("表文件 '%1' 已损坏或不是有效的数据表").arg(QDir::toNativeSeparators(path)));
+    return QStringLiteral("表文件 '%1' 已损坏或不是有效的数据表").arg(QDir::toNativeSeparators(path));
 }
+
+void failDamaged(const QString &path) { throw Error(damagedText(path)); }
 
 Stmt::Stmt(sqlite3 *db, const QString &sql, const QString &label) : m_db(db), m_label(label)
 {

@@ -65,7 +65,8 @@ QString quoteId(const QString &name);
 
 // Whether an SQLite result code means a damaged or foreign file.
 bool isDamage(int rc);
-// The error for a damaged table file, naming it.
+// The text, and the error, for a damaged table file, naming it.
+QString damagedText(const QString &path);
 [[noreturn]] void failDamaged(const QString &path);
 
 // Turns an SQLite failure into the record layer's error with a readable text.
