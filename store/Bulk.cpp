@@ -11,11 +11,11 @@ namespace {
 // The walk compares the field's text: a record without a value reads as an
 // empty text. Otherwise an exact (binary) match, narrowed first through a
 // case-folding index on the column when there is one.
-QString exactMatch(const QString &column, const QString &text)
+QString exactMatch(const Engine &engine, const QString &column, const QString &text)
 {
     if (text.isEmpty())
         return QStringLiteral("(%1 IS NULL OR %1 = '')").arg(column);
-    return QStringLiteral("%1 = ?1 COLLATE NOCASE AND %1 = ?1").arg(column);
+    return QStringLiteral("%1 = %2 AND %3 = ?1").arg(engine.noCase(column), engine.noCase(QStringLiteral("?1")), column);
 }
 
 } // namespace
@@ -24,8 +24,8 @@ qint64 TableFile::deleteExactly(int column, const QString &text, int keyColumn, 
 {
     m_engine->beginWrite();
     beforeWrite(-1);
-    const QString where = exactMatch(quoteId(m_columns[size_t(column)].name), text);
-    sql::Stmt probe = prepare(QStringLiteral("SELECT min(%1), max(rowid) FROM %2 WHERE %3")
+    const QString where = exactMatch(*m_engine, quoteId(m_columns[size_t(column)].name), text);
+    Statement probe = prepare(QStringLiteral("SELECT min(%1), max(rowid) FROM %2 WHERE %3")
                                   .arg(quoteId(m_columns[size_t(keyColumn)].name), qualifiedTable(), where));
     if (!text.isEmpty())
         probe.bind(1, text);
@@ -36,14 +36,14 @@ qint64 TableFile::deleteExactly(int column, const QString &text, int keyColumn, 
     probe.reset();
     if (!any)
         return 0;
-    sql::Stmt del = prepare(QStringLiteral("DELETE FROM %1 WHERE %2").arg(qualifiedTable(), where));
+    Statement del = prepare(QStringLiteral("DELETE FROM %1 WHERE %2").arg(qualifiedTable(), where));
     if (!text.isEmpty())
         del.bind(1, text);
     del.step();
-    const qint64 removed = sqlite3_changes(m_engine->handle());
+    const qint64 removed = del.changes();
     // As with single deletions, the ids of the records gone are not given
     // out again.
-    raiseHighWater(lastRowid);
+    m_engine->raiseHighWater(*this, lastRowid);
     changedInBulk(removed);
     ++m_generation;
     return removed;
@@ -51,8 +51,11 @@ qint64 TableFile::deleteExactly(int column, const QString &text, int keyColumn, 
 
 bool TableFile::numberedOneToN(int column)
 {
-    sql::Stmt st = prepare(QStringLiteral("SELECT min(%1), max(%1), typeof(min(%1)), typeof(max(%1)) FROM %2")
-                               .arg(quoteId(m_columns[size_t(column)].name), qualifiedTable()));
+    // Where a column may hold values of other types, they must be integers too.
+    const QString kinds = m_engine->typedColumns() ? QStringLiteral("'integer', 'integer'")
+                                                   : QStringLiteral("typeof(min(%1)), typeof(max(%1))");
+    Statement st = prepare(QStringLiteral("SELECT min(%1), max(%1), %3 FROM %2")
+                               .arg(quoteId(m_columns[size_t(column)].name), qualifiedTable(), kinds.arg(quoteId(m_columns[size_t(column)].name))));
     if (!st.step())
         return false;
     const qint64 n = rowCount();
@@ -72,10 +75,10 @@ void TableFile::renumberFrom(int column, qint64 from)
     const QString range = from > 1 ? QStringLiteral(" WHERE %1 >= ?1").arg(key) : QString();
     // One statement; the numbers are handed out in key order, each one at
     // most the number it replaces, so no step meets a number still in use.
-    sql::Stmt st = prepare(QStringLiteral("UPDATE %1 SET %2 = r.n FROM (SELECT rowid AS id, ?2 + row_number() OVER "
+    Statement st = prepare(QStringLiteral("UPDATE %1 SET %2 = r.n FROM (SELECT rowid AS id, ?2 + row_number() OVER "
                                           "(ORDER BY %2, rowid) AS n FROM %1%3) AS r "
-                                          "WHERE %1.rowid = r.id AND %1.%2 IS NOT r.n")
-                               .arg(qualifiedTable(), key, range));
+                                          "WHERE %1.rowid = r.id AND %4")
+                               .arg(qualifiedTable(), key, range, m_engine->differ(qualifiedTable() + u'.' + key, QStringLiteral("r.n"))));
     if (from > 1)
         st.bindInt64(1, from);
     st.bindInt64(2, std::max<qint64>(from, 1) - 1);

@@ -1,17 +1,19 @@
-// The table engine: one SQLite connection per data directory, with every
-// table file of that directory attached to it, so that a change spanning
-// several files commits atomically. Writes collect in one transaction that is
-// committed when the event loop is about to wait, or by commitAll().
+// The table engine. Every table file of a data directory is reached through
+// one engine, so that a change spanning several files commits atomically:
+// the embedded one keeps each table in its own SQLite file, all attached to
+// one connection; the server one keeps the tables in one PostgreSQL
+// database. Writes collect in one transaction per user action.
 #pragma once
 
 #include "store/DataSet.h"
-#include "store/Sqlite.h"
+#include "store/Statement.h"
 
 #include <QHash>
 #include <QString>
 
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace store {
@@ -31,6 +33,14 @@ struct IndexInfo {
     bool noCase = false;
 };
 
+// What an engine tells of one table.
+struct TableShape {
+    QString table;
+    std::vector<ColumnInfo> columns;
+    std::vector<IndexInfo> indexes;
+    int pk = -1;
+};
+
 // One table file opened through an engine; shared by every dataset on it.
 class TableFile {
 public:
@@ -38,7 +48,10 @@ public:
     ~TableFile();
 
     Engine &engine() const { return *m_engine; }
+    // The file's path (embedded engine) or the table's name (server).
     const QString &path() const { return m_path; }
+    const QString &schema() const { return m_schema; }
+    const QString &table() const { return m_table; }
     const std::vector<ColumnInfo> &columns() const { return m_columns; }
     int columnIndex(const QString &name) const;
     int primaryColumn() const { return m_pk; }
@@ -62,11 +75,11 @@ public:
     void remove(qint64 rowid, quint64 stamp, bool unchanged = false);
     // Whether a record read as row was can still be as it is stored.
     bool unchangedSince(quint64 readIn, quint64 readAt) const;
-    // Opens a statement against this file's connection.
-    sql::Stmt prepare(const QString &sqlText);
+    // Opens a statement against this file's engine.
+    Statement prepare(const QString &sqlText);
 
-    // Records stored, counted by SQLite once and then kept up to date by
-    // this program's own inserts and deletions.
+    // Records stored, counted once and then kept up to date by this
+    // program's own inserts and deletions.
     qint64 rowCount();
     // A statement outside insert/update/remove changed this many records
     // (deleted: removed > 0), or an unknown number (-1).
@@ -102,8 +115,6 @@ private:
     void readSchema();
     void scheduleNotify();
     void verify(qint64 rowid, quint64 stamp);
-    // Remembers in the file's header that row ids up to rowid are used.
-    void raiseHighWater(qint64 rowid);
 
     std::shared_ptr<Engine> m_engine;
     QString m_path, m_schema, m_table;
@@ -116,72 +127,83 @@ private:
     std::vector<TQuery *> m_queries;
     bool m_notifyPending = false;
     std::shared_ptr<bool> m_alive;
-    sql::Stmt m_fetch, m_insert, m_delete, m_maxRowid, m_highWater;
-    std::map<std::vector<bool>, sql::Stmt> m_updates;
+    Statement m_fetch, m_insert, m_delete, m_maxRowid;
+    std::map<std::vector<bool>, Statement> m_updates;
 };
 
 class Engine : public std::enable_shared_from_this<Engine> {
 public:
-    explicit Engine(const QString &dir);
-    ~Engine();
+    virtual ~Engine();
 
     // The table file at path (relative to the engine's directory or absolute),
     // matched without regard to the case of its name.
     std::shared_ptr<TableFile> openFile(const QString &path);
-    sqlite3 *handle() const { return m_db.handle(); }
-    const QString &directory() const { return m_dir; }
 
     // Starts the action's transaction with the write lock held (waiting up to
     // the busy timeout for another program's). Refuses with a Conflict when
     // another program stored something since the views were last brought up
     // to date: the action worked on what it showed, not on what is stored.
-    void beginWrite();
+    virtual void beginWrite() = 0;
     // Commits pending writes; on failure rolls back, re-reads every view and throws.
-    void commit();
+    virtual void commit() = 0;
     // Undoes pending writes and re-reads every view.
-    void rollback();
+    virtual void rollback() = 0;
     bool inTransaction() const { return m_inTxn; }
     // The running transaction's serial number, 0 outside one. A record read
     // under the write lock cannot have been changed by another program.
     quint64 transaction() const { return m_inTxn ? m_txnSerial : 0; }
     // Picks up what other programs committed: the views of each changed file
     // are re-read. Does nothing inside a transaction.
-    void syncExternal();
+    virtual void syncExternal() = 0;
 
+    // Statements in the record layer's SQL: "?N" parameters, "rowid" the
+    // record's id; label names the file in the text of a failure.
+    virtual Statement prepare(const QString &sqlText, const QString &label) = 0;
+    virtual void exec(const QString &sqlText) = 0;
+    // The table inside a file and its columns and indexes.
+    virtual TableShape describe(const QString &schema, const QString &path) = 0;
+    // The highest row id the table ever gave out, kept apart from the table
+    // so that deleting the last records does not lower it.
+    virtual qint64 highWater(const TableFile &file) = 0;
+    virtual void raiseHighWater(const TableFile &file, qint64 rowid) = 0;
+    // A write to file is about to be made in the running transaction.
+    virtual void writing(const TableFile &) {}
+
+    // Where the engines' SQL differs.
+    // expr compared and ordered without regard to ASCII letter case.
+    virtual QString noCase(const QString &expr) const = 0;
+    // a and b differ, a NULL counting as a value.
+    virtual QString differ(const QString &a, const QString &b) const = 0;
+    // field matches a LIKE pattern ("%", "_"), case counted: the condition
+    // with ?1, and the value to bind.
+    virtual QString likeCondition(const QString &field, const QString &like, QVariant *bound) const = 0;
+    // Whether a column holds only values of its declared type.
+    virtual bool typedColumns() const = 0;
+
+    // The engine of a data directory: the server named in the engine
+    // settings, or the directory's own files.
     static std::shared_ptr<Engine> forDirectory(const QString &dir);
     // Resolves a file name inside dir without regard to letter case.
     static QString resolveFile(const QString &dir, const QString &name);
 
-private:
-    struct Attached {
-        QString path;
-        sql::Stmt version;
-        qint64 seen = 0;
-    };
-    void configure(const QString &schema);
-    void track(const QString &schema, const QString &path);
-    // Files whose data version moved since last seen (and now seen).
-    QStringList changedFiles();
-    void invalidate(const QString &path);
+protected:
+    Engine() = default;
+    // Finds the table file and makes it reachable: its key (a canonical
+    // path or table name) and the schema that holds it.
+    virtual QString locate(const QString &path, QString *schema) = 0;
+    void invalidate(const QString &key);
     void invalidateEverything();
-    // The first attached file that fails a quick integrity check.
-    QString damagedFile();
-    // The engine's words for a failure, naming the damaged file if that is what it was.
-    QString failureText(int code, const QString &message);
-    [[noreturn]] void failWrite(const QString &prefix);
-    QString m_dir;
-    std::map<QString, Attached> m_attached; // schema -> file
-    sql::Db m_db;
-    bool m_hasMain = false;
+
     bool m_inTxn = false;
     quint64 m_txnSerial = 0;
-    int m_nextSchema = 1;
-    QHash<QString, QString> m_schemas; // canonical path -> schema name
+
+private:
     std::map<QString, std::weak_ptr<TableFile>> m_files;
 };
 
 // Makes the next commit fail as a full disk would (tests of the recovery).
 void failNextCommitForTesting();
+bool takeCommitFailureForTesting();
 
 // What the application shows when a commit at idle time fails.
 void setCommitErrorHandler(std::function<void(const QString &)> handler);
@@ -191,5 +213,10 @@ void rollbackAll();
 // Every engine picks up other programs' commits.
 void syncAll();
 int engineBusyTimeout();
+// The server the engine settings name (a libpq connection string), empty
+// for the embedded files.
+QString engineServer();
+// Stands in for the settings file's server (tests, tools); empty: the file decides.
+void setEngineServer(const QString &conninfo);
 
 } // namespace store

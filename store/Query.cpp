@@ -11,27 +11,6 @@ namespace store {
 
 using sql::quoteId;
 
-namespace {
-
-// "%" any run, "_" one character, everything else literal and case-sensitive:
-// the same pattern as a GLOB, with GLOB's own wildcards escaped.
-QString likeToGlob(const QString &like)
-{
-    QString out;
-    for (const QChar c : like) {
-        if (c == u'%')
-            out += u'*';
-        else if (c == u'_')
-            out += u'?';
-        else if (c == u'*' || c == u'?' || c == u'[')
-            out += u'[' + QString(c) + u']';
-        else
-            out += c;
-    }
-    return out;
-}
-
-} // namespace
 
 TQuery::TQuery(const QString &name, QObject *parent) : DataSet(name, parent) {}
 
@@ -102,8 +81,7 @@ void TQuery::doOpen()
             throw Error(qualified(QStringLiteral("找不到字段 '%1'").arg(m_whereField)));
         const QString field = quoteId(cols[size_t(col)].name);
         if (m_whereOp == QLatin1String("like")) {
-            filter = QStringLiteral("%1 GLOB ?1").arg(field);
-            bound = likeToGlob(m_paramValue.toString());
+            filter = engine->likeCondition(field, m_paramValue.toString(), &bound);
         } else {
             filter = QStringLiteral("%1 = ?1").arg(field);
             bound = m_paramValue;

@@ -45,11 +45,11 @@ int compareKeys(const QVariant &a, const QVariant &b, bool noCase)
 
 namespace {
 
-void bindIfNamed(sql::Stmt &st, const char *name, const QVariant &v)
+void bindAll(Statement &st, const QVariant &filterValue, const OrderEntry &anchor)
 {
-    const int i = sqlite3_bind_parameter_index(st.handle(), name);
-    if (i > 0)
-        st.bind(i, v);
+    st.bindIfUsed(1, filterValue);
+    st.bindIfUsed(2, anchor.key);
+    st.bindIfUsed(3, QVariant(anchor.rowid));
 }
 
 } // namespace
@@ -82,7 +82,12 @@ QString RowWindow::keyName() const
     return m_order >= 0 ? quoteId(m_file->columns()[size_t(m_order)].name) : QStringLiteral("rowid");
 }
 
-QString RowWindow::orderExpr() const { return m_noCase ? keyName() + QStringLiteral(" COLLATE NOCASE") : keyName(); }
+QString RowWindow::orderExpr() const { return m_noCase ? m_file->engine().noCase(keyName()) : keyName(); }
+
+QString RowWindow::anchorKey() const
+{
+    return m_noCase ? m_file->engine().noCase(QStringLiteral("?2")) : QStringLiteral("?2");
+}
 
 bool RowWindow::keyNullable() const { return m_order >= 0 && !m_file->columns()[size_t(m_order)].notNull; }
 
@@ -110,10 +115,8 @@ std::vector<OrderEntry> RowWindow::read(const QString &where, const OrderEntry &
     text += QStringLiteral(" ORDER BY %1%2, rowid%2 LIMIT %3").arg(orderExpr(), desc).arg(limit);
     if (offset > 0)
         text += QStringLiteral(" OFFSET %1").arg(offset);
-    sql::Stmt st = m_file->prepare(text);
-    bindIfNamed(st, "?1", m_filterValue);
-    bindIfNamed(st, "?2", anchor.key);
-    bindIfNamed(st, "?3", QVariant(anchor.rowid));
+    Statement st = m_file->prepare(text);
+    bindAll(st, m_filterValue, anchor);
     std::vector<OrderEntry> out;
     while (st.step()) {
         OrderEntry e;
@@ -135,10 +138,8 @@ qint64 RowWindow::countWhere(const QString &where, const OrderEntry &anchor)
     QString text = QStringLiteral("SELECT count(*) FROM %1").arg(m_file->qualifiedTable());
     if (!conditions.isEmpty())
         text += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
-    sql::Stmt st = m_file->prepare(text);
-    bindIfNamed(st, "?1", m_filterValue);
-    bindIfNamed(st, "?2", anchor.key);
-    bindIfNamed(st, "?3", QVariant(anchor.rowid));
+    Statement st = m_file->prepare(text);
+    bindAll(st, m_filterValue, anchor);
     return st.step() ? st.columnInt64(0) : 0;
 }
 
@@ -157,7 +158,7 @@ std::vector<OrderEntry> RowWindow::after(const OrderEntry &e, int limit)
         }
         return out;
     }
-    return read(QStringLiteral("(%1, rowid) > (?2, ?3)").arg(orderExpr()), e, Dir::Forward, limit);
+    return read(QStringLiteral("(%1, rowid) > (%2, ?3)").arg(orderExpr(), anchorKey()), e, Dir::Forward, limit);
 }
 
 std::vector<OrderEntry> RowWindow::before(const OrderEntry &e, int limit)
@@ -166,7 +167,7 @@ std::vector<OrderEntry> RowWindow::before(const OrderEntry &e, int limit)
         return read(QStringLiteral("rowid < ?3"), e, Dir::Backward, limit);
     if (e.key.isNull())
         return read(keyName() + QStringLiteral(" IS NULL AND rowid < ?3"), e, Dir::Backward, limit);
-    std::vector<OrderEntry> out = read(QStringLiteral("(%1, rowid) < (?2, ?3)").arg(orderExpr()), e, Dir::Backward, limit);
+    std::vector<OrderEntry> out = read(QStringLiteral("(%1, rowid) < (%2, ?3)").arg(orderExpr(), anchorKey()), e, Dir::Backward, limit);
     if (int(out.size()) < limit && keyNullable()) {
         std::vector<OrderEntry> more = read(keyName() + QStringLiteral(" IS NULL"), e, Dir::Backward, limit - int(out.size()));
         out.insert(out.end(), more.begin(), more.end());
@@ -184,8 +185,8 @@ std::vector<qint64> RowWindow::rowids()
     if (!m_filter.isEmpty())
         text += QStringLiteral(" WHERE ") + m_filter;
     text += QStringLiteral(" ORDER BY %1, rowid").arg(orderExpr());
-    sql::Stmt st = m_file->prepare(text);
-    bindIfNamed(st, "?1", m_filterValue);
+    Statement st = m_file->prepare(text);
+    st.bindIfUsed(1, m_filterValue);
     while (st.step())
         out.push_back(st.columnInt64(0));
     return out;
@@ -283,7 +284,7 @@ int RowWindow::positionOf(qint64 rowid)
         return int(countWhere(QStringLiteral("rowid < ?3"), e));
     if (e.key.isNull())
         return int(countWhere(keyName() + QStringLiteral(" IS NULL AND rowid < ?3"), e));
-    qint64 n = countWhere(QStringLiteral("(%1, rowid) < (?2, ?3)").arg(orderExpr()), e);
+    qint64 n = countWhere(QStringLiteral("(%1, rowid) < (%2, ?3)").arg(orderExpr(), anchorKey()), e);
     if (keyNullable())
         n += countWhere(keyName() + QStringLiteral(" IS NULL"), e);
     return int(n);

@@ -15,47 +15,116 @@ QStringList fileNames()
 
 namespace {
 
-// Tables whose "序号" (or "Id") the system never writes get it filled with
-// the record's own row number, like an auto-increment field.
-QString autoNumber(const QString &table, const QString &field)
+enum class Kind { Text, Integer, DateTime, Bytes };
+
+struct Field {
+    const char16_t *name;
+    Kind kind;
+};
+
+// One table file: its fields in order, the field that is its key (none:
+// records in order of entry), its one secondary index (case-insensitive),
+// and the field the system never writes, filled with the record's row id
+// like an auto-increment field.
+struct TableDef {
+    QString file;
+    std::vector<Field> fields;
+    const char16_t *key = nullptr;
+    const char16_t *index = nullptr, *indexField = nullptr;
+    const char16_t *autoNumber = nullptr;
+};
+
+const std::vector<TableDef> &tables()
 {
-    return QStringLiteral("CREATE TRIGGER \"%1_auto\" AFTER INSERT ON \"%1\" WHEN NEW.\"%2\" IS NULL "
-                          "BEGIN UPDATE \"%1\" SET \"%2\" = NEW.rowid WHERE rowid = NEW.rowid; END")
-        .arg(table, field);
+    using K = Kind;
+    static const std::vector<TableDef> defs = {
+        {StudentFile,
+         {{u"学号", K::Text}, {u"姓名", K::Text}, {u"性别", K::Text}, {u"籍贯", K::Text}, {u"民族", K::Text},
+          {u"出生日期", K::DateTime}, {u"入学日期", K::DateTime}, {u"班级", K::Text}, {u"专业", K::Text},
+          {u"系别", K::Text}, {u"序号", K::Integer}},
+         nullptr, nullptr, nullptr, u"序号"},
+        {ClassFile, {{u"班号", K::Text}, {u"班级名称", K::Text}, {u"序号", K::Integer}}, nullptr, nullptr, nullptr, u"序号"},
+        {CourseFile, {{u"课程号", K::Text}, {u"课程名称", K::Text}, {u"序号", K::Integer}}, nullptr, nullptr, nullptr, u"序号"},
+        {PlanFile,
+         {{u"序号", K::Integer}, {u"课程号", K::Text}, {u"总学时", K::Text}, {u"讲课学时", K::Text}, {u"实验学时", K::Text},
+          {u"上机学时", K::Text}, {u"学分", K::Integer}, {u"开课学期", K::Text}},
+         u"序号", u"index_ClassNo", u"课程号", nullptr},
+        {ScoreFile,
+         {{u"序号", K::Integer}, {u"学号", K::Text}, {u"科目", K::Text}, {u"成绩", K::Integer}, {u"第一次补考成绩", K::Integer},
+          {u"第二次补考成绩", K::Integer}},
+         u"序号", u"index_StudNo", u"学号", nullptr},
+        {AccountFile, {{u"用户名", K::Text}, {u"口令", K::Bytes}, {u"权限", K::Text}, {u"Id", K::Integer}}, nullptr, nullptr,
+         nullptr, u"Id"},
+    };
+    return defs;
 }
+
+const TableDef &tableOf(const QString &fileName)
+{
+    for (const TableDef &d : tables()) {
+        if (d.file == fileName)
+            return d;
+    }
+    throw Error(QStringLiteral("未知的表文件 '%1'").arg(fileName));
+}
+
+QString q(const char16_t *name) { return u'"' + QString::fromUtf16(name) + u'"'; }
 
 } // namespace
 
 QStringList createStatements(const QString &fileName)
 {
+    const TableDef &d = tableOf(fileName);
     const QString t = QFileInfo(fileName).completeBaseName();
-    if (fileName == StudentFile)
-        return {QStringLiteral("CREATE TABLE \"%1\"(\"学号\" VARCHAR(50), \"姓名\" VARCHAR(50), \"性别\" VARCHAR(50), "
-                               "\"籍贯\" VARCHAR(50), \"民族\" VARCHAR(50), \"出生日期\" DATETIME, \"入学日期\" DATETIME, "
-                               "\"班级\" VARCHAR(50), \"专业\" VARCHAR(50), \"系别\" VARCHAR(50), \"序号\" INTEGER)").arg(t),
-                autoNumber(t, QStringLiteral("序号"))};
-    if (fileName == ClassFile)
-        return {QStringLiteral("CREATE TABLE \"%1\"(\"班号\" VARCHAR(50), \"班级名称\" VARCHAR(50), \"序号\" INTEGER)").arg(t),
-                autoNumber(t, QStringLiteral("序号"))};
-    if (fileName == CourseFile)
-        return {QStringLiteral("CREATE TABLE \"%1\"(\"课程号\" VARCHAR(50), \"课程名称\" VARCHAR(50), \"序号\" INTEGER)").arg(t),
-                autoNumber(t, QStringLiteral("序号"))};
-    // "INT PRIMARY KEY" (not INTEGER) keeps "序号" apart from the row id, so a
-    // renumbering rewrites the key without moving the record.
-    if (fileName == PlanFile)
-        return {QStringLiteral("CREATE TABLE \"%1\"(\"序号\" INT PRIMARY KEY NOT NULL, \"课程号\" VARCHAR(50), "
-                               "\"总学时\" VARCHAR(50), \"讲课学时\" VARCHAR(50), \"实验学时\" VARCHAR(50), "
-                               "\"上机学时\" VARCHAR(50), \"学分\" INTEGER, \"开课学期\" VARCHAR(50))").arg(t),
-                QStringLiteral("CREATE INDEX \"index_ClassNo\" ON \"%1\"(\"课程号\" COLLATE NOCASE)").arg(t)};
-    if (fileName == ScoreFile)
-        return {QStringLiteral("CREATE TABLE \"%1\"(\"序号\" INT PRIMARY KEY NOT NULL, \"学号\" VARCHAR(50), "
-                               "\"科目\" VARCHAR(50), \"成绩\" INTEGER, \"第一次补考成绩\" INTEGER, "
-                               "\"第二次补考成绩\" INTEGER)").arg(t),
-                QStringLiteral("CREATE INDEX \"index_StudNo\" ON \"%1\"(\"学号\" COLLATE NOCASE)").arg(t)};
-    if (fileName == AccountFile)
-        return {QStringLiteral("CREATE TABLE \"%1\"(\"用户名\" VARCHAR(50), \"口令\" BLOB, \"权限\" VARCHAR(50), \"Id\" INTEGER)").arg(t),
-                autoNumber(t, QStringLiteral("Id"))};
-    throw Error(QStringLiteral("未知的表文件 '%1'").arg(fileName));
+    QStringList cols;
+    for (const Field &f : d.fields) {
+        const bool key = d.key && QString::fromUtf16(f.name) == QString::fromUtf16(d.key);
+        // "INT PRIMARY KEY" (not INTEGER) keeps the key apart from the row
+        // id, so a renumbering rewrites the key without moving the record.
+        static const char *const types[] = {"VARCHAR(50)", "INTEGER", "DATETIME", "BLOB"};
+        cols << q(f.name) + u' ' + (key ? QStringLiteral("INT PRIMARY KEY NOT NULL") : QString::fromLatin1(types[int(f.kind)]));
+    }
+    QStringList out{QStringLiteral("CREATE TABLE \"%1\"(%2)").arg(t, cols.join(QStringLiteral(", ")))};
+    if (d.index)
+        out << QStringLiteral("CREATE INDEX %1 ON \"%2\"(%3 COLLATE NOCASE)").arg(q(d.index), t, q(d.indexField));
+    if (d.autoNumber)
+        out << QStringLiteral("CREATE TRIGGER \"%1_auto\" AFTER INSERT ON \"%1\" WHEN NEW.%2 IS NULL "
+                              "BEGIN UPDATE \"%1\" SET %2 = NEW.rowid WHERE rowid = NEW.rowid; END")
+                   .arg(t, q(d.autoNumber));
+    return out;
+}
+
+QString serverCatalog()
+{
+    return QStringLiteral("CREATE TABLE quillmere_tables(name text PRIMARY KEY, high_water bigint NOT NULL DEFAULT 0, "
+                          "version bigint NOT NULL DEFAULT 0)");
+}
+
+QStringList serverStatements(const QString &fileName)
+{
+    const TableDef &d = tableOf(fileName);
+    const QString t = QFileInfo(fileName).completeBaseName();
+    // Texts compare and sort by their bytes, as in the embedded files; the
+    // 50-byte limit of a text field is the record layer's, in code page 936.
+    static const char *const types[] = {"varchar(50) COLLATE \"C\"", "integer", "timestamp(0)", "bytea"};
+    QStringList cols{QStringLiteral("rowid bigint GENERATED BY DEFAULT AS IDENTITY NOT NULL UNIQUE")};
+    for (const Field &f : d.fields)
+        cols << q(f.name) + u' ' + QString::fromLatin1(types[int(f.kind)]);
+    if (d.key) // checked at the end of each statement, so a renumbering may pass through equal numbers
+        cols << QStringLiteral("PRIMARY KEY (%1) DEFERRABLE INITIALLY IMMEDIATE").arg(q(d.key));
+    QStringList out{QStringLiteral("CREATE TABLE \"%1\"(%2)").arg(t, cols.join(QStringLiteral(", ")))};
+    if (d.key)
+        out << QStringLiteral("CREATE INDEX \"%1_order\" ON \"%1\"(%2, rowid)").arg(t, q(d.key));
+    if (d.index)
+        out << QStringLiteral("CREATE INDEX %1 ON \"%2\"(lower((%3)::text COLLATE \"C\"), rowid)").arg(q(d.index), t, q(d.indexField));
+    if (d.autoNumber) {
+        out << QStringLiteral("CREATE FUNCTION \"%1_auto\"() RETURNS trigger LANGUAGE plpgsql AS "
+                              "$$BEGIN IF NEW.%2 IS NULL THEN NEW.%2 := NEW.rowid; END IF; RETURN NEW; END$$")
+                   .arg(t, q(d.autoNumber));
+        out << QStringLiteral("CREATE TRIGGER \"%1_auto\" BEFORE INSERT ON \"%1\" FOR EACH ROW EXECUTE FUNCTION \"%1_auto\"()").arg(t);
+    }
+    out << QStringLiteral("INSERT INTO quillmere_tables(name) VALUES('%1')").arg(t);
+    return out;
 }
 
 void createTableFile(const QString &dir, const QString &fileName)

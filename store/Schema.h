@@ -16,6 +16,10 @@ inline const QString AccountFile = QStringLiteral("系统帐户表.DB");
 QStringList fileNames();
 // The statements that create the one table of a file, with its indexes.
 QStringList createStatements(const QString &fileName);
+// The same table on a PostgreSQL server, with its numbering trigger and its
+// entry in the catalogue of the tables' high-water marks and versions.
+QStringList serverStatements(const QString &fileName);
+QString serverCatalog();
 // Creates one empty table file; refuses a file that exists.
 void createTableFile(const QString &dir, const QString &fileName);
 // Creates all six; refuses (before creating anything) when one exists.

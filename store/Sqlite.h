@@ -1,6 +1,8 @@
 // A thin RAII wrapper over the SQLite C library.
 #pragma once
 
+#include "store/Statement.h"
+
 #include <sqlite3.h>
 
 #include <QByteArray>
@@ -59,9 +61,6 @@ private:
     QString m_label;
 };
 
-// A table or column name as an SQL identifier: in double quotes, inner
-// quotes doubled.
-QString quoteId(const QString &name);
 
 // Whether an SQLite result code means a damaged or foreign file.
 bool isDamage(int rc);

@@ -292,7 +292,7 @@ bool TTable::findKey(const QVariant &v)
     const int pk = m_file->primaryColumn();
     if (pk < 0)
         throw Error(qualified(QStringLiteral("表没有主索引")));
-    sql::Stmt st = m_file->prepare(QStringLiteral("SELECT rowid FROM %1 WHERE %2 = ?1")
+    Statement st = m_file->prepare(QStringLiteral("SELECT rowid FROM %1 WHERE %2 = ?1")
                                        .arg(m_file->qualifiedTable(), quoteId(m_file->columns()[size_t(pk)].name)));
     st.bind(1, v);
     if (!st.step())

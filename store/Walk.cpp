@@ -68,18 +68,23 @@ TTable *setBased(DataSet &ds, const QString &numberField)
 // would also have met), everything of it is undone and false returned.
 bool undoable(TTable &t, const std::function<void()> &statements)
 {
-    sqlite3 *db = t.file()->engine().handle();
-    t.file()->engine().beginWrite();
-    sqlite3_exec(db, "SAVEPOINT bulk_walk", nullptr, nullptr, nullptr);
+    Engine &engine = t.file()->engine();
+    engine.beginWrite();
+    engine.exec(QStringLiteral("SAVEPOINT bulk_walk"));
     try {
         statements();
     } catch (const Error &) {
-        sqlite3_exec(db, "ROLLBACK TO bulk_walk", nullptr, nullptr, nullptr);
-        sqlite3_exec(db, "RELEASE bulk_walk", nullptr, nullptr, nullptr);
+        try {
+            engine.exec(QStringLiteral("ROLLBACK TO SAVEPOINT bulk_walk"));
+            engine.exec(QStringLiteral("RELEASE SAVEPOINT bulk_walk"));
+        } catch (const Error &) {
+            // The engine gave up the whole transaction (a full disk): the
+            // walk that follows meets the same failure and reports it.
+        }
         t.file()->invalidateAll();
         return false;
     }
-    sqlite3_exec(db, "RELEASE bulk_walk", nullptr, nullptr, nullptr);
+    engine.exec(QStringLiteral("RELEASE SAVEPOINT bulk_walk"));
     return true;
 }
 

@@ -6,6 +6,7 @@
 // a clerk that reads one step a line from its standard input and answers
 // with the boxes it was shown.
 #include "app/core/App.h"
+#include "store/Sqlite.h"
 #include "tests/app/Office.h"
 
 #include <QProcess>

@@ -1,0 +1,87 @@
+// A thin layer over libpq: one connection to the office's server, which
+// comes back by itself at the next statement after it was lost, and the
+// record layer's statements ("?N" parameters) run on it.
+#pragma once
+
+#include "store/Statement.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+
+#include <functional>
+
+struct pg_conn;
+struct pg_result;
+
+namespace store::pg {
+
+// A query result, freed with its owner.
+class Result {
+public:
+    Result() = default;
+    explicit Result(pg_result *r) : m_r(r) {}
+    Result(Result &&o) noexcept : m_r(o.m_r) { o.m_r = nullptr; }
+    Result &operator=(Result &&o) noexcept;
+    Result(const Result &) = delete;
+    ~Result();
+    pg_result *get() const { return m_r; }
+    int rows() const;
+    bool isNull(int row, int col) const;
+    QString text(int row, int col) const;
+    qint64 int64(int row, int col) const;
+    // The value in the type of its column.
+    QVariant value(int row, int col) const;
+    qint64 affected() const;
+
+private:
+    pg_result *m_r = nullptr;
+};
+
+class Connection {
+public:
+    // Connects; an unreachable server is an Error naming it.
+    explicit Connection(const QString &conninfo);
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+    ~Connection();
+
+    // The server as the user may see it: the connection string without its password.
+    const QString &server() const { return m_server; }
+    pg_conn *handle() const { return m_conn; }
+    int backendPid() const;
+    // Each session (the first and every one after a reconnection) has its own number.
+    quint64 session() const { return m_session; }
+
+    // Called when a statement finds the connection lost (the transaction is
+    // gone with it), and when a new session has been set up.
+    std::function<void()> onLost, onSession;
+
+    // Runs SQL text (several statements may be given); throws on failure.
+    Result exec(const QString &sqlText);
+    // Runs SQL text with $N parameters, values as text (or bytes where binary).
+    Result exec(const QByteArray &text, const std::vector<QVariant> &params);
+    // Runs a statement prepared once per session under its text.
+    Result run(const QByteArray &text, const std::vector<QVariant> &params);
+    // Reads what arrived; true when another session sent a notification.
+    bool notified();
+
+private:
+    void ensure();
+    Result check(pg_result *r, const QString &label = QString());
+    QString m_conninfo, m_server;
+    pg_conn *m_conn = nullptr;
+    quint64 m_session = 0;
+    QHash<QByteArray, QByteArray> m_prepared; // text -> name, this session
+};
+
+// The record layer's SQL for the server: "?N" become "$k", numbered in
+// order of first use; map[k - 1] = N.
+QByteArray translate(const QString &sqlText, std::vector<int> *map);
+
+std::unique_ptr<StatementImpl> statement(Connection &c, const QString &sqlText);
+
+// The connection string with its password left out.
+QString displayServer(const QString &conninfo);
+
+} // namespace store::pg

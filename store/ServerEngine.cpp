@@ -1,0 +1,267 @@
+#include "store/ServerEngine.h"
+
+#include "store/Sqlite.h"
+
+#include <QFileInfo>
+
+namespace store {
+
+namespace {
+
+// The office's one write lock: every program's actions take it, so numbers
+// handed out as "count + 1" and renumberings never meet.
+const char *const LockAndVersions = "BEGIN; SELECT pg_advisory_xact_lock(936); SELECT name, version FROM quillmere_tables";
+
+} // namespace
+
+ServerEngine::ServerEngine(const QString &conninfo) : m_conn(conninfo)
+{
+    m_conn.onSession = [this] { newSession(); };
+    m_conn.onLost = [this] { lost(); };
+    newSession();
+}
+
+ServerEngine::~ServerEngine()
+{
+    if (m_inTxn) {
+        try {
+            commit();
+        } catch (const Error &) {
+        }
+    }
+}
+
+void ServerEngine::newSession()
+{
+    m_conn.exec(QStringLiteral("SET lock_timeout = %1; LISTEN quillmere").arg(engineBusyTimeout()));
+    if (m_schema.isEmpty()) {
+        pg::Result r = m_conn.exec(QStringLiteral("SELECT current_schema()"));
+        m_schema = r.rows() ? r.text(0, 0) : QStringLiteral("public");
+    }
+    // What happened while the program was away is not known: everything is
+    // read again.
+    try {
+        changedTables(m_conn.exec(QStringLiteral("SELECT name, version FROM quillmere_tables")));
+    } catch (const Error &) {
+        throw Error(QStringLiteral("数据库服务器 '%1' 上没有本系统的数据表").arg(m_conn.server()));
+    }
+    invalidateEverything();
+}
+
+void ServerEngine::lost()
+{
+    m_inTxn = false;
+    m_written.clear();
+    invalidateEverything();
+}
+
+QStringList ServerEngine::changedTables(const pg::Result &versions)
+{
+    QStringList changed;
+    for (int i = 0; i < versions.rows(); ++i) {
+        const QString name = versions.text(i, 0);
+        const qint64 v = versions.int64(i, 1);
+        auto it = m_seen.find(name);
+        if (it == m_seen.end()) {
+            m_seen[name] = v;
+        } else if (it->second != v) {
+            it->second = v;
+            changed << name;
+        }
+    }
+    return changed;
+}
+
+QString ServerEngine::locate(const QString &path, QString *schema)
+{
+    const QString wanted = QFileInfo(path).completeBaseName();
+    pg::Result r = m_conn.exec(QByteArray("SELECT c.relname FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+                                          "WHERE n.nspname = current_schema() AND c.relkind = 'r' AND lower(c.relname) = lower($1)"),
+                               {QVariant(wanted)});
+    if (r.rows() != 1)
+        throw Error(QStringLiteral("数据库服务器 '%1' 上找不到表 '%2'").arg(m_conn.server(), wanted));
+    *schema = m_schema;
+    return r.text(0, 0);
+}
+
+TableShape ServerEngine::describe(const QString &, const QString &table)
+{
+    TableShape shape;
+    shape.table = table;
+    pg::Result cols = m_conn.exec(QByteArray("SELECT column_name, data_type, character_maximum_length, is_nullable "
+                                             "FROM information_schema.columns WHERE table_schema = current_schema() "
+                                             "AND table_name = $1 ORDER BY ordinal_position"),
+                                  {QVariant(table)});
+    for (int i = 0; i < cols.rows(); ++i) {
+        ColumnInfo c;
+        c.name = cols.text(i, 0);
+        if (c.name == QLatin1String("rowid"))
+            continue; // the record's id, as SQLite keeps it beside the fields
+        const QString type = cols.text(i, 1);
+        if (type == QLatin1String("character varying") || type == QLatin1String("text") || type == QLatin1String("character")) {
+            c.type = FieldType::Text;
+            c.size = cols.isNull(i, 2) ? 0 : int(cols.int64(i, 2));
+        } else if (type == QLatin1String("integer") || type == QLatin1String("bigint") || type == QLatin1String("smallint")) {
+            c.type = FieldType::Integer;
+        } else if (type.startsWith(QLatin1String("timestamp")) || type == QLatin1String("date")) {
+            c.type = FieldType::DateTime;
+        } else if (type == QLatin1String("bytea")) {
+            c.type = FieldType::Bytes;
+        }
+        c.notNull = cols.text(i, 3) == QLatin1String("NO");
+        shape.columns.push_back(c);
+    }
+    auto columnOf = [&shape](const QString &expr) {
+        // The first quoted name in an index's key: "学号" or lower(("学号")::text COLLATE "C").
+        const int open = expr.indexOf(u'"');
+        const QString name = open >= 0 ? expr.mid(open + 1, expr.indexOf(u'"', open + 1) - open - 1) : expr;
+        for (size_t i = 0; i < shape.columns.size(); ++i) {
+            if (shape.columns[i].name == name)
+                return int(i);
+        }
+        return -1;
+    };
+    pg::Result idx = m_conn.exec(QByteArray("SELECT c.relname, pg_get_indexdef(i.indexrelid, 1, true), i.indisprimary "
+                                            "FROM pg_index i JOIN pg_class c ON c.oid = i.indexrelid "
+                                            "WHERE i.indrelid = (quote_ident(current_schema()) || '.' || quote_ident($1))::regclass"),
+                                 {QVariant(table)});
+    for (int i = 0; i < idx.rows(); ++i) {
+        const QString expr = idx.text(i, 1);
+        const int column = columnOf(expr);
+        if (column < 0)
+            continue; // the row ids' own index
+        if (idx.text(i, 2) == QLatin1String("t")) {
+            shape.pk = column;
+            continue;
+        }
+        IndexInfo ii;
+        ii.name = idx.text(i, 0);
+        ii.column = column;
+        ii.noCase = expr.startsWith(QLatin1String("lower("));
+        shape.indexes.push_back(ii);
+    }
+    if (shape.columns.empty())
+        throw Error(QStringLiteral("数据库服务器 '%1' 上找不到表 '%2'").arg(m_conn.server(), table));
+    return shape;
+}
+
+Statement ServerEngine::prepare(const QString &sqlText, const QString &) { return Statement(pg::statement(m_conn, sqlText)); }
+
+void ServerEngine::exec(const QString &sqlText) { m_conn.exec(sqlText); }
+
+void ServerEngine::beginWrite()
+{
+    if (m_inTxn)
+        return;
+    pg::Result versions;
+    try {
+        versions = m_conn.exec(QString::fromLatin1(LockAndVersions));
+    } catch (const Error &) {
+        try {
+            m_conn.exec(QStringLiteral("ROLLBACK"));
+        } catch (const Error &) {
+        }
+        throw;
+    }
+    m_inTxn = true;
+    ++m_txnSerial;
+    const QStringList changed = changedTables(versions);
+    if (changed.isEmpty())
+        return;
+    m_conn.exec(QStringLiteral("ROLLBACK"));
+    m_inTxn = false;
+    for (const QString &t : changed)
+        invalidate(t);
+    throw Conflict(QStringLiteral("数据已被其他用户修改,已重新读取,请重新操作!"));
+}
+
+void ServerEngine::writing(const TableFile &file) { m_written.insert(file.table()); }
+
+void ServerEngine::commit()
+{
+    if (!m_inTxn)
+        return;
+    try {
+        if (takeCommitFailureForTesting())
+            throw Error(QStringLiteral("磁盘已满，无法写入表文件"));
+        if (!m_written.empty()) {
+            QStringList names;
+            for (const QString &t : m_written)
+                names << t;
+            // Counted up under the write lock: other programs compare these
+            // with what they last saw.
+            pg::Result r = m_conn.exec(QByteArray("UPDATE quillmere_tables SET version = version + 1 "
+                                                  "WHERE name = ANY(string_to_array($1, chr(1))) RETURNING name, version"),
+                                       {QVariant(names.join(QChar(1)))});
+            for (int i = 0; i < r.rows(); ++i)
+                m_seen[r.text(i, 0)] = r.int64(i, 1);
+            m_conn.exec(QStringLiteral("NOTIFY quillmere"));
+        }
+        m_conn.exec(QStringLiteral("COMMIT"));
+    } catch (const Error &e) {
+        const QString text = e.text();
+        rollback();
+        throw Error(QStringLiteral("保存修改失败: %1").arg(text));
+    }
+    m_inTxn = false;
+    m_written.clear();
+}
+
+void ServerEngine::rollback()
+{
+    if (!m_inTxn)
+        return;
+    m_inTxn = false;
+    m_written.clear();
+    try {
+        m_conn.exec(QStringLiteral("ROLLBACK"));
+    } catch (const Error &) {
+        // A lost connection took the transaction with it.
+    }
+    invalidateEverything();
+}
+
+void ServerEngine::syncExternal()
+{
+    if (m_inTxn || !m_conn.notified())
+        return;
+    try {
+        for (const QString &t : changedTables(m_conn.exec(QStringLiteral("SELECT name, version FROM quillmere_tables"))))
+            invalidate(t);
+    } catch (const Error &) {
+        // The next action reports a server that went away.
+    }
+}
+
+qint64 ServerEngine::highWater(const TableFile &file)
+{
+    pg::Result r = m_conn.run(QByteArray("SELECT high_water FROM quillmere_tables WHERE name = $1"), {QVariant(file.table())});
+    return r.rows() ? r.int64(0, 0) : 0;
+}
+
+void ServerEngine::raiseHighWater(const TableFile &file, qint64 rowid)
+{
+    m_conn.run(QByteArray("UPDATE quillmere_tables SET high_water = $2 WHERE name = $1 AND high_water < $2"),
+               {QVariant(file.table()), QVariant(rowid)});
+}
+
+QString ServerEngine::noCase(const QString &expr) const
+{
+    // Folds ASCII letters only, as the embedded engine's NOCASE does.
+    return QStringLiteral("lower((%1)::text COLLATE \"C\")").arg(expr);
+}
+
+QString ServerEngine::differ(const QString &a, const QString &b) const
+{
+    return a + QStringLiteral(" IS DISTINCT FROM ") + b;
+}
+
+QString ServerEngine::likeCondition(const QString &field, const QString &like, QVariant *bound) const
+{
+    QString pattern = like;
+    pattern.replace(u'\\', QLatin1String("\\\\")); // the server's LIKE escapes with "\"
+    *bound = pattern;
+    return field + QStringLiteral(" LIKE ?1");
+}
+
+} // namespace store
