@@ -393,6 +393,8 @@ void commitAll();
 // Reads engine settings (busy timeout) from this configuration file when the
 // first table is opened; a missing file means the defaults.
 void setEngineConfigFile(const QString &path);
+// Stands in for the settings file's server (tests, tools); empty: the file decides.
+void setEngineServer(const QString &conninfo);
 // Drops every open connection (tests use it between cases).
 void resetEngines();
 

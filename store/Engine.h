@@ -216,7 +216,5 @@ int engineBusyTimeout();
 // The server the engine settings name (a libpq connection string), empty
 // for the embedded files.
 QString engineServer();
-// Stands in for the settings file's server (tests, tools); empty: the file decides.
-void setEngineServer(const QString &conninfo);
 
 } // namespace store

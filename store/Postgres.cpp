@@ -249,6 +249,10 @@ Result::~Result()
 
 int Result::rows() const { return m_r ? PQntuples(m_r) : 0; }
 
+int Result::columns() const { return m_r ? PQnfields(m_r) : 0; }
+
+QString Result::name(int col) const { return QString::fromUtf8(PQfname(m_r, col)); }
+
 bool Result::isNull(int row, int col) const { return PQgetisnull(m_r, row, col); }
 
 QString Result::text(int row, int col) const

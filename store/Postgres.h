@@ -27,6 +27,8 @@ public:
     ~Result();
     pg_result *get() const { return m_r; }
     int rows() const;
+    int columns() const;
+    QString name(int col) const;
     bool isNull(int row, int col) const;
     QString text(int row, int col) const;
     qint64 int64(int row, int col) const;

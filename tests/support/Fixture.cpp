@@ -1,9 +1,11 @@
 #include "tests/support/Fixture.h"
 
 #include "store/DataSet.h"
+#include "store/Postgres.h"
 #include "store/Schema.h"
 #include "store/Sqlite.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QApplication>
 #include <QFileInfo>
@@ -16,14 +18,81 @@ namespace fixture {
 using store::sql::Db;
 using store::sql::Stmt;
 
+namespace {
+
+QString cluster() { return QString::fromUtf8(qgetenv("QUILLMERE_TEST_SERVER")); }
+
+// The data directory whose tables are on the server now, for tableRows().
+store::pg::Connection *currentServer = nullptr;
+
+QList<QVariantList> serverRows(store::pg::Connection &c, const QString &table, const QString &sql, const QVariantList &params)
+{
+    QString text = sql;
+    text.replace(QStringLiteral("$T"), store::sql::quoteId(table));
+    std::vector<int> map;
+    const QByteArray translated = store::pg::translate(text, &map);
+    std::vector<QVariant> values;
+    for (int n : map)
+        values.push_back(n - 1 < params.size() ? params[n - 1] : QVariant());
+    const store::pg::Result r = c.exec(translated, values);
+    // "*" means the fields: the record's id is a column of its own here.
+    const bool star = text.contains(u'*');
+    QList<QVariantList> out;
+    for (int i = 0; i < r.rows(); ++i) {
+        QVariantList row;
+        for (int col = 0; col < r.columns(); ++col) {
+            if (!(star && r.name(col) == QLatin1String("rowid")))
+                row << r.value(i, col);
+        }
+        out << row;
+    }
+    return out;
+}
+
+} // namespace
+
+bool onServer() { return qgetenv("QUILLMERE_TEST_ENGINE") == "server"; }
+
 DataDir::DataDir(bool create, const QString &under)
     : m_tmp(under.isEmpty() ? QDir::tempPath() + QStringLiteral("/DataDir-XXXXXX") : under + QStringLiteral("/DataDir-XXXXXX"))
 {
-    if (create)
-        store::schema::createDataDirectory(m_tmp.path());
+    if (!onServer()) {
+        if (create)
+            store::schema::createDataDirectory(m_tmp.path());
+        return;
+    }
+    if (cluster().isEmpty())
+        qFatal("QUILLMERE_TEST_SERVER names no server for the server run of this test");
+    static int serial = 0;
+    m_database = QStringLiteral("qm_%1_%2").arg(QCoreApplication::applicationPid()).arg(++serial);
+    store::pg::Connection(cluster()).exec(QStringLiteral("CREATE DATABASE %1").arg(m_database));
+    const QString info = cluster() + QStringLiteral(" dbname=") + m_database;
+    m_server = std::make_unique<store::pg::Connection>(info);
+    if (create) {
+        m_server->exec(QStringLiteral("BEGIN"));
+        store::schema::createServerTables(*m_server);
+        m_server->exec(QStringLiteral("COMMIT"));
+    }
+    currentServer = m_server.get();
+    store::resetEngines();
+    store::setEngineServer(info);
 }
 
-DataDir::~DataDir() { store::resetEngines(); }
+DataDir::~DataDir()
+{
+    store::resetEngines();
+    if (!m_server)
+        return;
+    store::setEngineServer(QString());
+    if (currentServer == m_server.get())
+        currentServer = nullptr;
+    m_server.reset();
+    try {
+        store::pg::Connection(cluster()).exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_database));
+    } catch (const store::Error &e) {
+        qWarning("%s", qPrintable(e.text()));
+    }
+}
 
 QString DataDir::path() const { return m_tmp.path() + u'/'; }
 
@@ -41,6 +110,8 @@ QList<QVariantList> DataDir::rows(const QString &fileName, const QString &sql, c
 
 QList<QVariantList> tableRows(const QString &path, const QString &sql, const QVariantList &params)
 {
+    if (currentServer)
+        return serverRows(*currentServer, QFileInfo(path).completeBaseName(), sql, params);
     Db db;
     db.open(path, false);
     sqlite3_busy_timeout(db.handle(), 5000);

@@ -11,13 +11,24 @@
 #include <QVariant>
 
 #include <functional>
+#include <memory>
+
+namespace store::pg {
+class Connection;
+}
 
 namespace fixture {
+
+// Whether this run keeps its data directories' tables on the test server
+// (the second run of the tests that run on both engines).
+bool onServer();
 
 class DataDir {
 public:
     // Creates the six empty tables (or none, with create = false), in a new
     // directory below under (the system's temporary directory by default).
+    // On the server, the tables are in a new database of their own, which
+    // the engine is pointed at while the directory lives.
     explicit DataDir(bool create = true, const QString &under = QString());
     ~DataDir();
     // Ends with the path separator, like the program's data path.
@@ -40,6 +51,8 @@ public:
 
 private:
     QTemporaryDir m_tmp;
+    QString m_database;
+    std::unique_ptr<store::pg::Connection> m_server;
 };
 
 // Runs a statement on the table file at path; "$T" names its one table.
