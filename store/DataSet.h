@@ -5,7 +5,7 @@
 // standard error box, so callers normally let it propagate.
 #pragma once
 
-#include "store/Error.h"
+#include "app/core/Error.h"
 #include "store/RowWindow.h"
 
 #include <QDateTime>

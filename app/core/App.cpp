@@ -1,9 +1,9 @@
 #include "app/core/App.h"
 
 #include "app/core/Action.h"
+#include "app/core/Error.h"
 #include "app/core/Fonts.h"
 #include "app/core/Ui.h"
-#include "store/Error.h"
 
 #include <QFont>
 #include <QLibraryInfo>

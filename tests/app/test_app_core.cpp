@@ -1,11 +1,11 @@
 // The application object, the standard error box, program paths and the
 // registry layer.
 #include "app/core/App.h"
+#include "app/core/Error.h"
 #include "app/core/Globals.h"
 #include "app/core/Registry.h"
 #include "app/core/Ui.h"
 #include "login/TForm1_Denglu.h"
-#include "store/Error.h"
 #include "tests/support/Fixture.h"
 
 #include <QDialogButtonBox>
