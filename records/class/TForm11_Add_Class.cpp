@@ -1,5 +1,6 @@
 #include "records/class/TForm11_Add_Class.h"
 
+#include "app/core/Guard.h"
 #include "app/core/Ui.h"
 #include "records/class/DesignedFrame.h"
 #include "skin/SkinButton.h"
@@ -49,8 +50,8 @@ TForm11_Add_Class::TForm11_Add_Class(QWidget *parent) : TForm(parent)
     Button_Cancel->setGeometry(150, 178, 90, 23);
     Edit_New_ClassNo = new TSkinEdit(this);
     Edit_New_ClassNo->setGeometry(128, 50, 134, 21);
-    connect(Button_OK, &TSkinButton::clicked, this, &TForm11_Add_Class::Button_OKClick);
-    connect(Button_Cancel, &TSkinButton::clicked, this, &TForm11_Add_Class::Button_CancelClick);
+    ui::connectGuarded(Button_OK, &TSkinButton::clicked, this, &TForm11_Add_Class::Button_OKClick);
+    ui::connectGuarded(Button_Cancel, &TSkinButton::clicked, this, &TForm11_Add_Class::Button_CancelClick);
 
     setTabOrder(Edit_New_Class, ListBox_Class);
     setTabOrder(ListBox_Class, Edit_New_ClassNo);

@@ -1,5 +1,6 @@
 #include "records/class/TForm12_Class_Query.h"
 
+#include "app/core/Guard.h"
 #include "records/class/DesignedFrame.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinComboBox.h"
@@ -40,7 +41,7 @@ TForm12_Class_Query::TForm12_Class_Query(QWidget *parent) : TForm(parent)
     Button_Class_Query->setObjectName(QStringLiteral("Button_Class_Query"));
     Button_Class_Query->setFont(f);
     Button_Class_Query->setGeometry(200, 122, 90, 23);
-    connect(Button_Class_Query, &TSkinButton::clicked, this, &TForm12_Class_Query::Button_Class_QueryClick);
+    ui::connectGuarded(Button_Class_Query, &TSkinButton::clicked, this, &TForm12_Class_Query::Button_Class_QueryClick);
 
     DBGrid1 = new store::TDBGrid(this);
     DBGrid1->setGeometry(8, 32, 152, 196);

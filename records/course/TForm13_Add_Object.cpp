@@ -1,5 +1,6 @@
 #include "records/course/TForm13_Add_Object.h"
 
+#include "app/core/Guard.h"
 #include "app/core/Ui.h"
 #include "app/core/KeyFilter.h"
 #include "skin/SkinButton.h"
@@ -70,8 +71,8 @@ TForm13_Add_Object::TForm13_Add_Object(QWidget *parent) : TForm(parent)
     Button_Cancel->setObjectName(QStringLiteral("Button_Cancel"));
     Button_Cancel->setFont(f);
     Button_Cancel->setGeometry(392, 138, 84, 23);
-    connect(Button_OK, &TSkinButton::clicked, this, &TForm13_Add_Object::Button_OKClick);
-    connect(Button_Cancel, &TSkinButton::clicked, this, &TForm13_Add_Object::Button_CancelClick);
+    ui::connectGuarded(Button_OK, &TSkinButton::clicked, this, &TForm13_Add_Object::Button_OKClick);
+    ui::connectGuarded(Button_Cancel, &TSkinButton::clicked, this, &TForm13_Add_Object::Button_CancelClick);
 
     // The plan group is walked column by column.
     setTabOrder(ListBox_Object, Edit_New_ObjectNo);

@@ -1,5 +1,6 @@
 #include "records/score/TForm15_Add_Scroce.h"
 
+#include "app/core/Guard.h"
 #include "app/core/KeyFilter.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinComboBox.h"
@@ -72,8 +73,8 @@ TForm15_Add_Scroce::TForm15_Add_Scroce(QWidget *parent) : TForm(parent)
     Button_Cancel->setObjectName(QStringLiteral("Button_Cancel"));
     Button_Cancel->setGeometry(340, 254, 110, 25);
 
-    connect(Button_OK, &TSkinButton::clicked, this, &TForm15_Add_Scroce::Button_OKClick);
-    connect(Button_Cancel, &TSkinButton::clicked, this, &TForm15_Add_Scroce::Button_CancelClick);
+    ui::connectGuarded(Button_OK, &TSkinButton::clicked, this, &TForm15_Add_Scroce::Button_OKClick);
+    ui::connectGuarded(Button_Cancel, &TSkinButton::clicked, this, &TForm15_Add_Scroce::Button_CancelClick);
     for (TSkinEdit *box : {Edit_New_Scroce, Edit_New_BuKao1, Edit_New_BuKao2})
         keyfilter::onKeyPress(box, [this](QChar &key) { Edit_New_ScroceKeyPress(key); });
 

@@ -2,6 +2,7 @@
 
 #include "app/core/BusyCursor.h"
 #include "app/core/Globals.h"
+#include "app/core/Guard.h"
 #include "app/core/Instances.h"
 #include "app/core/Ui.h"
 #include "skin/SkinButton.h"
@@ -72,9 +73,9 @@ TForm6_Scorce::TForm6_Scorce(QWidget *parent) : TForm(parent)
     ListBox1->setGeometry(400, 30, 100, 40);
     ListBox1->hide();
 
-    connect(Button_Add, &TSkinButton::clicked, this, &TForm6_Scorce::Button_AddClick);
-    connect(Button_Del, &TSkinButton::clicked, this, &TForm6_Scorce::Button_DelClick);
-    connect(Button_Query, &TSkinButton::clicked, this, &TForm6_Scorce::Button_QueryClick);
+    ui::connectGuarded(Button_Add, &TSkinButton::clicked, this, &TForm6_Scorce::Button_AddClick);
+    ui::connectGuarded(Button_Del, &TSkinButton::clicked, this, &TForm6_Scorce::Button_DelClick);
+    ui::connectGuarded(Button_Query, &TSkinButton::clicked, this, &TForm6_Scorce::Button_QueryClick);
 }
 
 void TForm6_Scorce::FormShow()

@@ -1,5 +1,6 @@
 #include "records/student/TForm10_Query_Stud.h"
 
+#include "app/core/Guard.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinComboBox.h"
 #include "skin/SkinEdit.h"
@@ -58,7 +59,7 @@ TForm10_Query_Stud::TForm10_Query_Stud(QWidget *parent) : TForm(parent)
     Button_Query = new TSkinButton(QStringLiteral("开始查找  &Q"), this);
     Button_Query->setObjectName(QStringLiteral("Button_Query"));
     Button_Query->setGeometry(346, 33, 100, 23);
-    connect(Button_Query, &TSkinButton::clicked, this, &TForm10_Query_Stud::Button_QueryClick);
+    ui::connectGuarded(Button_Query, &TSkinButton::clicked, this, &TForm10_Query_Stud::Button_QueryClick);
 
     // The found student, in three columns.
     struct Box {

@@ -1,5 +1,6 @@
 #include "records/student/TForm9_Add_Stud.h"
 
+#include "app/core/Guard.h"
 #include "app/core/Ui.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinComboBox.h"
@@ -72,8 +73,8 @@ TForm9_Add_Stud::TForm9_Add_Stud(QWidget *parent) : TForm(parent)
     Button_Cancel = new TSkinButton(QStringLiteral("取消  &C"), this);
     Button_Cancel->setObjectName(QStringLiteral("Button_Cancel"));
     Button_Cancel->setGeometry(309, 218, 84, 23);
-    connect(Button_OK, &TSkinButton::clicked, this, &TForm9_Add_Stud::Button_OKClick);
-    connect(Button_Cancel, &TSkinButton::clicked, this, &TForm9_Add_Stud::Button_CancelClick);
+    ui::connectGuarded(Button_OK, &TSkinButton::clicked, this, &TForm9_Add_Stud::Button_OKClick);
+    ui::connectGuarded(Button_Cancel, &TSkinButton::clicked, this, &TForm9_Add_Stud::Button_CancelClick);
 
     Label3 = label(QStringLiteral("性别"), 16, 2);
     ComboBox_New_Sex = new TSkinComboBox(this);
