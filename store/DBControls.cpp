@@ -1,5 +1,6 @@
 #include "store/DBControls.h"
 
+#include "app/core/FocusLeave.h"
 #include "app/core/Guard.h"
 
 #include <QKeyEvent>
@@ -141,7 +142,7 @@ void TDBEdit::focusOutEvent(QFocusEvent *e)
 {
     QLineEdit::focusOutEvent(e);
     m_autoSelect.focusOut(e);
-    if (e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason)
+    if (!ui::focusMovedOn(*e))
         return;
     // The toolkit called this: a refused text is reported here, not thrown
     // through it.

@@ -1,8 +1,10 @@
 #include "records/course/TForm13_Add_Object.h"
 
+#include "app/core/FocusLeave.h"
 #include "app/core/Guard.h"
 #include "app/core/Ui.h"
 #include "app/core/KeyFilter.h"
+#include "records/common/NumberBox.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinEdit.h"
 #include "skin/SkinForm.h"
@@ -11,8 +13,6 @@
 #include "store/Convert.h"
 #include "store/DataModule.h"
 #include "store/Walk.h"
-
-#include <QFocusEvent>
 
 #include <exception>
 
@@ -84,19 +84,9 @@ TForm13_Add_Object::TForm13_Add_Object(QWidget *parent) : TForm(parent)
     setTabOrder(Edit_New_XueFen, Edit_New_ShiYan);
     setTabOrder(Edit_New_ShiYan, Edit_New_KaiKeXueQi);
 
-    Edit_New_ObjectNo->installEventFilter(this);
-}
-
-bool TForm13_Add_Object::eventFilter(QObject *watched, QEvent *event)
-{
     // The number check runs when the focus moves on inside this window, not
     // when the whole window loses it to another window or a message box.
-    if (watched == Edit_New_ObjectNo && event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            Edit_New_ObjectNoExit();
-    }
-    return TForm::eventFilter(watched, event);
+    ui::onLeaving(Edit_New_ObjectNo, ui::Leaving::MovedOn, [this] { Edit_New_ObjectNoExit(); });
 }
 
 void TForm13_Add_Object::FormShow()
@@ -108,10 +98,8 @@ void TForm13_Add_Object::FormShow()
 void TForm13_Add_Object::Edit_New_ObjectNoExit()
 {
     // Leaves the course table on its last course.
-    if (store::containsText(*DM1->Table_Object, QStringLiteral("课程号"), Edit_New_ObjectNo->text())) {
-        ui::messageBox(QStringLiteral("已经有一个相同的课程号,请另选!"), QStringLiteral("系统提示"), ui::Icon::Information);
-        Edit_New_ObjectNo->clear();
-    }
+    records::refuseTakenNumber(Edit_New_ObjectNo, *DM1->Table_Object, QStringLiteral("课程号"),
+                               QStringLiteral("已经有一个相同的课程号,请另选!"));
 }
 
 void TForm13_Add_Object::Edit_New_XueFenKeyPress(QChar &Key) { keyfilter::integerOnly(Key); }

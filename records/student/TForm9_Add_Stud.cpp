@@ -1,7 +1,9 @@
 #include "records/student/TForm9_Add_Stud.h"
 
+#include "app/core/FocusLeave.h"
 #include "app/core/Guard.h"
 #include "app/core/Ui.h"
+#include "records/common/NumberBox.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinComboBox.h"
 #include "skin/SkinEdit.h"
@@ -9,8 +11,6 @@
 #include "store/DataModule.h"
 #include "store/Walk.h"
 
-#include <QApplication>
-#include <QFocusEvent>
 
 namespace {
 
@@ -100,23 +100,11 @@ TForm9_Add_Stud::TForm9_Add_Stud(QWidget *parent) : TForm(parent)
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 
-    Edit_New_StudNo->installEventFilter(this);
-}
-
-// The number box is left when the focus moves to another control of this
-// dialog: by Tab, by a click into a box, or by a button's accelerator, which
-// focuses its button first. The dialog losing the focus as a whole (another
-// window, a message box, closing) is not leaving the box.
-bool TForm9_Add_Stud::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == Edit_New_StudNo && event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        QWidget *now = QApplication::focusWidget();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && now && now != Edit_New_StudNo
-            && now->window() == this)
-            Edit_New_StudNoExit();
-    }
-    return TForm::eventFilter(watched, event);
+    // The number box is left when the focus moves to another control of this
+    // dialog: by Tab, by a click into a box, or by a button's accelerator,
+    // which focuses its button first. The dialog losing the focus as a whole
+    // (another window, a message box, closing) is not leaving the box.
+    ui::onLeaving(Edit_New_StudNo, ui::Leaving::ToItsWindow, [this] { Edit_New_StudNoExit(); });
 }
 
 void TForm9_Add_Stud::FormShow()
@@ -130,10 +118,8 @@ void TForm9_Add_Stud::Edit_New_StudNoExit()
 {
     // The scan runs to the end and leaves the last student current, which the
     // management window behind then shows.
-    if (store::containsText(*DM1->Table_stud, QStringLiteral("学号"), Edit_New_StudNo->text())) {
-        ui::messageBox(QStringLiteral("已经有一个相同的学号,请另选!"), QStringLiteral("系统提示"), ui::Icon::Information);
-        Edit_New_StudNo->clear();
-    }
+    records::refuseTakenNumber(Edit_New_StudNo, *DM1->Table_stud, QStringLiteral("学号"),
+                               QStringLiteral("已经有一个相同的学号,请另选!"));
 }
 
 void TForm9_Add_Stud::Button_OKClick()
