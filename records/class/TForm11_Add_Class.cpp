@@ -14,8 +14,6 @@
 
 #include <QResizeEvent>
 
-#include <exception>
-
 namespace {
 
 const QSize WindowSize(280, 261);
@@ -102,21 +100,17 @@ void TForm11_Add_Class::Button_OKClick()
         return;
     }
     store::TTable &t = *DM1->Table_Class;
-    std::exception_ptr failure;
-    try {
-        t.append();
-        t.fieldByName(QStringLiteral("班号")).setAsString(Edit_New_ClassNo->text());
-        t.fieldByName(QStringLiteral("班级名称")).setAsString(Edit_New_Class->text());
-        ui::messageBox(Edit_New_Class->text() + QStringLiteral("的班级已经成功添加!"), QStringLiteral("班级添加"),
-                       ui::Icon::Information);
-        Edit_New_ClassNo->clear();
-    } catch (...) {
-        failure = std::current_exception();
-    }
     // Whatever happened: the refresh is what stores the pending new class.
-    t.refresh();
-    if (failure)
-        std::rethrow_exception(failure);
+    store::refreshAfter(
+        [&] {
+            t.append();
+            t.fieldByName(QStringLiteral("班号")).setAsString(Edit_New_ClassNo->text());
+            t.fieldByName(QStringLiteral("班级名称")).setAsString(Edit_New_Class->text());
+            ui::messageBox(Edit_New_Class->text() + QStringLiteral("的班级已经成功添加!"), QStringLiteral("班级添加"),
+                           ui::Icon::Information);
+            Edit_New_ClassNo->clear();
+        },
+        {&t});
 }
 
 void TForm11_Add_Class::Button_CancelClick() { close(); }

@@ -14,8 +14,6 @@
 #include "store/DataModule.h"
 #include "store/Walk.h"
 
-#include <exception>
-
 namespace {
 
 TSkinEdit *edit(QWidget *parent, int x, int y, int w)
@@ -112,39 +110,39 @@ void TForm13_Add_Object::Button_OKClick()
     }
     store::TTable &course = *DM1->Table_Object;
     store::TTable &all = *DM1->Table_Object_Jh2;
-    std::exception_ptr failure;
-    try {
-        course.append();
-        course.fieldByName(QStringLiteral("课程号")).setAsString(Edit_New_ObjectNo->text());
-        course.fieldByName(QStringLiteral("课程名称")).setAsString(Edit_New_Object_Name->text());
-
-        all.append();
-        all.fieldByName(QStringLiteral("序号")).setAsInteger(all.recordCount() + 1);
-        all.fieldByName(QStringLiteral("课程号")).setAsString(Edit_New_ObjectNo->text());
-        all.fieldByName(QStringLiteral("总学时")).setAsString(Edit_New_Total->text());
-        all.fieldByName(QStringLiteral("讲课学时")).setAsString(Edit_New_JiangKe->text());
-        all.fieldByName(QStringLiteral("实验学时")).setAsString(Edit_New_ShiYan->text());
-        all.fieldByName(QStringLiteral("上机学时")).setAsString(Edit_New_ShangJi->text());
-        all.fieldByName(QStringLiteral("学分")).setAsInteger(store::strToInt(Edit_New_XueFen->text()));
-        all.fieldByName(QStringLiteral("开课学期")).setAsString(Edit_New_KaiKeXueQi->text());
-        all.post();
-
-        ui::messageBox(Edit_New_Object_Name->text() + QStringLiteral("的信息已经成功添加!"), QStringLiteral("系统提示"),
-                       ui::Icon::Information);
-        Edit_New_ObjectNo->clear();
-    } catch (...) {
-        failure = std::current_exception();
-        // A plan record left half-made would be written by the plan table's
-        // next move as a partial record, or break the next addition: drop it.
-        if (all.active() && all.state() == store::DataSetState::Insert)
-            all.cancel();
-    }
     // Also after a failure: the refresh of the course table is what stores
     // the new course record.
-    DM1->Table_Object_Jh->refresh();
-    course.refresh();
-    if (failure)
-        std::rethrow_exception(failure);
+    store::refreshAfter(
+        [&] {
+            try {
+                course.append();
+                course.fieldByName(QStringLiteral("课程号")).setAsString(Edit_New_ObjectNo->text());
+                course.fieldByName(QStringLiteral("课程名称")).setAsString(Edit_New_Object_Name->text());
+
+                all.append();
+                all.fieldByName(QStringLiteral("序号")).setAsInteger(all.recordCount() + 1);
+                all.fieldByName(QStringLiteral("课程号")).setAsString(Edit_New_ObjectNo->text());
+                all.fieldByName(QStringLiteral("总学时")).setAsString(Edit_New_Total->text());
+                all.fieldByName(QStringLiteral("讲课学时")).setAsString(Edit_New_JiangKe->text());
+                all.fieldByName(QStringLiteral("实验学时")).setAsString(Edit_New_ShiYan->text());
+                all.fieldByName(QStringLiteral("上机学时")).setAsString(Edit_New_ShangJi->text());
+                all.fieldByName(QStringLiteral("学分")).setAsInteger(store::strToInt(Edit_New_XueFen->text()));
+                all.fieldByName(QStringLiteral("开课学期")).setAsString(Edit_New_KaiKeXueQi->text());
+                all.post();
+
+                ui::messageBox(Edit_New_Object_Name->text() + QStringLiteral("的信息已经成功添加!"),
+                               QStringLiteral("系统提示"), ui::Icon::Information);
+                Edit_New_ObjectNo->clear();
+            } catch (...) {
+                // A plan record left half-made would be written by the plan
+                // table's next move as a partial record, or break the next
+                // addition: drop it.
+                if (all.active() && all.state() == store::DataSetState::Insert)
+                    all.cancel();
+                throw;
+            }
+        },
+        {DM1->Table_Object_Jh, &course});
 }
 
 void TForm13_Add_Object::Button_CancelClick() { close(); }

@@ -125,15 +125,12 @@ void TForm6_Scorce::Button_DelClick()
     // Without a match the lookup leaves the cursor where it was; deleting
     // there would remove some other student's score.
     const bool found = !key.isNull() && all->findKey(key);
-    if (found) {
-        try {
-            all->del();
-        } catch (...) {
-            shown->refresh();
-            throw;
-        }
-    }
-    shown->refresh();
+    store::refreshAfter(
+        [&] {
+            if (found)
+                all->del();
+        },
+        {shown});
     if (!found)
         return;
 

@@ -129,38 +129,37 @@ void TForm9_Add_Stud::Button_OKClick()
         return;
     }
     store::TTable &students = *DM1->Table_stud;
-    try {
-        students.append();
-        try {
-            students.fieldByName(QStringLiteral("学号")).setAsString(Edit_New_StudNo->text());
-            students.fieldByName(QStringLiteral("姓名")).setAsString(Edit_New_Stud_Name->text());
-            students.fieldByName(QStringLiteral("籍贯")).setAsString(Edit_New_JIGuan->text());
-            students.fieldByName(QStringLiteral("民族")).setAsString(Edit_New_Caption->text());
-            students.fieldByName(QStringLiteral("系别")).setAsString(Edit_New_Xi->text());
-            students.fieldByName(QStringLiteral("专业")).setAsString(Edit_New_ZhuanYe->text());
-            students.fieldByName(QStringLiteral("性别")).setAsString(ComboBox_New_Sex->currentText());
-            students.fieldByName(QStringLiteral("班级")).setAsString(ComboBox_New_Class->currentText());
-            students.fieldByName(QStringLiteral("出生日期")).setAsDateTime(QDateTime(DateTime_New_Brothday->date(), QTime(0, 0)));
-            students.fieldByName(QStringLiteral("入学日期")).setAsDateTime(QDateTime(DateTime_New_EnterShool->date(), QTime(0, 0)));
-        } catch (...) {
-            // A partly filled record must not stay pending: the refresh
-            // below, or any later move of the shared cursor, would write it.
-            students.cancel();
-            throw;
-        }
-        // A complete record the engine refuses stays pending; the refresh
-        // below tries it once more.
-        students.post();
-        ui::messageBox(Edit_New_Stud_Name->text() + QStringLiteral("的注册信息已经成功添加!"), QStringLiteral("添加信息"),
-                       ui::Icon::Information);
-        Edit_New_StudNo->clear();
-    } catch (...) {
-        // Refreshing comes last whatever happened; should it fail as well,
-        // its error is the one reported.
-        students.refresh();
-        throw;
-    }
-    students.refresh();
+    // Refreshing comes last whatever happened.
+    store::refreshAfter(
+        [&] {
+            students.append();
+            try {
+                students.fieldByName(QStringLiteral("学号")).setAsString(Edit_New_StudNo->text());
+                students.fieldByName(QStringLiteral("姓名")).setAsString(Edit_New_Stud_Name->text());
+                students.fieldByName(QStringLiteral("籍贯")).setAsString(Edit_New_JIGuan->text());
+                students.fieldByName(QStringLiteral("民族")).setAsString(Edit_New_Caption->text());
+                students.fieldByName(QStringLiteral("系别")).setAsString(Edit_New_Xi->text());
+                students.fieldByName(QStringLiteral("专业")).setAsString(Edit_New_ZhuanYe->text());
+                students.fieldByName(QStringLiteral("性别")).setAsString(ComboBox_New_Sex->currentText());
+                students.fieldByName(QStringLiteral("班级")).setAsString(ComboBox_New_Class->currentText());
+                students.fieldByName(QStringLiteral("出生日期"))
+                    .setAsDateTime(QDateTime(DateTime_New_Brothday->date(), QTime(0, 0)));
+                students.fieldByName(QStringLiteral("入学日期"))
+                    .setAsDateTime(QDateTime(DateTime_New_EnterShool->date(), QTime(0, 0)));
+            } catch (...) {
+                // A partly filled record must not stay pending: the refresh,
+                // or any later move of the shared cursor, would write it.
+                students.cancel();
+                throw;
+            }
+            // A complete record the engine refuses stays pending; the
+            // refresh tries it once more.
+            students.post();
+            ui::messageBox(Edit_New_Stud_Name->text() + QStringLiteral("的注册信息已经成功添加!"),
+                           QStringLiteral("添加信息"), ui::Icon::Information);
+            Edit_New_StudNo->clear();
+        },
+        {&students});
 }
 
 void TForm9_Add_Stud::Button_CancelClick() { close(); }
