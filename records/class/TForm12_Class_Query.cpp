@@ -87,19 +87,10 @@ void TForm12_Class_Query::Button_Class_QueryClick()
     store::TQuery &q = *DM1->Query_Class;
     // With no criterion chosen the last result stays, but the count is set
     // all the same.
-    if (index == 0 || index == 1) {
-        q.close();
-        q.sql().clear();
-        if (index == 0) {
-            q.sql() << QStringLiteral("select * from 班级信息.db where 班号=:ClassNo");
-            q.prepare();
-            q.setParamByName(QStringLiteral("ClassNo"), t);
-        } else {
-            q.sql() << QStringLiteral("select * from 班级信息.db where 班级名称 like:ClassName");
-            q.prepare();
-            q.setParamByName(QStringLiteral("ClassName"), u'%' + t + u'%');
-        }
-        q.open();
-    }
+    if (index == 0)
+        q.reopen(QStringLiteral("select * from 班级信息.db where 班号=:ClassNo"), QStringLiteral("ClassNo"), t);
+    else if (index == 1)
+        q.reopen(QStringLiteral("select * from 班级信息.db where 班级名称 like:ClassName"), QStringLiteral("ClassName"),
+                 u'%' + t + u'%');
     Label3->setText(QString::number(q.recordCount()));
 }

@@ -104,13 +104,7 @@ void TForm14_Object_Query::Button_Object_QueryClick()
     if (index > 1)
         return;
     const Mode &m = modes[index];
-    store::TQuery &q = *DM1->Query_Object;
-    q.close();
-    q.sql().clear();
-    q.sql() << m.sql;
-    q.prepare();
-    q.setParamByName(m.param, m.value);
-    q.open();
+    DM1->Query_Object->reopen(m.sql, m.param, m.value);
 }
 
 void TForm14_Object_Query::Timer1Timer()

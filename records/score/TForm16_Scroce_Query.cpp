@@ -157,13 +157,7 @@ void TForm16_Scroce_Query::skinButton1Click()
     if (mode >= 0 && mode < int(std::size(searchModes))) {
         const SearchMode &m = searchModes[mode];
         const QString text = Edit_StudName->text();
-        found->close();
-        found->sql().clear();
-        found->sql() << QString::fromUtf8(m.sql);
-        found->prepare();
-        found->setParamByName(QString::fromLatin1(m.param),
-                              m.contains ? u'%' + text + u'%' : text);
-        found->open();
+        found->reopen(QString::fromUtf8(m.sql), QString::fromLatin1(m.param), m.contains ? u'%' + text + u'%' : text);
     }
     Label7->setText(QString::number(found->recordCount()));
     showStatistics();

@@ -126,13 +126,8 @@ void TForm10_Query_Stud::Button_QueryClick()
         return;
     const Criterion &c = Criteria[index];
     const QString text = Edit_For_Query->text();
-    store::TQuery &q = *DM1->Query_Stud;
-    q.close();
-    q.sql().clear();
-    q.sql() << QString::fromUtf8(c.sql);
-    q.prepare();
-    q.setParamByName(QString::fromLatin1(c.param), c.contains ? u'%' + text + u'%' : text);
-    q.open();
+    DM1->Query_Stud->reopen(QString::fromUtf8(c.sql), QString::fromLatin1(c.param),
+                            c.contains ? u'%' + text + u'%' : text);
 }
 
 void TForm10_Query_Stud::Timer1Timer()
