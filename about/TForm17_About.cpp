@@ -1,6 +1,7 @@
 #include "about/TForm17_About.h"
 
 #include "about/OpenUrl.h"
+#include "app/core/Guard.h"
 #include "app/core/Jpeg.h"
 #include "skin/SkinForm.h"
 
@@ -85,7 +86,7 @@ bool TForm17_About::eventFilter(QObject *watched, QEvent *event)
             if (me->button() == Qt::LeftButton && m_label4Pressed) {
                 m_label4Pressed = false;
                 if (Label4->rect().contains(me->position().toPoint()))
-                    Label4Click();
+                    ui::guarded([this] { Label4Click(); });
             }
             break;
         }

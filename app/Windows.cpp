@@ -1,7 +1,7 @@
 #include "app/Windows.h"
 
 #include "about/TForm17_About.h"
-#include "app/core/App.h"
+#include "app/core/Guard.h"
 #include "app/core/Instances.h"
 #include "login/TForm1_Denglu.h"
 #include "login/TForm2_Main.h"
@@ -81,7 +81,7 @@ void createAll(const std::function<void(const Step &)> &after)
     if (!DM1)
         DM1 = new TDM1;
     for (const Step &s : creationOrder()) {
-        TApplication::guarded(s.make);
+        ui::guarded(s.make);
         if (after)
             after(s);
     }

@@ -1,6 +1,7 @@
 #include "login/TForm1_Denglu.h"
 
 #include "app/core/Globals.h"
+#include "app/core/Guard.h"
 #include "app/core/Instances.h"
 #include "app/core/Registry.h"
 #include "app/core/Ui.h"
@@ -38,8 +39,8 @@ TForm1_Denglu::TForm1_Denglu(QWidget *parent) : TForm(parent)
     Button_enter->setGeometry(16, 116, 80, 23);
     Button_Cancel = new TSkinButton(QStringLiteral("取消 &C"), this);
     Button_Cancel->setGeometry(156, 116, 80, 23);
-    connect(Button_enter, &TSkinButton::clicked, this, &TForm1_Denglu::Button_enterClick);
-    connect(Button_Cancel, &TSkinButton::clicked, this, &TForm1_Denglu::Button_CancelClick);
+    ui::connectGuarded(Button_enter, &TSkinButton::clicked, this, &TForm1_Denglu::Button_enterClick);
+    ui::connectGuarded(Button_Cancel, &TSkinButton::clicked, this, &TForm1_Denglu::Button_CancelClick);
 
     setTabOrder(Edit_PassWord, Edit_Name);
     Edit_PassWord->setFocus();

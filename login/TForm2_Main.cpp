@@ -1,5 +1,6 @@
 #include "login/TForm2_Main.h"
 
+#include "app/core/ButtonColumn.h"
 #include "app/core/Globals.h"
 #include "app/core/Instances.h"
 #include "app/core/Jpeg.h"
@@ -48,14 +49,7 @@ TForm2_Main::TForm2_Main(QWidget *parent) : TForm(parent)
     pal.setColor(QPalette::Window, SkinTheme::MainFrameColor);
     FlatPanel1->setPalette(pal);
 
-    struct Row {
-        TSkinButton **button;
-        const char *name;
-        const char *caption;
-        int top;
-        void (TForm2_Main::*handler)();
-    };
-    const Row rows[] = {
+    const ButtonRow<TForm2_Main> rows[] = {
         {&Button_stud, "Button_stud", "学生信息管理", 40, &TForm2_Main::Button_studClick},
         {&Button_Class, "Button_Class", "班级信息管理", 94, &TForm2_Main::Button_ClassClick},
         {&Button_Object, "Button_Object", "课程信息管理", 148, &TForm2_Main::Button_ObjectClick},
@@ -65,14 +59,7 @@ TForm2_Main::TForm2_Main(QWidget *parent) : TForm(parent)
         {&skinButton1, "skinButton1", "关于Halvorn", 365, &TForm2_Main::skinButton1Click},
         {&Button_Exit, "Button_Exit", "退出系统", 420, &TForm2_Main::Button_ExitClick},
     };
-    for (const Row &r : rows) {
-        auto *b = new TSkinButton(QString::fromUtf8(r.caption), this);
-        b->setObjectName(QString::fromLatin1(r.name));
-        b->setFont(f);
-        b->setGeometry(16, r.top, 113, 23);
-        connect(b, &TSkinButton::clicked, this, r.handler);
-        *r.button = b;
-    }
+    addButtonColumn(this, {16, 113, 23, f}, rows);
 }
 
 // On a screen larger than the design size the buttons keep their size and

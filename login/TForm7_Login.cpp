@@ -1,6 +1,7 @@
 #include "login/TForm7_Login.h"
 
 #include "app/core/Globals.h"
+#include "app/core/Guard.h"
 #include "app/core/Ui.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinComboBox.h"
@@ -71,9 +72,9 @@ TForm7_Login::TForm7_Login(QWidget *parent) : TForm(parent)
     Button_Del->setGeometry(308, 212, 90, 23);
     Button_Out = new TSkinButton(QStringLiteral("退出  &Q"), this);
     Button_Out->setGeometry(308, 244, 90, 23);
-    connect(Button_Add, &TSkinButton::clicked, this, &TForm7_Login::Button_AddClick);
-    connect(Button_Del, &TSkinButton::clicked, this, &TForm7_Login::Button_DelClick);
-    connect(Button_Out, &TSkinButton::clicked, this, &TForm7_Login::Button_OutClick);
+    ui::connectGuarded(Button_Add, &TSkinButton::clicked, this, &TForm7_Login::Button_AddClick);
+    ui::connectGuarded(Button_Del, &TSkinButton::clicked, this, &TForm7_Login::Button_DelClick);
+    ui::connectGuarded(Button_Out, &TSkinButton::clicked, this, &TForm7_Login::Button_OutClick);
 
     setTabOrder(Edit_PassWord_Login, skinComboBox1);
     setTabOrder(skinComboBox1, DBGrid1);

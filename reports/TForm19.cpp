@@ -1,5 +1,6 @@
 #include "reports/TForm19.h"
 
+#include "app/core/ButtonColumn.h"
 #include "app/core/Globals.h"
 #include "app/core/Instances.h"
 #include "reports/TForm1.h"
@@ -35,29 +36,15 @@ TForm19::TForm19(QWidget *parent) : TForm(parent)
 
     QFont buttonFont(QStringLiteral("宋体"));
     buttonFont.setPixelSize(12);
-    struct Row {
-        TSkinButton **button;
-        const char *name;
-        const char16_t *caption;
-        int top;
-        void (TForm19::*handler)();
-    };
     // Created in this order on purpose: Alt+S reaches the student list, the
     // first of the two buttons that carry the letter S.
-    const Row rows[] = {
-        {&Button_Stud, "Button_Stud", u"学生信息输出 &S", 44, &TForm19::Button_StudClick},
-        {&Button_Class, "Button_Class", u"班级信息输出 &C", 82, &TForm19::Button_ClassClick},
-        {&Button_Object, "Button_Object", u"课程信息输出 &O", 120, &TForm19::Button_ObjectClick},
-        {&Button_Scroce, "Button_Scroce", u"学生成绩信息输出 &S", 158, &TForm19::Button_ScroceClick},
+    const ButtonRow<TForm19> rows[] = {
+        {&Button_Stud, "Button_Stud", "学生信息输出 &S", 44, &TForm19::Button_StudClick},
+        {&Button_Class, "Button_Class", "班级信息输出 &C", 82, &TForm19::Button_ClassClick},
+        {&Button_Object, "Button_Object", "课程信息输出 &O", 120, &TForm19::Button_ObjectClick},
+        {&Button_Scroce, "Button_Scroce", "学生成绩信息输出 &S", 158, &TForm19::Button_ScroceClick},
     };
-    for (const Row &r : rows) {
-        auto *b = new TSkinButton(QString::fromUtf16(r.caption), this);
-        b->setObjectName(QString::fromLatin1(r.name));
-        b->setFont(buttonFont);
-        b->setGeometry(24, r.top, 120, 23);
-        connect(b, &TSkinButton::clicked, this, r.handler);
-        *r.button = b;
-    }
+    addButtonColumn(this, {24, 120, 23, buttonFont}, rows);
 
     // A printer on white; the white is left out so that the face shows
     // through. The picture runs past the window's right and bottom edges.

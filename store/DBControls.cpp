@@ -1,6 +1,7 @@
 #include "store/DBControls.h"
 
-#include "app/core/Ui.h"
+#include "app/core/FocusLeave.h"
+#include "app/core/Guard.h"
 
 #include <QKeyEvent>
 
@@ -75,7 +76,7 @@ TDBEdit::TDBEdit(QWidget *parent) : QLineEdit(parent), m_link(this)
 {
     connect(&m_link, &FieldLink::changed, this, &TDBEdit::showField);
     connect(&m_link, &FieldLink::updateRecord, this, &TDBEdit::updateData);
-    connect(this, &QLineEdit::textEdited, this, &TDBEdit::edited);
+    ui::connectGuarded(this, &QLineEdit::textEdited, this, &TDBEdit::edited);
 }
 
 void TDBEdit::showField()
@@ -141,15 +142,11 @@ void TDBEdit::focusOutEvent(QFocusEvent *e)
 {
     QLineEdit::focusOutEvent(e);
     m_autoSelect.focusOut(e);
-    if (e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason)
+    if (!ui::focusMovedOn(*e))
         return;
     // The toolkit called this: a refused text is reported here, not thrown
     // through it.
-    try {
-        updateData();
-    } catch (const Error &err) {
-        ui::showStandardError(err.text());
-    }
+    ui::guarded([this] { updateData(); });
 }
 
 // ------------------------------------------------------------- TDBComboBox
@@ -158,7 +155,7 @@ TDBComboBox::TDBComboBox(QWidget *parent) : QComboBox(parent), m_link(this)
 {
     setEditable(false);
     connect(&m_link, &FieldLink::changed, this, &TDBComboBox::showField);
-    connect(this, &QComboBox::activated, this, &TDBComboBox::chosen);
+    ui::connectGuarded(this, &QComboBox::activated, this, &TDBComboBox::chosen);
 }
 
 void TDBComboBox::showField()

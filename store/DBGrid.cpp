@@ -1,5 +1,6 @@
 #include "store/DBGrid.h"
 
+#include "app/core/Guard.h"
 #include "app/core/Ui.h"
 #include "store/DBControls.h"
 
@@ -147,19 +148,15 @@ bool GridModel::setData(const QModelIndex &index, const QVariant &value, int rol
         return false;
     // Called from the cell editor's commit inside Qt: a refused text is
     // reported here rather than thrown through the toolkit.
-    try {
+    const bool written = ui::guarded([&] {
         if (ds->currentRow() != index.row())
             ds->setRecNo(index.row() + 1);
         if (ds->state() == DataSetState::Browse)
             ds->edit();
         ds->fields(fi).setAsString(value.toString());
-    } catch (const Error &e) {
-        ui::showStandardError(e.text());
-        rowChanged(index.row());
-        return false;
-    }
+    });
     rowChanged(index.row());
-    return true;
+    return written;
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation o, int role) const
@@ -275,16 +272,26 @@ void TDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &prev
     // the record the dataset stayed on.
     try {
         ds->setRecNo(current.row() + 1);
-    } catch (const Error &e) {
+    } catch (const std::exception &e) {
         m_syncing = false;
-        ui::showStandardError(e.text());
+        ui::showError(e);
         followDataSet();
         return;
     }
     m_syncing = false;
 }
 
+// The toolkit called this: a change the dataset refuses is reported here, and
+// the key that asked for it goes no further.
 void TDBGrid::keyPressEvent(QKeyEvent *e)
+{
+    bool passOn = false;
+    ui::guarded([&] { passOn = !editingKey(e); });
+    if (passOn)
+        QTableView::keyPressEvent(e);
+}
+
+bool TDBGrid::editingKey(QKeyEvent *e)
 {
     DataSet *ds = m_model.dataSet();
     if (m_model.editable() && ds->active()) {
@@ -293,25 +300,25 @@ void TDBGrid::keyPressEvent(QKeyEvent *e)
         if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier
             && (ds->state() == DataSetState::Edit || ds->state() == DataSetState::Insert)) {
             ds->cancel();
-            return;
+            return true;
         }
         const bool lastRow = currentIndex().row() == m_model.rowCount() - 1 || m_model.rowCount() == 0;
         if (e->key() == Qt::Key_Insert && e->modifiers() == Qt::NoModifier) {
             ds->append();
-            return;
+            return true;
         }
         if (e->key() == Qt::Key_Down && lastRow && ds->state() != DataSetState::Insert) {
             ds->append();
-            return;
+            return true;
         }
         if (e->key() == Qt::Key_Delete && (e->modifiers() & Qt::ControlModifier)) {
             if (ui::messageBox(QStringLiteral("Delete record?"), ui::applicationTitle(),
                                ui::Icon::Question, ui::Buttons::OkCancel, this) == ui::IdOk)
                 ds->del();
-            return;
+            return true;
         }
     }
-    QTableView::keyPressEvent(e);
+    return false;
 }
 
 } // namespace store

@@ -80,6 +80,8 @@ protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
 private:
+    // The keys that change the dataset; false for the others.
+    bool editingKey(QKeyEvent *e);
     void followDataSet();
     void reload();
     GridModel m_model;

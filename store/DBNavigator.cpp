@@ -1,5 +1,6 @@
 #include "store/DBNavigator.h"
 
+#include "app/core/Guard.h"
 #include "app/core/Ui.h"
 #include "store/DBControls.h"
 
@@ -24,7 +25,7 @@ TDBNavigator::TDBNavigator(QWidget *parent) : QWidget(parent)
         b->setFocusPolicy(Qt::NoFocus);
         b->setAutoRaise(false);
         const auto which = NavButton(i);
-        connect(b, &QToolButton::clicked, this, [this, which] { click(which); });
+        ui::connectGuarded(b, &QToolButton::clicked, this, [this, which] { click(which); });
         m_buttons[i] = b;
     }
     setVisibleButtons({NavButton::First, NavButton::Prior, NavButton::Next, NavButton::Last});

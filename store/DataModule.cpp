@@ -105,10 +105,6 @@ void TDM1::DataModuleCreate()
         {Query_Class, QStringLiteral("select * from 班级信息.db")},
         {Query_Object, QStringLiteral("select * from 课程信息.db")},
         {Query_Scroce, QStringLiteral("select * from 学生信息表.db")}};
-    for (const auto &[q, text] : queries) {
-        q->close();
-        q->sql().clear();
-        q->sql() << text;
-        q->open();
-    }
+    for (const auto &[q, text] : queries)
+        q->reopen(text);
 }

@@ -5,7 +5,7 @@
 // standard error box, so callers normally let it propagate.
 #pragma once
 
-#include "store/Error.h"
+#include "app/core/Error.h"
 #include "store/RowWindow.h"
 
 #include <QDateTime>
@@ -321,6 +321,9 @@ public:
     void prepare();
     // Named parameter, matched without regard to case.
     void setParamByName(const QString &name, const QString &value);
+    // Closes the query and opens it again on text; with a parameter name, that
+    // parameter takes value first. A search window runs each search so.
+    void reopen(const QString &text, const QString &param = QString(), const QString &value = QString());
 
 protected:
     void doOpen() override;

@@ -54,6 +54,16 @@ void TQuery::setParamByName(const QString &name, const QString &value)
     m_paramSet = true;
 }
 
+void TQuery::reopen(const QString &text, const QString &param, const QString &value)
+{
+    close();
+    setSql(text);
+    prepare();
+    if (!param.isEmpty())
+        setParamByName(param, value);
+    open();
+}
+
 void TQuery::doOpen()
 {
     // The text may have been replaced through sql() since it was prepared.

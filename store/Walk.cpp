@@ -2,6 +2,8 @@
 
 #include "store/Engine.h"
 
+#include <exception>
+
 namespace store {
 
 QStringList fieldTexts(DataSet &ds, int fieldIndex)
@@ -163,6 +165,20 @@ void deleteMatchingAndRenumber(DataSet &ds, const QString &field, const QString 
     endLikeWalk(*t);
     if (removed > 0 && afterEach)
         afterEach();
+}
+
+void refreshAfter(const std::function<void()> &change, std::initializer_list<DataSet *> views)
+{
+    std::exception_ptr failure;
+    try {
+        change();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    for (DataSet *view : views)
+        view->refresh();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 } // namespace store

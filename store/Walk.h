@@ -1,11 +1,13 @@
 // Walks over a whole dataset that several windows do alike: filling a list
 // with one field, looking for a number that is taken, deleting the records
-// that belong to something, renumbering "序号".
+// that belong to something, renumbering "序号"; and re-reading the views after
+// a change, whether it went through or not.
 #pragma once
 
 #include "store/DataSet.h"
 
 #include <functional>
+#include <initializer_list>
 
 namespace store {
 
@@ -32,5 +34,11 @@ void renumber(DataSet &ds, const QString &field);
 // it (on the last record, at end of data); afterEach then runs once.
 void deleteMatchingAndRenumber(DataSet &ds, const QString &field, const QString &text, const QString &numberField,
                                const std::function<void()> &afterEach);
+
+// Runs change, then refreshes each view in order even when change failed:
+// the refresh is what shows the outcome (or stores a record still pending).
+// The change's error is raised after the refresh; should the refresh fail
+// too, its own error is the one raised.
+void refreshAfter(const std::function<void()> &change, std::initializer_list<DataSet *> views);
 
 } // namespace store

@@ -2,8 +2,7 @@
 
 #include "app/core/Action.h"
 #include "app/core/Fonts.h"
-#include "app/core/Ui.h"
-#include "store/Error.h"
+#include "app/core/Guard.h"
 
 #include <QFont>
 #include <QLibraryInfo>
@@ -46,17 +45,6 @@ void installQtTranslations(const QLocale &locale)
     installed = t;
 }
 
-void TApplication::guarded(const std::function<void()> &step)
-{
-    try {
-        step();
-    } catch (const store::Error &e) {
-        ui::showStandardError(e.text());
-    } catch (const std::exception &e) {
-        ui::showStandardError(QString::fromLocal8Bit(e.what()));
-    }
-}
-
 namespace {
 
 // Events through which a user starts something.
@@ -77,9 +65,9 @@ bool isUserInput(const QEvent *event)
 
 } // namespace
 
-// The handler in which the error arose ends here; the program goes on. The
-// outermost dispatch is one action: committed when it ends, undone when an
-// error ends it.
+// The last resort: a handler that let an error past the guard ends here, and
+// the program goes on. The outermost dispatch is one action: committed when
+// it ends, undone when an error ends it.
 bool TApplication::notify(QObject *receiver, QEvent *event)
 {
     action::EventScope scope(isUserInput(event));
@@ -87,10 +75,8 @@ bool TApplication::notify(QObject *receiver, QEvent *event)
         const bool result = QApplication::notify(receiver, event);
         scope.finish();
         return result;
-    } catch (const store::Error &e) {
-        ui::showStandardError(e.text());
     } catch (const std::exception &e) {
-        ui::showStandardError(QString::fromLocal8Bit(e.what()));
+        ui::showError(e);
     }
     return true;
 }

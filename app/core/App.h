@@ -1,5 +1,6 @@
-// The application object: reports every error that no handler catches in the
-// standard error box, at the one place every event passes through.
+// The application object: reports an error that got past the handlers' guard
+// (app/core/Guard.h) in the standard error box, at the one place every event
+// passes through.
 #pragma once
 
 #include <QApplication>
@@ -9,9 +10,6 @@ class TApplication : public QApplication {
 public:
     TApplication(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
-
-    // Runs a creation or other start-up step, reporting its error the same way.
-    static void guarded(const std::function<void()> &step);
 };
 
 // Registers the program's pictures (tests that build windows without the

@@ -1,5 +1,6 @@
 #include "app/core/Form.h"
 
+#include "app/core/Guard.h"
 #include "app/core/Ui.h"
 
 #include <QGuiApplication>
@@ -26,8 +27,10 @@ void TForm::setClientSize(int w, int h) { setFixedSize(w, h); }
 void TForm::showEvent(QShowEvent *e)
 {
     QWidget::showEvent(e);
+    // The window is shown whatever its preparation met; an error in it is
+    // reported, not thrown back through the toolkit's show.
     if (!e->spontaneous())
-        FormShow();
+        ui::guarded([this] { FormShow(); });
 }
 
 QFont TForm::design(const QString &objectName, const QString &caption, QSize size, Sizing sizing)
@@ -79,7 +82,7 @@ QTimer *TForm::startTimer100(const std::function<void()> &tick, const char *obje
     if (objectName)
         t->setObjectName(QString::fromLatin1(objectName));
     t->setInterval(100);
-    connect(t, &QTimer::timeout, this, tick);
+    ui::connectGuarded(t, &QTimer::timeout, this, tick);
     t->start();
     return t;
 }

@@ -1,6 +1,6 @@
 #include "app/core/Registry.h"
 
-#include "store/Error.h"
+#include "app/core/Error.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,10 @@
 #include "records/class/TForm11_Add_Class.h"
 
+#include "app/core/FocusLeave.h"
+#include "app/core/Guard.h"
 #include "app/core/Ui.h"
 #include "records/class/DesignedFrame.h"
+#include "records/common/NumberBox.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinEdit.h"
 #include "skin/SkinForm.h"
@@ -9,10 +12,7 @@
 #include "store/DataModule.h"
 #include "store/Walk.h"
 
-#include <QFocusEvent>
 #include <QResizeEvent>
-
-#include <exception>
 
 namespace {
 
@@ -49,25 +49,15 @@ TForm11_Add_Class::TForm11_Add_Class(QWidget *parent) : TForm(parent)
     Button_Cancel->setGeometry(150, 178, 90, 23);
     Edit_New_ClassNo = new TSkinEdit(this);
     Edit_New_ClassNo->setGeometry(128, 50, 134, 21);
-    connect(Button_OK, &TSkinButton::clicked, this, &TForm11_Add_Class::Button_OKClick);
-    connect(Button_Cancel, &TSkinButton::clicked, this, &TForm11_Add_Class::Button_CancelClick);
+    ui::connectGuarded(Button_OK, &TSkinButton::clicked, this, &TForm11_Add_Class::Button_OKClick);
+    ui::connectGuarded(Button_Cancel, &TSkinButton::clicked, this, &TForm11_Add_Class::Button_CancelClick);
 
     setTabOrder(Edit_New_Class, ListBox_Class);
     setTabOrder(ListBox_Class, Edit_New_ClassNo);
 
-    Edit_New_ClassNo->installEventFilter(this);
-}
-
-bool TForm11_Add_Class::eventFilter(QObject *watched, QEvent *event)
-{
     // The number check runs when the focus moves on inside this dialog, not
     // when the whole dialog loses it to another window or a message box.
-    if (watched == Edit_New_ClassNo && event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            Edit_New_ClassNoExit();
-    }
-    return TForm::eventFilter(watched, event);
+    ui::onLeaving(Edit_New_ClassNo, ui::Leaving::MovedOn, [this] { Edit_New_ClassNoExit(); });
 }
 
 void TForm11_Add_Class::resizeEvent(QResizeEvent *e)
@@ -99,10 +89,8 @@ void TForm11_Add_Class::FormShow()
 void TForm11_Add_Class::Edit_New_ClassNoExit()
 {
     // Leaves the class table on its last class.
-    if (store::containsText(*DM1->Table_Class, QStringLiteral("班号"), Edit_New_ClassNo->text())) {
-        ui::messageBox(QStringLiteral("已经有一个相同的班级号,请另选!"), QStringLiteral("系统提示"), ui::Icon::Information);
-        Edit_New_ClassNo->clear();
-    }
+    records::refuseTakenNumber(Edit_New_ClassNo, *DM1->Table_Class, QStringLiteral("班号"),
+                               QStringLiteral("已经有一个相同的班级号,请另选!"));
 }
 
 void TForm11_Add_Class::Button_OKClick()
@@ -112,21 +100,17 @@ void TForm11_Add_Class::Button_OKClick()
         return;
     }
     store::TTable &t = *DM1->Table_Class;
-    std::exception_ptr failure;
-    try {
-        t.append();
-        t.fieldByName(QStringLiteral("班号")).setAsString(Edit_New_ClassNo->text());
-        t.fieldByName(QStringLiteral("班级名称")).setAsString(Edit_New_Class->text());
-        ui::messageBox(Edit_New_Class->text() + QStringLiteral("的班级已经成功添加!"), QStringLiteral("班级添加"),
-                       ui::Icon::Information);
-        Edit_New_ClassNo->clear();
-    } catch (...) {
-        failure = std::current_exception();
-    }
     // Whatever happened: the refresh is what stores the pending new class.
-    t.refresh();
-    if (failure)
-        std::rethrow_exception(failure);
+    store::refreshAfter(
+        [&] {
+            t.append();
+            t.fieldByName(QStringLiteral("班号")).setAsString(Edit_New_ClassNo->text());
+            t.fieldByName(QStringLiteral("班级名称")).setAsString(Edit_New_Class->text());
+            ui::messageBox(Edit_New_Class->text() + QStringLiteral("的班级已经成功添加!"), QStringLiteral("班级添加"),
+                           ui::Icon::Information);
+            Edit_New_ClassNo->clear();
+        },
+        {&t});
 }
 
 void TForm11_Add_Class::Button_CancelClick() { close(); }

@@ -30,7 +30,6 @@ public:
     TSkinEdit *Edit_New_ClassNo;
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *e) override;
     void showEvent(QShowEvent *e) override;
 

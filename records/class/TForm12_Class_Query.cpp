@@ -1,5 +1,6 @@
 #include "records/class/TForm12_Class_Query.h"
 
+#include "app/core/Guard.h"
 #include "records/class/DesignedFrame.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinComboBox.h"
@@ -40,7 +41,7 @@ TForm12_Class_Query::TForm12_Class_Query(QWidget *parent) : TForm(parent)
     Button_Class_Query->setObjectName(QStringLiteral("Button_Class_Query"));
     Button_Class_Query->setFont(f);
     Button_Class_Query->setGeometry(200, 122, 90, 23);
-    connect(Button_Class_Query, &TSkinButton::clicked, this, &TForm12_Class_Query::Button_Class_QueryClick);
+    ui::connectGuarded(Button_Class_Query, &TSkinButton::clicked, this, &TForm12_Class_Query::Button_Class_QueryClick);
 
     DBGrid1 = new store::TDBGrid(this);
     DBGrid1->setGeometry(8, 32, 152, 196);
@@ -86,19 +87,10 @@ void TForm12_Class_Query::Button_Class_QueryClick()
     store::TQuery &q = *DM1->Query_Class;
     // With no criterion chosen the last result stays, but the count is set
     // all the same.
-    if (index == 0 || index == 1) {
-        q.close();
-        q.sql().clear();
-        if (index == 0) {
-            q.sql() << QStringLiteral("select * from 班级信息.db where 班号=:ClassNo");
-            q.prepare();
-            q.setParamByName(QStringLiteral("ClassNo"), t);
-        } else {
-            q.sql() << QStringLiteral("select * from 班级信息.db where 班级名称 like:ClassName");
-            q.prepare();
-            q.setParamByName(QStringLiteral("ClassName"), u'%' + t + u'%');
-        }
-        q.open();
-    }
+    if (index == 0)
+        q.reopen(QStringLiteral("select * from 班级信息.db where 班号=:ClassNo"), QStringLiteral("ClassNo"), t);
+    else if (index == 1)
+        q.reopen(QStringLiteral("select * from 班级信息.db where 班级名称 like:ClassName"), QStringLiteral("ClassName"),
+                 u'%' + t + u'%');
     Label3->setText(QString::number(q.recordCount()));
 }

@@ -1,5 +1,6 @@
 #include "records/class/TForm4_Class.h"
 
+#include "app/core/ButtonColumn.h"
 #include "app/core/Globals.h"
 #include "app/core/Instances.h"
 #include "app/core/Ui.h"
@@ -40,26 +41,12 @@ TForm4_Class::TForm4_Class(QWidget *parent) : TForm(parent)
     Label4 = addNumberLabel(Label3->x() + Label3->width(), 184, 32);
     Label5 = addLabel(QStringLiteral("个班级"), Label4->x() + Label4->width(), 184);
 
-    struct Row {
-        TSkinButton **button;
-        const char *name;
-        const char *caption;
-        int top;
-        void (TForm4_Class::*handler)();
-    };
-    const Row rows[] = {
+    const ButtonRow<TForm4_Class> rows[] = {
         {&Button_Add, "Button_Add", "增加班级  &A", 64, &TForm4_Class::Button_AddClick},
         {&Button_Del, "Button_Del", "删除班级  &D", 102, &TForm4_Class::Button_DelClick},
         {&Button_Query, "Button_Query", "查找班级  &Q", 140, &TForm4_Class::Button_QueryClick},
     };
-    for (const Row &r : rows) {
-        auto *b = new TSkinButton(QString::fromUtf8(r.caption), this);
-        b->setObjectName(QString::fromLatin1(r.name));
-        b->setFont(f);
-        b->setGeometry(358, r.top, 97, 23);
-        connect(b, &TSkinButton::clicked, this, r.handler);
-        *r.button = b;
-    }
+    addButtonColumn(this, {358, 97, 23, f}, rows);
 
     Timer1 = startTimer100([this] { Timer1Timer(); });
 }

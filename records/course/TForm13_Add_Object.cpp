@@ -1,7 +1,10 @@
 #include "records/course/TForm13_Add_Object.h"
 
+#include "app/core/FocusLeave.h"
+#include "app/core/Guard.h"
 #include "app/core/Ui.h"
 #include "app/core/KeyFilter.h"
+#include "records/common/NumberBox.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinEdit.h"
 #include "skin/SkinForm.h"
@@ -10,10 +13,6 @@
 #include "store/Convert.h"
 #include "store/DataModule.h"
 #include "store/Walk.h"
-
-#include <QFocusEvent>
-
-#include <exception>
 
 namespace {
 
@@ -70,8 +69,8 @@ TForm13_Add_Object::TForm13_Add_Object(QWidget *parent) : TForm(parent)
     Button_Cancel->setObjectName(QStringLiteral("Button_Cancel"));
     Button_Cancel->setFont(f);
     Button_Cancel->setGeometry(392, 138, 84, 23);
-    connect(Button_OK, &TSkinButton::clicked, this, &TForm13_Add_Object::Button_OKClick);
-    connect(Button_Cancel, &TSkinButton::clicked, this, &TForm13_Add_Object::Button_CancelClick);
+    ui::connectGuarded(Button_OK, &TSkinButton::clicked, this, &TForm13_Add_Object::Button_OKClick);
+    ui::connectGuarded(Button_Cancel, &TSkinButton::clicked, this, &TForm13_Add_Object::Button_CancelClick);
 
     // The plan group is walked column by column.
     setTabOrder(ListBox_Object, Edit_New_ObjectNo);
@@ -83,19 +82,9 @@ TForm13_Add_Object::TForm13_Add_Object(QWidget *parent) : TForm(parent)
     setTabOrder(Edit_New_XueFen, Edit_New_ShiYan);
     setTabOrder(Edit_New_ShiYan, Edit_New_KaiKeXueQi);
 
-    Edit_New_ObjectNo->installEventFilter(this);
-}
-
-bool TForm13_Add_Object::eventFilter(QObject *watched, QEvent *event)
-{
     // The number check runs when the focus moves on inside this window, not
     // when the whole window loses it to another window or a message box.
-    if (watched == Edit_New_ObjectNo && event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            Edit_New_ObjectNoExit();
-    }
-    return TForm::eventFilter(watched, event);
+    ui::onLeaving(Edit_New_ObjectNo, ui::Leaving::MovedOn, [this] { Edit_New_ObjectNoExit(); });
 }
 
 void TForm13_Add_Object::FormShow()
@@ -107,10 +96,8 @@ void TForm13_Add_Object::FormShow()
 void TForm13_Add_Object::Edit_New_ObjectNoExit()
 {
     // Leaves the course table on its last course.
-    if (store::containsText(*DM1->Table_Object, QStringLiteral("课程号"), Edit_New_ObjectNo->text())) {
-        ui::messageBox(QStringLiteral("已经有一个相同的课程号,请另选!"), QStringLiteral("系统提示"), ui::Icon::Information);
-        Edit_New_ObjectNo->clear();
-    }
+    records::refuseTakenNumber(Edit_New_ObjectNo, *DM1->Table_Object, QStringLiteral("课程号"),
+                               QStringLiteral("已经有一个相同的课程号,请另选!"));
 }
 
 void TForm13_Add_Object::Edit_New_XueFenKeyPress(QChar &Key) { keyfilter::integerOnly(Key); }
@@ -123,39 +110,39 @@ void TForm13_Add_Object::Button_OKClick()
     }
     store::TTable &course = *DM1->Table_Object;
     store::TTable &all = *DM1->Table_Object_Jh2;
-    std::exception_ptr failure;
-    try {
-        course.append();
-        course.fieldByName(QStringLiteral("课程号")).setAsString(Edit_New_ObjectNo->text());
-        course.fieldByName(QStringLiteral("课程名称")).setAsString(Edit_New_Object_Name->text());
-
-        all.append();
-        all.fieldByName(QStringLiteral("序号")).setAsInteger(all.recordCount() + 1);
-        all.fieldByName(QStringLiteral("课程号")).setAsString(Edit_New_ObjectNo->text());
-        all.fieldByName(QStringLiteral("总学时")).setAsString(Edit_New_Total->text());
-        all.fieldByName(QStringLiteral("讲课学时")).setAsString(Edit_New_JiangKe->text());
-        all.fieldByName(QStringLiteral("实验学时")).setAsString(Edit_New_ShiYan->text());
-        all.fieldByName(QStringLiteral("上机学时")).setAsString(Edit_New_ShangJi->text());
-        all.fieldByName(QStringLiteral("学分")).setAsInteger(store::strToInt(Edit_New_XueFen->text()));
-        all.fieldByName(QStringLiteral("开课学期")).setAsString(Edit_New_KaiKeXueQi->text());
-        all.post();
-
-        ui::messageBox(Edit_New_Object_Name->text() + QStringLiteral("的信息已经成功添加!"), QStringLiteral("系统提示"),
-                       ui::Icon::Information);
-        Edit_New_ObjectNo->clear();
-    } catch (...) {
-        failure = std::current_exception();
-        // A plan record left half-made would be written by the plan table's
-        // next move as a partial record, or break the next addition: drop it.
-        if (all.active() && all.state() == store::DataSetState::Insert)
-            all.cancel();
-    }
     // Also after a failure: the refresh of the course table is what stores
     // the new course record.
-    DM1->Table_Object_Jh->refresh();
-    course.refresh();
-    if (failure)
-        std::rethrow_exception(failure);
+    store::refreshAfter(
+        [&] {
+            try {
+                course.append();
+                course.fieldByName(QStringLiteral("课程号")).setAsString(Edit_New_ObjectNo->text());
+                course.fieldByName(QStringLiteral("课程名称")).setAsString(Edit_New_Object_Name->text());
+
+                all.append();
+                all.fieldByName(QStringLiteral("序号")).setAsInteger(all.recordCount() + 1);
+                all.fieldByName(QStringLiteral("课程号")).setAsString(Edit_New_ObjectNo->text());
+                all.fieldByName(QStringLiteral("总学时")).setAsString(Edit_New_Total->text());
+                all.fieldByName(QStringLiteral("讲课学时")).setAsString(Edit_New_JiangKe->text());
+                all.fieldByName(QStringLiteral("实验学时")).setAsString(Edit_New_ShiYan->text());
+                all.fieldByName(QStringLiteral("上机学时")).setAsString(Edit_New_ShangJi->text());
+                all.fieldByName(QStringLiteral("学分")).setAsInteger(store::strToInt(Edit_New_XueFen->text()));
+                all.fieldByName(QStringLiteral("开课学期")).setAsString(Edit_New_KaiKeXueQi->text());
+                all.post();
+
+                ui::messageBox(Edit_New_Object_Name->text() + QStringLiteral("的信息已经成功添加!"),
+                               QStringLiteral("系统提示"), ui::Icon::Information);
+                Edit_New_ObjectNo->clear();
+            } catch (...) {
+                // A plan record left half-made would be written by the plan
+                // table's next move as a partial record, or break the next
+                // addition: drop it.
+                if (all.active() && all.state() == store::DataSetState::Insert)
+                    all.cancel();
+                throw;
+            }
+        },
+        {DM1->Table_Object_Jh, &course});
 }
 
 void TForm13_Add_Object::Button_CancelClick() { close(); }

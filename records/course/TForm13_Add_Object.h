@@ -32,7 +32,4 @@ public:
     TSkinEdit *Edit_New_Total, *Edit_New_JiangKe, *Edit_New_ShiYan, *Edit_New_ShangJi, *Edit_New_XueFen,
         *Edit_New_KaiKeXueQi;
     TSkinButton *Button_OK, *Button_Cancel;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 };

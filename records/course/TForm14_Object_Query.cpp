@@ -1,5 +1,6 @@
 #include "records/course/TForm14_Object_Query.h"
 
+#include "app/core/Guard.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinComboBox.h"
 #include "skin/SkinEdit.h"
@@ -42,7 +43,8 @@ TForm14_Object_Query::TForm14_Object_Query(QWidget *parent) : TForm(parent)
     Button_Object_Query->setObjectName(QStringLiteral("Button_Object_Query"));
     Button_Object_Query->setFont(f);
     Button_Object_Query->setGeometry(304, 46, 97, 23);
-    connect(Button_Object_Query, &TSkinButton::clicked, this, &TForm14_Object_Query::Button_Object_QueryClick);
+    ui::connectGuarded(Button_Object_Query, &TSkinButton::clicked, this,
+                       &TForm14_Object_Query::Button_Object_QueryClick);
 
     DBNavigator1 = new store::TDBNavigator(this);
     DBNavigator1->setGeometry(8, 78, 128, 25);
@@ -102,13 +104,7 @@ void TForm14_Object_Query::Button_Object_QueryClick()
     if (index > 1)
         return;
     const Mode &m = modes[index];
-    store::TQuery &q = *DM1->Query_Object;
-    q.close();
-    q.sql().clear();
-    q.sql() << m.sql;
-    q.prepare();
-    q.setParamByName(m.param, m.value);
-    q.open();
+    DM1->Query_Object->reopen(m.sql, m.param, m.value);
 }
 
 void TForm14_Object_Query::Timer1Timer()

@@ -1,6 +1,7 @@
 #include "records/course/TForm5_Object.h"
 
 #include "app/core/BusyCursor.h"
+#include "app/core/ButtonColumn.h"
 #include "app/core/Globals.h"
 #include "app/core/Instances.h"
 #include "app/core/Ui.h"
@@ -78,28 +79,14 @@ TForm5_Object::TForm5_Object(QWidget *parent) : TForm(parent)
     DBEdit6 = planBox(GroupBox_Object_Jh, QStringLiteral("学分"), col[2], 96);
     keyfilter::onKeyPress(DBEdit6, [this](QChar &key) { DBEdit6KeyPress(key); });
 
-    struct Row {
-        TSkinButton **button;
-        const char *name;
-        const char *caption;
-        int top;
-        void (TForm5_Object::*handler)();
-    };
-    const Row rows[] = {
+    const ButtonRow<TForm5_Object> rows[] = {
         {&Button_Add, "Button_Add", "增加课程  &A", 64, &TForm5_Object::Button_AddClick},
         {&Button_XiouGai, "Button_XiouGai", "修改课程  &M", 102, &TForm5_Object::Button_XiouGaiClick},
         {&Button_Del, "Button_Del", "删除课程  &D", 140, &TForm5_Object::Button_DelClick},
         {&Button_Query, "Button_Query", "查询课程  &Q", 178, &TForm5_Object::Button_QueryClick},
         {&Button_TiJiao, "Button_TiJiao", "提交修改  &T", 216, &TForm5_Object::Button_TiJiaoClick},
     };
-    for (const Row &r : rows) {
-        auto *b = new TSkinButton(QString::fromUtf8(r.caption), this);
-        b->setObjectName(QString::fromLatin1(r.name));
-        b->setFont(f);
-        b->setGeometry(378, r.top, 97, 23);
-        connect(b, &TSkinButton::clicked, this, r.handler);
-        *r.button = b;
-    }
+    addButtonColumn(this, {378, 97, 23, f}, rows);
     Button_TiJiao->setEnabled(false);
 
     Timer1 = startTimer100([this] { Timer1Timer(); });

@@ -1,5 +1,6 @@
 #include "records/score/TForm15_Add_Scroce.h"
 
+#include "app/core/Guard.h"
 #include "app/core/KeyFilter.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinComboBox.h"
@@ -72,8 +73,8 @@ TForm15_Add_Scroce::TForm15_Add_Scroce(QWidget *parent) : TForm(parent)
     Button_Cancel->setObjectName(QStringLiteral("Button_Cancel"));
     Button_Cancel->setGeometry(340, 254, 110, 25);
 
-    connect(Button_OK, &TSkinButton::clicked, this, &TForm15_Add_Scroce::Button_OKClick);
-    connect(Button_Cancel, &TSkinButton::clicked, this, &TForm15_Add_Scroce::Button_CancelClick);
+    ui::connectGuarded(Button_OK, &TSkinButton::clicked, this, &TForm15_Add_Scroce::Button_OKClick);
+    ui::connectGuarded(Button_Cancel, &TSkinButton::clicked, this, &TForm15_Add_Scroce::Button_CancelClick);
     for (TSkinEdit *box : {Edit_New_Scroce, Edit_New_BuKao1, Edit_New_BuKao2})
         keyfilter::onKeyPress(box, [this](QChar &key) { Edit_New_ScroceKeyPress(key); });
 
@@ -94,25 +95,30 @@ void TForm15_Add_Scroce::FormShow()
 void TForm15_Add_Scroce::Button_OKClick()
 {
     store::TTable *all = DM1->Table_Scroce_2;
-    try {
-        all->append();
-        all->fieldByName(QStringLiteral("序号")).setAsInteger(all->recordCount() + 1);
-        all->fieldByName(QStringLiteral("学号"))
-            .setAsString(DM1->Table_stud->fieldByName(QStringLiteral("学号")).asString());
-        all->fieldByName(QStringLiteral("科目")).setAsString(ComboBox_Kecheng_New->currentText());
-        all->fieldByName(QStringLiteral("成绩")).setAsInteger(store::strToInt(Edit_New_Scroce->text()));
-        all->fieldByName(QStringLiteral("第一次补考成绩")).setAsInteger(store::strToInt(Edit_New_BuKao1->text()));
-        all->fieldByName(QStringLiteral("第二次补考成绩")).setAsInteger(store::strToInt(Edit_New_BuKao2->text()));
-        all->post();
-    } catch (...) {
-        // A half-filled record left pending would be written by the next
-        // move of the score table (the next addition or a renumbering) with
-        // whatever it holds, or collide with the next record's number.
-        all->cancel();
-        DM1->Table_Scroce_1->refresh();
-        throw;
-    }
-    DM1->Table_Scroce_1->refresh();
+    store::refreshAfter(
+        [&] {
+            try {
+                all->append();
+                all->fieldByName(QStringLiteral("序号")).setAsInteger(all->recordCount() + 1);
+                all->fieldByName(QStringLiteral("学号"))
+                    .setAsString(DM1->Table_stud->fieldByName(QStringLiteral("学号")).asString());
+                all->fieldByName(QStringLiteral("科目")).setAsString(ComboBox_Kecheng_New->currentText());
+                all->fieldByName(QStringLiteral("成绩")).setAsInteger(store::strToInt(Edit_New_Scroce->text()));
+                all->fieldByName(QStringLiteral("第一次补考成绩"))
+                    .setAsInteger(store::strToInt(Edit_New_BuKao1->text()));
+                all->fieldByName(QStringLiteral("第二次补考成绩"))
+                    .setAsInteger(store::strToInt(Edit_New_BuKao2->text()));
+                all->post();
+            } catch (...) {
+                // A half-filled record left pending would be written by the
+                // next move of the score table (the next addition or a
+                // renumbering) with whatever it holds, or collide with the
+                // next record's number.
+                all->cancel();
+                throw;
+            }
+        },
+        {DM1->Table_Scroce_1});
 }
 
 void TForm15_Add_Scroce::Button_CancelClick() { close(); }

@@ -1,5 +1,6 @@
 #include "records/score/TForm16_Scroce_Query.h"
 
+#include "app/core/Guard.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinComboBox.h"
 #include "skin/SkinEdit.h"
@@ -30,7 +31,7 @@ protected:
     {
         store::TDBGrid::mousePressEvent(e);
         if (onMouseDown)
-            onMouseDown();
+            ui::guarded(onMouseDown);
     }
 };
 
@@ -107,7 +108,7 @@ TForm16_Scroce_Query::TForm16_Scroce_Query(QWidget *parent) : TForm(parent)
     DBGrid2->setDataSource(DM1->DS_Query);
     // The title row and the row indicator belong to the grid as well.
     for (QHeaderView *h : {DBGrid2->horizontalHeader(), DBGrid2->verticalHeader()})
-        connect(h, &QHeaderView::sectionPressed, this, [this] { DBGrid2MouseDown(); });
+        ui::connectGuarded(h, &QHeaderView::sectionPressed, this, [this] { DBGrid2MouseDown(); });
 
     DBNavigator1 = new store::TDBNavigator(this);
     DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
@@ -145,7 +146,7 @@ TForm16_Scroce_Query::TForm16_Scroce_Query(QWidget *parent) : TForm(parent)
     Edit_Total->setGeometry(210, 38, 150, 20);
     Edit_Total->setReadOnly(true);
 
-    connect(skinButton1, &TSkinButton::clicked, this, &TForm16_Scroce_Query::skinButton1Click);
+    ui::connectGuarded(skinButton1, &TSkinButton::clicked, this, &TForm16_Scroce_Query::skinButton1Click);
 }
 
 void TForm16_Scroce_Query::skinButton1Click()
@@ -156,13 +157,7 @@ void TForm16_Scroce_Query::skinButton1Click()
     if (mode >= 0 && mode < int(std::size(searchModes))) {
         const SearchMode &m = searchModes[mode];
         const QString text = Edit_StudName->text();
-        found->close();
-        found->sql().clear();
-        found->sql() << QString::fromUtf8(m.sql);
-        found->prepare();
-        found->setParamByName(QString::fromLatin1(m.param),
-                              m.contains ? u'%' + text + u'%' : text);
-        found->open();
+        found->reopen(QString::fromUtf8(m.sql), QString::fromLatin1(m.param), m.contains ? u'%' + text + u'%' : text);
     }
     Label7->setText(QString::number(found->recordCount()));
     showStatistics();

@@ -2,6 +2,7 @@
 
 #include "app/core/BusyCursor.h"
 #include "app/core/Globals.h"
+#include "app/core/Guard.h"
 #include "app/core/Instances.h"
 #include "app/core/Ui.h"
 #include "skin/SkinButton.h"
@@ -72,9 +73,9 @@ TForm6_Scorce::TForm6_Scorce(QWidget *parent) : TForm(parent)
     ListBox1->setGeometry(400, 30, 100, 40);
     ListBox1->hide();
 
-    connect(Button_Add, &TSkinButton::clicked, this, &TForm6_Scorce::Button_AddClick);
-    connect(Button_Del, &TSkinButton::clicked, this, &TForm6_Scorce::Button_DelClick);
-    connect(Button_Query, &TSkinButton::clicked, this, &TForm6_Scorce::Button_QueryClick);
+    ui::connectGuarded(Button_Add, &TSkinButton::clicked, this, &TForm6_Scorce::Button_AddClick);
+    ui::connectGuarded(Button_Del, &TSkinButton::clicked, this, &TForm6_Scorce::Button_DelClick);
+    ui::connectGuarded(Button_Query, &TSkinButton::clicked, this, &TForm6_Scorce::Button_QueryClick);
 }
 
 void TForm6_Scorce::FormShow()
@@ -124,15 +125,12 @@ void TForm6_Scorce::Button_DelClick()
     // Without a match the lookup leaves the cursor where it was; deleting
     // there would remove some other student's score.
     const bool found = !key.isNull() && all->findKey(key);
-    if (found) {
-        try {
-            all->del();
-        } catch (...) {
-            shown->refresh();
-            throw;
-        }
-    }
-    shown->refresh();
+    store::refreshAfter(
+        [&] {
+            if (found)
+                all->del();
+        },
+        {shown});
     if (!found)
         return;
 

@@ -1,5 +1,6 @@
 #include "records/student/TForm10_Query_Stud.h"
 
+#include "app/core/Guard.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinComboBox.h"
 #include "skin/SkinEdit.h"
@@ -58,7 +59,7 @@ TForm10_Query_Stud::TForm10_Query_Stud(QWidget *parent) : TForm(parent)
     Button_Query = new TSkinButton(QStringLiteral("开始查找  &Q"), this);
     Button_Query->setObjectName(QStringLiteral("Button_Query"));
     Button_Query->setGeometry(346, 33, 100, 23);
-    connect(Button_Query, &TSkinButton::clicked, this, &TForm10_Query_Stud::Button_QueryClick);
+    ui::connectGuarded(Button_Query, &TSkinButton::clicked, this, &TForm10_Query_Stud::Button_QueryClick);
 
     // The found student, in three columns.
     struct Box {
@@ -125,13 +126,8 @@ void TForm10_Query_Stud::Button_QueryClick()
         return;
     const Criterion &c = Criteria[index];
     const QString text = Edit_For_Query->text();
-    store::TQuery &q = *DM1->Query_Stud;
-    q.close();
-    q.sql().clear();
-    q.sql() << QString::fromUtf8(c.sql);
-    q.prepare();
-    q.setParamByName(QString::fromLatin1(c.param), c.contains ? u'%' + text + u'%' : text);
-    q.open();
+    DM1->Query_Stud->reopen(QString::fromUtf8(c.sql), QString::fromLatin1(c.param),
+                            c.contains ? u'%' + text + u'%' : text);
 }
 
 void TForm10_Query_Stud::Timer1Timer()

@@ -1,6 +1,7 @@
 #include "records/student/TForm3_stud.h"
 
 #include "app/core/BusyCursor.h"
+#include "app/core/ButtonColumn.h"
 #include "app/core/Globals.h"
 #include "app/core/Instances.h"
 #include "app/core/Ui.h"
@@ -54,27 +55,15 @@ TForm3_stud::TForm3_stud(QWidget *parent) : TForm(parent)
     DbComboBox_Class = combo(Label9, "DbComboBox_Class", QStringLiteral("班级"), midBox, midLabel, 3);
     Edit_ZhuanYe = edit(Label10, "Edit_ZhuanYe", QStringLiteral("专业"), midBox, midLabel, 4);
 
-    struct ButtonRow {
-        TSkinButton **button;
-        const char *name;
-        const char *caption;
-        void (TForm3_stud::*handler)();
+    // One button beside each row of boxes, a pixel higher than the box.
+    const ButtonRow<TForm3_stud> buttons[] = {
+        {&Button_Add, "Button_Add", "学生注册  &A", row(0) - 1, &TForm3_stud::Button_AddClick},
+        {&Button_XiouGai, "Button_XiouGai", "修改学生  &M", row(1) - 1, &TForm3_stud::Button_XiouGaiClick},
+        {&Button_Del, "Button_Del", "删除学生  &D", row(2) - 1, &TForm3_stud::Button_DelClick},
+        {&Button_Query, "Button_Query", "查找学生  &Q", row(3) - 1, &TForm3_stud::Button_QueryClick},
+        {&Button_Stud_Post, "Button_Stud_Post", "提交修改  &T", row(4) - 1, &TForm3_stud::Button_Stud_PostClick},
     };
-    const ButtonRow buttons[] = {
-        {&Button_Add, "Button_Add", "学生注册  &A", &TForm3_stud::Button_AddClick},
-        {&Button_XiouGai, "Button_XiouGai", "修改学生  &M", &TForm3_stud::Button_XiouGaiClick},
-        {&Button_Del, "Button_Del", "删除学生  &D", &TForm3_stud::Button_DelClick},
-        {&Button_Query, "Button_Query", "查找学生  &Q", &TForm3_stud::Button_QueryClick},
-        {&Button_Stud_Post, "Button_Stud_Post", "提交修改  &T", &TForm3_stud::Button_Stud_PostClick},
-    };
-    int i = 0;
-    for (const ButtonRow &b : buttons) {
-        auto *w = new TSkinButton(QString::fromUtf8(b.caption), this);
-        w->setObjectName(QString::fromLatin1(b.name));
-        w->setGeometry(428, row(i++) - 1, 110, 23);
-        connect(w, &TSkinButton::clicked, this, b.handler);
-        *b.button = w;
-    }
+    addButtonColumn(this, {428, 110, 23}, buttons);
     Button_Stud_Post->setEnabled(false);
 
     // Status line: record number, navigator, then the total between its words.

@@ -1,6 +1,9 @@
 #include "records/student/TForm9_Add_Stud.h"
 
+#include "app/core/FocusLeave.h"
+#include "app/core/Guard.h"
 #include "app/core/Ui.h"
+#include "records/common/NumberBox.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinComboBox.h"
 #include "skin/SkinEdit.h"
@@ -8,8 +11,6 @@
 #include "store/DataModule.h"
 #include "store/Walk.h"
 
-#include <QApplication>
-#include <QFocusEvent>
 
 namespace {
 
@@ -72,8 +73,8 @@ TForm9_Add_Stud::TForm9_Add_Stud(QWidget *parent) : TForm(parent)
     Button_Cancel = new TSkinButton(QStringLiteral("取消  &C"), this);
     Button_Cancel->setObjectName(QStringLiteral("Button_Cancel"));
     Button_Cancel->setGeometry(309, 218, 84, 23);
-    connect(Button_OK, &TSkinButton::clicked, this, &TForm9_Add_Stud::Button_OKClick);
-    connect(Button_Cancel, &TSkinButton::clicked, this, &TForm9_Add_Stud::Button_CancelClick);
+    ui::connectGuarded(Button_OK, &TSkinButton::clicked, this, &TForm9_Add_Stud::Button_OKClick);
+    ui::connectGuarded(Button_Cancel, &TSkinButton::clicked, this, &TForm9_Add_Stud::Button_CancelClick);
 
     Label3 = label(QStringLiteral("性别"), 16, 2);
     ComboBox_New_Sex = new TSkinComboBox(this);
@@ -99,23 +100,11 @@ TForm9_Add_Stud::TForm9_Add_Stud(QWidget *parent) : TForm(parent)
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 
-    Edit_New_StudNo->installEventFilter(this);
-}
-
-// The number box is left when the focus moves to another control of this
-// dialog: by Tab, by a click into a box, or by a button's accelerator, which
-// focuses its button first. The dialog losing the focus as a whole (another
-// window, a message box, closing) is not leaving the box.
-bool TForm9_Add_Stud::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == Edit_New_StudNo && event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent *>(event)->reason();
-        QWidget *now = QApplication::focusWidget();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && now && now != Edit_New_StudNo
-            && now->window() == this)
-            Edit_New_StudNoExit();
-    }
-    return TForm::eventFilter(watched, event);
+    // The number box is left when the focus moves to another control of this
+    // dialog: by Tab, by a click into a box, or by a button's accelerator,
+    // which focuses its button first. The dialog losing the focus as a whole
+    // (another window, a message box, closing) is not leaving the box.
+    ui::onLeaving(Edit_New_StudNo, ui::Leaving::ToItsWindow, [this] { Edit_New_StudNoExit(); });
 }
 
 void TForm9_Add_Stud::FormShow()
@@ -129,10 +118,8 @@ void TForm9_Add_Stud::Edit_New_StudNoExit()
 {
     // The scan runs to the end and leaves the last student current, which the
     // management window behind then shows.
-    if (store::containsText(*DM1->Table_stud, QStringLiteral("学号"), Edit_New_StudNo->text())) {
-        ui::messageBox(QStringLiteral("已经有一个相同的学号,请另选!"), QStringLiteral("系统提示"), ui::Icon::Information);
-        Edit_New_StudNo->clear();
-    }
+    records::refuseTakenNumber(Edit_New_StudNo, *DM1->Table_stud, QStringLiteral("学号"),
+                               QStringLiteral("已经有一个相同的学号,请另选!"));
 }
 
 void TForm9_Add_Stud::Button_OKClick()
@@ -142,38 +129,37 @@ void TForm9_Add_Stud::Button_OKClick()
         return;
     }
     store::TTable &students = *DM1->Table_stud;
-    try {
-        students.append();
-        try {
-            students.fieldByName(QStringLiteral("学号")).setAsString(Edit_New_StudNo->text());
-            students.fieldByName(QStringLiteral("姓名")).setAsString(Edit_New_Stud_Name->text());
-            students.fieldByName(QStringLiteral("籍贯")).setAsString(Edit_New_JIGuan->text());
-            students.fieldByName(QStringLiteral("民族")).setAsString(Edit_New_Caption->text());
-            students.fieldByName(QStringLiteral("系别")).setAsString(Edit_New_Xi->text());
-            students.fieldByName(QStringLiteral("专业")).setAsString(Edit_New_ZhuanYe->text());
-            students.fieldByName(QStringLiteral("性别")).setAsString(ComboBox_New_Sex->currentText());
-            students.fieldByName(QStringLiteral("班级")).setAsString(ComboBox_New_Class->currentText());
-            students.fieldByName(QStringLiteral("出生日期")).setAsDateTime(QDateTime(DateTime_New_Brothday->date(), QTime(0, 0)));
-            students.fieldByName(QStringLiteral("入学日期")).setAsDateTime(QDateTime(DateTime_New_EnterShool->date(), QTime(0, 0)));
-        } catch (...) {
-            // A partly filled record must not stay pending: the refresh
-            // below, or any later move of the shared cursor, would write it.
-            students.cancel();
-            throw;
-        }
-        // A complete record the engine refuses stays pending; the refresh
-        // below tries it once more.
-        students.post();
-        ui::messageBox(Edit_New_Stud_Name->text() + QStringLiteral("的注册信息已经成功添加!"), QStringLiteral("添加信息"),
-                       ui::Icon::Information);
-        Edit_New_StudNo->clear();
-    } catch (...) {
-        // Refreshing comes last whatever happened; should it fail as well,
-        // its error is the one reported.
-        students.refresh();
-        throw;
-    }
-    students.refresh();
+    // Refreshing comes last whatever happened.
+    store::refreshAfter(
+        [&] {
+            students.append();
+            try {
+                students.fieldByName(QStringLiteral("学号")).setAsString(Edit_New_StudNo->text());
+                students.fieldByName(QStringLiteral("姓名")).setAsString(Edit_New_Stud_Name->text());
+                students.fieldByName(QStringLiteral("籍贯")).setAsString(Edit_New_JIGuan->text());
+                students.fieldByName(QStringLiteral("民族")).setAsString(Edit_New_Caption->text());
+                students.fieldByName(QStringLiteral("系别")).setAsString(Edit_New_Xi->text());
+                students.fieldByName(QStringLiteral("专业")).setAsString(Edit_New_ZhuanYe->text());
+                students.fieldByName(QStringLiteral("性别")).setAsString(ComboBox_New_Sex->currentText());
+                students.fieldByName(QStringLiteral("班级")).setAsString(ComboBox_New_Class->currentText());
+                students.fieldByName(QStringLiteral("出生日期"))
+                    .setAsDateTime(QDateTime(DateTime_New_Brothday->date(), QTime(0, 0)));
+                students.fieldByName(QStringLiteral("入学日期"))
+                    .setAsDateTime(QDateTime(DateTime_New_EnterShool->date(), QTime(0, 0)));
+            } catch (...) {
+                // A partly filled record must not stay pending: the refresh,
+                // or any later move of the shared cursor, would write it.
+                students.cancel();
+                throw;
+            }
+            // A complete record the engine refuses stays pending; the
+            // refresh tries it once more.
+            students.post();
+            ui::messageBox(Edit_New_Stud_Name->text() + QStringLiteral("的注册信息已经成功添加!"),
+                           QStringLiteral("添加信息"), ui::Icon::Information);
+            Edit_New_StudNo->clear();
+        },
+        {&students});
 }
 
 void TForm9_Add_Stud::Button_CancelClick() { close(); }

@@ -32,7 +32,4 @@ public:
     TSkinButton *Button_OK, *Button_Cancel;
     TSkinComboBox *ComboBox_New_Sex, *ComboBox_New_Class;
     TDateTimePicker *DateTime_New_Brothday, *DateTime_New_EnterShool;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 };

@@ -1,6 +1,7 @@
 #include "reports/engine/ReportPreview.h"
 
 #include "app/core/BusyCursor.h"
+#include "app/core/Guard.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -134,7 +135,7 @@ ReportPreview::ReportPreview(std::unique_ptr<PageSource> pages, QWidget *parent)
     for (double z : zoomSteps)
         m_zoomBox->addItem(QStringLiteral("%1%").arg(int(std::lround(z * 100))), z);
     bar->addWidget(m_zoomBox);
-    connect(m_zoomBox, &QComboBox::activated, this, [this](int i) {
+    ui::connectGuarded(m_zoomBox, &QComboBox::activated, this, [this](int i) {
         if (i == 0)
             setZoomMode(ZoomMode::WholePage);
         else if (i == 1)

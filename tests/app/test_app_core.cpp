@@ -1,18 +1,23 @@
 // The application object, the standard error box, program paths and the
 // registry layer.
+#include "app/core/Action.h"
 #include "app/core/App.h"
+#include "app/core/Error.h"
 #include "app/core/Globals.h"
+#include "app/core/Guard.h"
 #include "app/core/Registry.h"
 #include "app/core/Ui.h"
 #include "login/TForm1_Denglu.h"
-#include "store/Error.h"
 #include "tests/support/Fixture.h"
 
 #include <QDialogButtonBox>
 #include <QFontInfo>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <stdexcept>
 
 class AppCoreTest : public QObject {
     Q_OBJECT
@@ -21,6 +26,9 @@ private slots:
     void standardErrorText_data();
     void standardErrorText();
     void uncaughtErrorReachesBoxAndProgramGoesOn();
+    void guardedHandlerErrorEndsInOneBox_data();
+    void guardedHandlerErrorEndsInOneBox();
+    void guardedHandlerGetsTheSignalArguments();
     void programPaths_data();
     void programPaths();
     void registryValuesRewrittenAndMoved();
@@ -77,6 +85,82 @@ void AppCoreTest::uncaughtErrorReachesBoxAndProgramGoesOn()
     QCOMPARE(boxes.shown[0].title, QStringLiteral("Quillmere"));
     QCOMPARE(boxes.shown[0].icon, ui::Icon::Error);
     QCOMPARE(boxes.shown[0].buttons, ui::Buttons::Ok);
+}
+
+namespace {
+
+// A window's handler: counts its calls and raises what it is told to.
+class Handler : public QObject {
+public:
+    int calls = 0;
+    std::function<void()> raise;
+    void click()
+    {
+        ++calls;
+        raise();
+    }
+};
+
+} // namespace
+
+void AppCoreTest::guardedHandlerErrorEndsInOneBox_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("record layer's error") << 0 << "Table_stud: 无法在关闭的数据集上执行该操作.";
+    QTest::newRow("refused change") << 1 << "该记录已被其他用户修改或删除,修改没有保存!";
+    QTest::newRow("library error") << 2 << "vector::_M_range_check.";
+}
+
+// The click is emitted straight from the button, with no event around it:
+// only the guard stands between the handler's error and the caller.
+void AppCoreTest::guardedHandlerErrorEndsInOneBox()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, shown);
+    fixture::Boxes boxes;
+    QList<qsizetype> boxesAtRollback;
+    action::setHooks({{}, {}, [&] { boxesAtRollback << boxes.shown.size(); }});
+    auto unhook = qScopeGuard([] { action::setHooks({}); });
+    Handler handler;
+    handler.raise = [kind] {
+        if (kind == 0)
+            throw store::Error(QStringLiteral("Table_stud: 无法在关闭的数据集上执行该操作"));
+        if (kind == 1)
+            throw store::Conflict(QStringLiteral("该记录已被其他用户修改或删除,修改没有保存!"));
+        throw std::out_of_range("vector::_M_range_check");
+    };
+    QPushButton button;
+    ui::connectGuarded(&button, &QPushButton::clicked, &handler, &Handler::click);
+
+    button.click();
+    button.click();
+
+    QCOMPARE(handler.calls, 2); // the program went on after the first error
+    QCOMPARE(boxes.shown.size(), 2);
+    for (const ui::ShownBox &box : boxes.shown) {
+        QCOMPARE(box.text, shown);
+        QCOMPARE(box.title, QStringLiteral("Quillmere"));
+        QCOMPARE(box.icon, ui::Icon::Error);
+        QCOMPARE(box.buttons, ui::Buttons::Ok);
+    }
+    // Each action was undone before its box was shown.
+    QCOMPARE(boxesAtRollback, (QList<qsizetype>{0, 1}));
+}
+
+void AppCoreTest::guardedHandlerGetsTheSignalArguments()
+{
+    fixture::Boxes boxes;
+    QSpinBox box;
+    QList<int> values;
+    int bare = 0;
+    ui::connectGuarded(&box, &QSpinBox::valueChanged, &box, [&](int v) { values << v; });
+    ui::connectGuarded(&box, &QSpinBox::valueChanged, &box, [&] { ++bare; });
+    box.setValue(3);
+    box.setValue(5);
+    QCOMPARE(values, (QList<int>{3, 5}));
+    QCOMPARE(bare, 2);
+    QVERIFY(boxes.shown.isEmpty());
 }
 
 void AppCoreTest::programPaths_data()

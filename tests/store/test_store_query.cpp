@@ -38,13 +38,7 @@ QStringList QueryTest::run(const QString &sql, const QString &param, const QStri
 {
     TQuery q(QStringLiteral("Query_Stud"));
     q.setDatabaseName(m_dir->path());
-    q.close();
-    q.sql().clear();
-    q.sql() << sql;
-    q.prepare();
-    if (!param.isEmpty())
-        q.setParamByName(param, value);
-    q.open();
+    q.reopen(sql, param, value);
     QStringList nos;
     for (q.first(); !q.eof(); q.next())
         nos << q.fieldByName(QStringLiteral("学号")).asString();

@@ -1,5 +1,6 @@
 // The one kind of error the record layer and the program's own code raise:
-// its text is what the standard error box shows.
+// its text is what the standard error box shows. It lives below the record
+// layer, with the seam that reports it, so that both can name it.
 #pragma once
 
 #include <QString>

@@ -1,0 +1,18 @@
+#include "records/common/NumberBox.h"
+
+#include "app/core/Ui.h"
+#include "store/Walk.h"
+
+#include <QLineEdit>
+
+namespace records {
+
+void refuseTakenNumber(QLineEdit *box, store::DataSet &table, const QString &field, const QString &announcement)
+{
+    if (store::containsText(table, field, box->text())) {
+        ui::messageBox(announcement, QStringLiteral("系统提示"), ui::Icon::Information);
+        box->clear();
+    }
+}
+
+} // namespace records
