@@ -44,7 +44,7 @@ struct Office {
     Office(const Office &) = delete;
     Office &operator=(const Office &) = delete;
 
-    static void click(QWidget *button) { QTest::mouseClick(button, Qt::LeftButton); }
+    static void click(QWidget *button) { fixture::click(button); }
 
     // Makes the student with this number the current one, as a click in the
     // grid would.

@@ -61,6 +61,7 @@ private slots:
     void deleteAsksFirst();
     void deleteOnEmptyTableChangesNothing();
     void tabPassesButtonsAndNavigatorBy();
+    void quitClosesTheWindow();
 
 private:
     void start();       // data module and windows on m_dir
@@ -119,7 +120,7 @@ bool AccountsTest::logIn(const QString &name, const QString &password)
     fixture::Boxes boxes;
     m_login->Edit_Name->setText(name);
     m_login->Edit_PassWord->setText(password);
-    m_login->Button_enterClick();
+    fixture::click(m_login->Button_enter);
     if (!boxes.shown.isEmpty()) {
         [&] { QCOMPARE(boxes.texts(), QStringList{NoSuchUser}); }();
         return false;
@@ -185,7 +186,7 @@ void AccountsTest::addAccount()
     fixture::Boxes shown(ui::IdCancel);
     for (int a : answers)
         shown.answer(a);
-    m_w->Button_AddClick();
+    fixture::click(m_w->Button_Add);
 
     QCOMPARE(described(shown), boxes);
     const QList<Account> after = storedAccounts();
@@ -211,7 +212,7 @@ void AccountsTest::newAccountIsCurrentAndShownAsStored()
     m_w->Edit_Name->setText(QStringLiteral("zhang"));
     m_w->Edit_PassWord_Login->setText(QStringLiteral("abc"));
     DM1->Table_longin->first();
-    m_w->Button_AddClick();
+    fixture::click(m_w->Button_Add);
 
     QCOMPARE(DM1->Table_longin->recNo(), 3);
     const QModelIndex current = m_w->DBGrid1->currentIndex();
@@ -256,7 +257,7 @@ void AccountsTest::addedAccountLogsIn()
         m_w->skinComboBox1->setCurrentIndex(type);
         m_w->Edit_Name->setText(name);
         m_w->Edit_PassWord_Login->setText(password);
-        m_w->Button_AddClick();
+        fixture::click(m_w->Button_Add);
     }
     QVERIFY(logIn(loginName, password));
     QCOMPARE(UserRight, right);
@@ -296,7 +297,7 @@ void AccountsTest::deleteAsksFirst()
     {
         fixture::Boxes boxes;
         boxes.answer(answer);
-        m_w->Button_DelClick();
+        fixture::click(m_w->Button_Del);
         QCOMPARE(described(boxes), QStringList{QStringLiteral("警告|注意!此操作将删除该帐户!|YesNo")});
     }
     QStringList names;
@@ -317,7 +318,7 @@ void AccountsTest::deleteOnEmptyTableChangesNothing()
     m_dir->exec(sch::AccountFile, QStringLiteral("DELETE FROM $T"));
     start();
     fixture::Boxes boxes(ui::IdYes);
-    m_w->Button_DelClick();
+    fixture::click(m_w->Button_Del);
     QCOMPARE(boxes.shown.size(), 1);
     QCOMPARE(DM1->Table_longin->state(), store::DataSetState::Browse);
     QCOMPARE(DM1->Table_longin->recordCount(), 0);
@@ -328,7 +329,7 @@ void AccountsTest::deleteOnEmptyTableChangesNothing()
     m_w->skinComboBox1->setCurrentIndex(1);
     m_w->Edit_Name->setText(QStringLiteral("zhang"));
     m_w->Edit_PassWord_Login->setText(QStringLiteral("abc"));
-    m_w->Button_AddClick();
+    fixture::click(m_w->Button_Add);
     QCOMPARE(storedAccounts().size(), 1);
     QVERIFY(logIn(QStringLiteral("zhang"), QStringLiteral("abc")));
 }
@@ -354,5 +355,16 @@ void AccountsTest::tabPassesButtonsAndNavigatorBy()
     QCOMPARE(tab(Qt::ShiftModifier), m_w->DBGrid1);
 }
 
-QTEST_MAIN(AccountsTest)
+void AccountsTest::quitClosesTheWindow()
+{
+    start();
+    QVERIFY(fixture::showActive(m_w));
+    fixture::Boxes boxes;
+    fixture::click(m_w->Button_Out);
+    QVERIFY(!m_w->isVisible());
+    QVERIFY(boxes.shown.isEmpty());
+    QCOMPARE(storedAccounts().size(), 1);
+}
+
+QM_APP_TEST_MAIN(AccountsTest)
 #include "test_login_accounts.moc"

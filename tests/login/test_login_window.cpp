@@ -41,7 +41,9 @@ private slots:
     void login_data();
     void login();
     void rightsThatAreNoNumber();
-    void mainWindowAccountGate();
+    void mainWindowButtons_data();
+    void mainWindowButtons();
+    void cancelledLoginEndsTheProgram();
     void keyboardFocusSelectsTheText();
 
 private:
@@ -187,7 +189,7 @@ void LoginTest::login()
     s.login->show();
     s.login->Edit_Name->setText(name);
     s.login->Edit_PassWord->setText(password);
-    s.login->Button_enterClick();
+    fixture::click(s.login->Button_enter);
     if (right == 0) {
         QCOMPARE(boxes.texts(), QStringList{NoUser});
         QCOMPARE(boxes.shown[0].title, QStringLiteral("注意"));
@@ -215,42 +217,101 @@ void LoginTest::rightsThatAreNoNumber()
     s.login->show();
     s.login->Edit_Name->setText(QStringLiteral("odd"));
     s.login->Edit_PassWord->setText(QStringLiteral("pass"));
-    try {
-        s.login->Button_enterClick();
-        QFAIL("the rights level must be refused");
-    } catch (const store::Error &e) {
-        QCOMPARE(e.text(), QStringLiteral("'管理员' 不是一个有效的整形值"));
-    }
+    fixture::Boxes boxes;
+    fixture::click(s.login->Button_enter);
+    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("'管理员' 不是一个有效的整形值.")});
+    QCOMPARE(boxes.shown[0].icon, ui::Icon::Error);
     QCOMPARE(UserRight, 2);
     QVERIFY(s.login->isVisible());
     QVERIFY(!s.main->isVisible());
 }
 
-void LoginTest::mainWindowAccountGate()
+// Every button of the main window, clicked: the record windows open beside
+// it for every user, the account window only for an administrator (a second
+// click only brings it to the front), the chooser and About modally, and
+// "退出系统" closes the login window, which ends the program.
+void LoginTest::mainWindowButtons_data()
+{
+    QTest::addColumn<int>("right");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("opens"); // object name of the window shown beside, or ""
+    QTest::addColumn<QString>("modal"); // object name of the window shown modally, or ""
+    QTest::addColumn<bool>("refused");
+    QTest::addColumn<bool>("ends");
+
+    QTest::newRow("students") << 2 << "Button_stud" << "Form3_stud" << "" << false << false;
+    QTest::newRow("classes") << 2 << "Button_Class" << "Form4_Class" << "" << false << false;
+    QTest::newRow("courses") << 2 << "Button_Object" << "Form5_Object" << "" << false << false;
+    QTest::newRow("scores") << 2 << "Button_Scorce" << "Form6_Scorce" << "" << false << false;
+    QTest::newRow("accounts, administrator") << 1 << "Button_Login" << "Form7_Login" << "" << false << false;
+    QTest::newRow("accounts, ordinary user") << 2 << "Button_Login" << "" << "" << true << false;
+    QTest::newRow("accounts, rights 3") << 3 << "Button_Login" << "" << "" << true << false;
+    QTest::newRow("accounts, before any login") << 0 << "Button_Login" << "" << "" << true << false;
+    QTest::newRow("reports") << 2 << "Button_Reporter" << "" << "Form19" << false << false;
+    QTest::newRow("about") << 2 << "skinButton1" << "" << "Form17_About" << false << false;
+    QTest::newRow("exit") << 2 << "Button_Exit" << "" << "" << false << true;
+}
+
+void LoginTest::mainWindowButtons()
+{
+    QFETCH(int, right);
+    QFETCH(QString, button);
+    QFETCH(QString, opens);
+    QFETCH(QString, modal);
+    QFETCH(bool, refused);
+    QFETCH(bool, ends);
+    Session s;
+    s.open();
+    UserRight = right;
+    s.login->show();
+    s.main->show();
+    fixture::Boxes boxes;
+    fixture::Modal modals;
+    int endings = 0;
+    ui::setEndProgramHook([&] { ++endings; });
+    auto unhook = qScopeGuard([] { ui::setEndProgramHook({}); });
+
+    QVERIFY(fixture::click(s.main, button));
+
+    const QString refusal = QStringLiteral("您没有足够的操作权限,请与系统管理员联系!");
+    QCOMPARE(boxes.texts(), refused ? QStringList{refusal} : QStringList{});
+    if (refused)
+        QCOMPARE(boxes.shown[0].title, QStringLiteral("提示"));
+    QCOMPARE(modals.shown.size(), modal.isEmpty() ? 0 : 1);
+    if (!modal.isEmpty())
+        QCOMPARE(modals.shown[0]->objectName(), modal);
+    QCOMPARE(endings, ends ? 1 : 0);
+    QCOMPARE(s.login->isVisible(), !ends);
+    QVERIFY(s.main->isVisible());
+    for (const char *name : {"Form3_stud", "Form4_Class", "Form5_Object", "Form6_Scorce", "Form7_Login"}) {
+        TForm *w = fixture::ProgramWindows::named(QLatin1String(name));
+        QVERIFY2(w, name);
+        QVERIFY2(w->isVisible() == (opens == QLatin1String(name)), name);
+    }
+    if (opens.isEmpty())
+        return;
+    // A second click finds the window open and only brings it to the front.
+    QVERIFY(fixture::click(s.main, button));
+    QVERIFY(fixture::ProgramWindows::named(opens)->isVisible());
+    QVERIFY(boxes.shown.isEmpty());
+    QVERIFY(modals.shown.isEmpty());
+}
+
+void LoginTest::cancelledLoginEndsTheProgram()
 {
     Session s;
     s.open();
-    TForm accounts;
-    Form7_Login = &accounts;
-    auto restore = qScopeGuard([] { Form7_Login = nullptr; });
+    s.login->show();
     fixture::Boxes boxes;
-    UserRight = 2;
-    s.main->Button_LoginClick();
-    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("您没有足够的操作权限,请与系统管理员联系!")});
-    QCOMPARE(boxes.shown[0].title, QStringLiteral("提示"));
-    QVERIFY(!accounts.isVisible());
-    UserRight = 1;
-    s.main->Button_LoginClick();
-    QVERIFY(accounts.isVisible());
-    s.main->Button_LoginClick(); // only brings it to the front
-    QCOMPARE(boxes.shown.size(), 1);
-
-    // "退出系统" closes the login window, which ends the program.
-    int ends = 0;
-    ui::setEndProgramHook([&] { ++ends; });
+    int endings = 0;
+    ui::setEndProgramHook([&] { ++endings; });
     auto unhook = qScopeGuard([] { ui::setEndProgramHook({}); });
-    s.main->Button_ExitClick();
-    QCOMPARE(ends, 1);
+    fixture::click(s.login->Button_Cancel);
+    QCOMPARE(endings, 1);
+    QVERIFY(!s.login->isVisible());
+    QVERIFY(!s.main->isVisible());
+    QVERIFY(boxes.shown.isEmpty());
+    QCOMPARE(UserRight, 0);
 }
 
 // The keyboard brings the focus to an edit box with its text selected, so
@@ -279,12 +340,12 @@ void LoginTest::keyboardFocusSelectsTheText()
     QTest::keyClicks(w.Edit_PassWord, QStringLiteral("1"));
     QCOMPARE(w.Edit_PassWord->text(), QStringLiteral("xyz1"));
 
-    QTest::mouseClick(w.Button_enter, Qt::LeftButton);
+    fixture::click(w.Button_enter);
     QCOMPARE(boxes.texts(), QStringList{NoUser});
     QCOMPARE(QApplication::focusWidget(), w.Edit_PassWord);
     QTest::keyClick(w.Edit_PassWord, Qt::Key_Backspace);
     QCOMPARE(w.Edit_PassWord->text(), QStringLiteral("xyz"));
-    QTest::mouseClick(w.Button_enter, Qt::LeftButton);
+    fixture::click(w.Button_enter);
     QCOMPARE(UserRight, 1);
 }
 
@@ -292,6 +353,7 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     TApplication app(argc, argv);
+    fixture::guardUnscripted();
     LoginTest t;
     return QTest::qExec(&t, argc, argv);
 }

@@ -364,7 +364,7 @@ void TestReportChooser::closingTheChooserClosesItsPreview()
             }
         });
     });
-    w->Button_ObjectClick();
+    click(w->Button_Object);
     QVERIFY(shown);
     QVERIFY(!leftWaiting);
     QVERIFY(!w->isVisible());

@@ -170,10 +170,65 @@ void DataDir::addAccount(const QString &name, const QByteArray &storedPassword, 
          {name, storedPassword.isEmpty() ? QVariant() : QVariant(storedPassword), right});
 }
 
+void DataDir::insert(const QString &fileName, const QStringList &columns, const QList<QVariantList> &rows)
+{
+    if (rows.isEmpty())
+        return;
+    QStringList quoted, marks;
+    for (const QString &c : columns) {
+        quoted << u'"' + c + u'"';
+        marks << QStringLiteral("?");
+    }
+    const QString oneRow = u'(' + marks.join(u',') + u')';
+    QStringList values;
+    QVariantList params;
+    for (const QVariantList &r : rows) {
+        values << oneRow;
+        params << r;
+    }
+    exec(fileName, QStringLiteral("INSERT INTO $T(%1) VALUES %2").arg(quoted.join(u','), values.join(u',')), params);
+}
+
+namespace {
+
+bool &guarded()
+{
+    static bool on = false;
+    return on;
+}
+
+// A box nobody answers is answered as its close button does.
+int unscriptedBox(const ui::ShownBox &box)
+{
+    QTest::qFail(qPrintable(QStringLiteral("a message box no test answers: ") + box.text), __FILE__, __LINE__);
+    switch (box.buttons) {
+    case ui::Buttons::YesNo: return ui::IdNo;
+    case ui::Buttons::OkCancel: return ui::IdCancel;
+    case ui::Buttons::Ok: break;
+    }
+    return ui::IdOk;
+}
+
+void unscriptedModal(QWidget *w)
+{
+    QTest::qFail(qPrintable(QStringLiteral("a modal window no test runs: ") + w->objectName()), __FILE__, __LINE__);
+}
+
+} // namespace
+
+void guardUnscripted()
+{
+    guarded() = true;
+    ui::setMessageBoxScript(unscriptedBox);
+    ui::setModalScript(unscriptedModal);
+}
+
 Boxes::Boxes(int defaultAnswer) : m_default(defaultAnswer)
 {
     ui::setMessageBoxScript([this](const ui::ShownBox &box) {
         shown << box;
+        if (m_look)
+            m_look(box);
         if (m_takeFocus) {
             QPointer<QWidget> back = QApplication::activeWindow();
             QWidget stand;
@@ -193,7 +248,7 @@ Boxes::Boxes(int defaultAnswer) : m_default(defaultAnswer)
     });
 }
 
-Boxes::~Boxes() { ui::setMessageBoxScript({}); }
+Boxes::~Boxes() { ui::setMessageBoxScript(guarded() ? ui::BoxScript(unscriptedBox) : ui::BoxScript()); }
 
 QStringList Boxes::texts() const
 {
@@ -212,6 +267,31 @@ bool showActive(QWidget *w)
     return QTest::qWaitForWindowActive(w);
 }
 
+void click(QWidget *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+}
+
+bool click(QWidget *window, const QString &buttonName)
+{
+    auto *button = window->findChild<TSkinButton *>(buttonName);
+    if (!button)
+        return false;
+    click(button);
+    return true;
+}
+
+bool tabOutOf(QWidget *box)
+{
+    if (!showActive(box->window()))
+        return false;
+    box->setFocus(Qt::OtherFocusReason);
+    if (!box->hasFocus())
+        return false;
+    QTest::keyClick(box, Qt::Key_Tab);
+    return !box->hasFocus();
+}
+
 Modal::Modal(std::function<void(QWidget *)> script) : m_script(std::move(script))
 {
     ui::setModalScript([this](QWidget *w) {
@@ -221,6 +301,6 @@ Modal::Modal(std::function<void(QWidget *)> script) : m_script(std::move(script)
     });
 }
 
-Modal::~Modal() { ui::setModalScript({}); }
+Modal::~Modal() { ui::setModalScript(guarded() ? ui::ModalScript(unscriptedModal) : ui::ModalScript()); }
 
 } // namespace fixture

@@ -4,6 +4,7 @@
 
 #include "app/core/App.h"
 #include "app/core/Ui.h"
+#include "skin/SkinButton.h"
 
 #include <QList>
 #include <QString>
@@ -48,6 +49,9 @@ public:
     void addCourse(const QString &no, const QString &name);
     void addPlan(int seq, const QString &courseNo, const QString &total = QString(), const QVariant &credit = QVariant());
     void addAccount(const QString &name, const QByteArray &storedPassword, const QString &right);
+    // Many records at once: one statement, so one transaction however many
+    // rows; each row holds the values of columns, in that order.
+    void insert(const QString &fileName, const QStringList &columns, const QList<QVariantList> &rows);
 
 private:
     QTemporaryDir m_tmp;
@@ -71,15 +75,38 @@ public:
     // Each box takes the keyboard focus while it is up, as a real one does,
     // and hands it back to the window that had it.
     void takeFocus() { m_takeFocus = true; }
+    // Runs look on each box while it is up, before it is answered: what the
+    // program has stored or left pending when the user reads the box.
+    void onShow(std::function<void(const ui::ShownBox &)> look) { m_look = std::move(look); }
 
 private:
     QList<int> m_answers;
     int m_default;
     bool m_takeFocus = false;
+    std::function<void(const ui::ShownBox &)> m_look;
 };
 
 // Shows a window and waits until it takes keyboard input.
 bool showActive(QWidget *w);
+
+// Clicks a button with the left mouse button, as the user does. The press
+// and the release go through the application object, so what the button is
+// wired to runs as one user action of its own: an error it raises ends in
+// the standard error box (recorded by a Boxes) rather than in the test, and
+// the boxes and modal windows it opens meet the installed scripts.
+void click(QWidget *button);
+// Clicks the button of this object name among window's children; false,
+// and nothing clicked, when there is no such button.
+[[nodiscard]] bool click(QWidget *window, const QString &buttonName);
+// Moves the keyboard focus out of box with Tab, as the user leaves it; the
+// box's window is shown and activated first. False when it could not be.
+[[nodiscard]] bool tabOutOf(QWidget *box);
+
+// From now on a message box or a modal window that no Boxes or Modal
+// answers fails the running test and is closed at once, where a real one
+// would wait for a user who is not there; Boxes and Modal put this back
+// when they end.
+void guardUnscripted();
 
 // Runs a modal window through a script instead of a nested loop.
 class Modal {
@@ -103,6 +130,7 @@ private:
         qputenv("QT_QPA_PLATFORM", "offscreen");                                                                       \
         TApplication app(argc, argv);                                                                                  \
         ui::setApplicationTitle(QStringLiteral("Quillmere"));                                                          \
+        fixture::guardUnscripted();                                                                                    \
         TestClass t;                                                                                                   \
         return QTest::qExec(&t, argc, argv);                                                                           \
     }

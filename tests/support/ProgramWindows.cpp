@@ -27,4 +27,13 @@ ProgramWindows::~ProgramWindows()
         qputenv("XDG_CONFIG_HOME", m_savedConfig);
 }
 
+TForm *ProgramWindows::named(const QString &objectName)
+{
+    for (const program::Step &s : program::creationOrder()) {
+        if (s.window && *s.window && (*s.window)->objectName() == objectName)
+            return *s.window;
+    }
+    return nullptr;
+}
+
 } // namespace fixture

@@ -34,6 +34,9 @@ public:
         return nullptr;
     }
 
+    // The window of this object name ("Form3_stud"), or null.
+    static TForm *named(const QString &objectName);
+
 private:
     QTemporaryDir m_config;
     QByteArray m_savedConfig;

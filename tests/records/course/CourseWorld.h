@@ -56,15 +56,3 @@ struct CourseWorld : fixture::RecordWindows<TForm5_Object, TForm13_Add_Object, T
         return out;
     }
 };
-
-// The text of the record layer's error raised by f, or "" when none is.
-template <typename F>
-QString errorOf(F &&f)
-{
-    try {
-        f();
-    } catch (const store::Error &e) {
-        return e.text();
-    }
-    return QString();
-}

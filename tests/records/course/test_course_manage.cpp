@@ -77,7 +77,7 @@ void CourseManageTest::deleteRemovesPlanAndRenumbers()
     QCOMPARE(w->manage->Edit_ObjectNo->text(), victim);
 
     fixture::Boxes boxes(ui::IdYes);
-    w->manage->Button_DelClick();
+    fixture::click(w->manage->Button_Del);
 
     QCOMPARE(boxes.texts(), QStringList{"注意!此操作将删除该课程的一切资料!"});
     QCOMPARE(boxes.shown[0].title, QStringLiteral("警告"));
@@ -98,7 +98,7 @@ void CourseManageTest::deleteLeavesScoresOfTheSubject()
     w->open();
     UserRight = 1;
     fixture::Boxes boxes(ui::IdYes);
-    w->manage->Button_DelClick();
+    fixture::click(w->manage->Button_Del);
     QCOMPARE(w->courses(), QStringList{"C2"});
     const auto scores = w->dir.rows(store::schema::ScoreFile, "SELECT 序号, 科目 FROM $T ORDER BY 序号");
     QCOMPARE(scores.size(), 2);
@@ -112,7 +112,7 @@ void CourseManageTest::declinedDeletionChangesNothing()
     UserRight = 1;
     DM1->Table_Object->last();
     fixture::Boxes boxes(ui::IdNo);
-    w->manage->Button_DelClick();
+    fixture::click(w->manage->Button_Del);
     QCOMPARE(boxes.shown.size(), 1);
     QCOMPARE(w->courses(), (QStringList{"C1", "C2"}));
     QCOMPARE(w->plans(), (QStringList{"1:C1", "3:C2"})); // not even renumbered
@@ -127,7 +127,9 @@ void CourseManageTest::deleteOnEmptyTableRemovesNoPlan()
     UserRight = 1;
     QCOMPARE(w->manage->Edit_ObjectNo->text(), QString());
     fixture::Boxes boxes(ui::IdYes);
-    QCOMPARE(errorOf([&] { w->manage->Button_DelClick(); }), QStringLiteral("Table_Object: 无法在空数据集上执行该操作"));
+    fixture::click(w->manage->Button_Del);
+    QCOMPARE(boxes.texts(),
+             (QStringList{"注意!此操作将删除该课程的一切资料!", "Table_Object: 无法在空数据集上执行该操作."}));
     QCOMPARE(w->plans(), (QStringList{"1:", "3:C9"}));
 }
 
@@ -161,7 +163,7 @@ void CourseManageTest::rightsGates()
     fixture::Boxes boxes(ui::IdYes);
     fixture::Modal modal;
 
-    w->manage->findChild<TSkinButton *>(button)->click();
+    QVERIFY(fixture::click(w->manage, button));
 
     if (refused)
         QCOMPARE(boxes.texts(), QStringList{"您没有足够的操作权限,请与系统管理员联系!"});
@@ -186,7 +188,7 @@ void CourseManageTest::modifyAndSubmitTotalHours()
     TForm5_Object &f = *w->manage;
     QCOMPARE(f.DBEdit2->text(), QStringLiteral("32"));
 
-    f.Button_XiouGaiClick();
+    fixture::click(f.Button_XiouGai);
     QVERIFY(f.Button_TiJiao->isEnabled());
     for (store::TDBEdit *e : {f.DBEdit1, f.DBEdit2, f.DBEdit3, f.DBEdit4, f.DBEdit5, f.DBEdit6, f.DBEdit7})
         QVERIFY(!e->isReadOnly());
@@ -196,7 +198,7 @@ void CourseManageTest::modifyAndSubmitTotalHours()
     f.DBEdit2->setFocus();
     f.DBEdit2->selectAll();
     QTest::keyClicks(f.DBEdit2, "48");
-    f.Button_TiJiaoClick();
+    fixture::click(f.Button_TiJiao);
 
     QVERIFY(!f.Button_TiJiao->isEnabled());
     for (store::TDBEdit *e : {f.DBEdit1, f.DBEdit2, f.DBEdit3, f.DBEdit4, f.DBEdit5, f.DBEdit6, f.DBEdit7})
@@ -221,17 +223,17 @@ void CourseManageTest::modifyCourseWithoutPlanNumbersItNext()
     QCOMPARE(f.DBEdit2->text(), QString());
 
     // Modify and leave without typing: nothing is written.
-    f.Button_XiouGaiClick();
+    fixture::click(f.Button_XiouGai);
     DM1->Table_Object->next();
     DM1->Table_Object->prior();
     QCOMPARE(w->plans(), (QStringList{"1:C1", "2:C3"}));
 
-    f.Button_XiouGaiClick();
+    fixture::click(f.Button_XiouGai);
     QCOMPARE(w->plans(), (QStringList{"1:C1", "2:C3"})); // not written before it is posted
     f.show();
     f.DBEdit2->setFocus();
     QTest::keyClicks(f.DBEdit2, "40");
-    f.Button_TiJiaoClick();
+    fixture::click(f.Button_TiJiao);
 
     QCOMPARE(w->plans(), (QStringList{"1:C1", "2:C3", "3:C2"}));
     QCOMPARE(w->dir.rows(store::schema::PlanFile, "SELECT 总学时 FROM $T WHERE 序号=3").first().first().toString(),
@@ -243,7 +245,7 @@ void CourseManageTest::modifyCourseWithoutPlanNumbersItNext()
     w->add->Edit_New_ObjectNo->setText("C4");
     w->add->Edit_New_Object_Name->setText("物理");
     w->add->Edit_New_XueFen->setText("2");
-    w->add->Button_OKClick();
+    fixture::click(w->add->Button_OK);
     QCOMPARE(w->plans(), (QStringList{"1:C1", "2:C3", "3:C2", "4:C4"}));
 }
 
@@ -253,9 +255,11 @@ void CourseManageTest::submitAfterMovingAwayFails()
     w->open();
     UserRight = 1;
     TForm5_Object &f = *w->manage;
-    f.Button_XiouGaiClick();
+    fixture::Boxes boxes;
+    fixture::click(f.Button_XiouGai);
     DM1->Table_Object->next(); // nothing typed: the edit is dropped
-    QCOMPARE(errorOf([&] { f.Button_TiJiaoClick(); }), QStringLiteral("Table_Object_Jh: 数据集不在修改或插入模式"));
+    fixture::click(f.Button_TiJiao);
+    QCOMPARE(boxes.texts(), QStringList{"Table_Object_Jh: 数据集不在修改或插入模式."});
     QVERIFY(!f.Button_TiJiao->isEnabled());
     QVERIFY(!f.DBEdit2->isReadOnly());
     QCOMPARE(w->plans(), (QStringList{"1:C1", "2:C2"}));
@@ -291,7 +295,7 @@ void CourseManageTest::creditBoxTakesDigitsOnly()
     UserRight = 1;
     TForm5_Object &f = *w->manage;
     if (modify)
-        f.Button_XiouGaiClick();
+        fixture::click(f.Button_XiouGai);
     f.show();
     f.DBEdit6->setFocus();
     f.DBEdit6->end(false);
@@ -337,10 +341,10 @@ void CourseManageTest::modifyWithoutCourseWritesNoPlan()
     TForm5_Object &f = *w->manage;
     QVERIFY(fixture::showActive(&f));
     fixture::Boxes boxes;
-    QTest::mouseClick(f.Button_XiouGai, Qt::LeftButton);
+    fixture::click(f.Button_XiouGai);
     QTest::mouseClick(f.DBEdit2, Qt::LeftButton);
     QTest::keyClicks(f.DBEdit2, "40");
-    QTest::mouseClick(f.Button_TiJiao, Qt::LeftButton);
+    fixture::click(f.Button_TiJiao);
     QTest::mouseClick(f.Grid_shao_Object->viewport(), Qt::LeftButton);
     QCOMPARE(w->plans(), QStringList());
     QCOMPARE(DM1->Table_Object_Jh->state(), DataSetState::Browse);
@@ -360,12 +364,12 @@ void CourseManageTest::refusedCreditIsReportedOnceAndTheWindowGoesOn()
     fixture::Boxes boxes;
     boxes.takeFocus();
 
-    QTest::mouseClick(f.Button_XiouGai, Qt::LeftButton);
+    fixture::click(f.Button_XiouGai);
     QTest::mouseClick(f.DBEdit6, Qt::LeftButton);
     QTest::keyClick(f.DBEdit6, Qt::Key_Home);
     QTest::keyClick(f.DBEdit6, Qt::Key_End, Qt::ShiftModifier);
     QTest::keyClicks(f.DBEdit6, "99999999999");
-    QTest::mouseClick(f.Button_TiJiao, Qt::LeftButton);
+    fixture::click(f.Button_TiJiao);
     QCOMPARE(boxes.texts(), QStringList{"'99999999999' 不是一个有效的整形值."});
     QCOMPARE(f.DBEdit6->text(), QStringLiteral("4"));
 

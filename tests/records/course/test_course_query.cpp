@@ -53,7 +53,7 @@ void CourseQueryTest::search(int mode, const QString &text)
 {
     w->query->ComboBox_Object_Query->setCurrentIndex(mode);
     w->query->Edit_Object_Query->setText(text);
-    w->query->Button_Object_QueryClick();
+    fixture::click(w->query->Button_Object_Query);
 }
 
 void CourseQueryTest::searchModes_data()
@@ -95,14 +95,14 @@ void CourseQueryTest::noModeChosenChangesNothing()
     TForm14_Object_Query &q = *w->query;
     // The first opening shows every course; nothing chosen leaves it so.
     q.Edit_Object_Query->setText("C01");
-    q.Button_Object_QueryClick();
+    fixture::click(q.Button_Object_Query);
     QCOMPARE(found().size(), 4);
 
     search(0, "C01");
     q.Timer1Timer();
     q.ComboBox_Object_Query->setCurrentIndex(-1);
     q.Edit_Object_Query->setText("C02");
-    q.Button_Object_QueryClick();
+    fixture::click(q.Button_Object_Query);
     q.Timer1Timer();
     QCOMPARE(found(), QStringList{"C01"});
     QCOMPARE(q.Label11->text(), QStringLiteral("1"));
@@ -145,5 +145,5 @@ void CourseQueryTest::closedQueryShowsZero()
     QCOMPARE(q.Label11->text(), QStringLiteral("1"));
 }
 
-QTEST_MAIN(CourseQueryTest)
+QM_APP_TEST_MAIN(CourseQueryTest)
 #include "test_course_query.moc"

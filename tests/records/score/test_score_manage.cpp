@@ -67,7 +67,7 @@ void ScoreManageTest::deletionRenumbersWholeTable()
     openWithFiveScores();
     selectScore(QStringLiteral("英语"));
     fixture::Boxes boxes(ui::IdYes);
-    w->manage->Button_DelClick();
+    fixture::click(w->manage->Button_Del);
 
     QCOMPARE(boxes.shown.size(), 1);
     QCOMPARE(boxes.shown[0].text, QStringLiteral("注意!此操作将删除该学生的当前成绩!"));
@@ -87,10 +87,10 @@ void ScoreManageTest::twoDeletionsInARowEachRemoveTheSelected()
     openWithFiveScores();
     fixture::Boxes boxes(ui::IdYes);
     selectScore(QStringLiteral("语文"));
-    w->manage->Button_DelClick();
+    fixture::click(w->manage->Button_Del);
     // 英语 was number 3 and is 2 now; number 3 belongs to S2's 物理.
     selectScore(QStringLiteral("英语"));
-    w->manage->Button_DelClick();
+    fixture::click(w->manage->Button_Del);
     QCOMPARE(w->storedScores(), QStringList({QStringLiteral("1 S2 数学"), QStringLiteral("2 S2 物理"),
                                              QStringLiteral("3 S1 化学")}));
     QCOMPARE(w->manage->DBGrid1->gridModel().rowCount(), 1);
@@ -117,7 +117,7 @@ void ScoreManageTest::deletionChangesNothing()
         DM1->Table_stud->next();
     DM1->Table_Scroce_2->setRecNo(2);
     fixture::Boxes boxes(answer);
-    w->manage->Button_DelClick();
+    fixture::click(w->manage->Button_Del);
     QCOMPARE(boxes.shown.size(), boxesShown);
     QCOMPARE(w->storedScores(), before);
 }
@@ -141,9 +141,9 @@ void ScoreManageTest::rights()
     fixture::Boxes boxes(ui::IdNo);
     fixture::Modal modal;
 
-    w->manage->Button_AddClick();
-    w->manage->Button_QueryClick();
-    w->manage->Button_DelClick();
+    fixture::click(w->manage->Button_Add);
+    fixture::click(w->manage->Button_Query);
+    fixture::click(w->manage->Button_Del);
 
     const QList<QWidget *> expectedModal = admin ? QList<QWidget *>{w->add, w->query} : QList<QWidget *>{w->query};
     QCOMPARE(modal.shown, expectedModal);
@@ -169,5 +169,5 @@ void ScoreManageTest::showOffersCourseNamesAndRewindsCourses()
     QVERIFY(w->manage->ListBox1->isHidden());
 }
 
-QTEST_MAIN(ScoreManageTest)
+QM_APP_TEST_MAIN(ScoreManageTest)
 #include "test_score_manage.moc"

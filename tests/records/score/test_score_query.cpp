@@ -52,7 +52,7 @@ void ScoreQueryTest::search(int mode, const QString &text)
 {
     w->query->ComboBox_Query_Scroce->setCurrentIndex(mode);
     w->query->Edit_StudName->setText(text);
-    w->query->skinButton1Click();
+    fixture::click(w->query->skinButton1);
 }
 
 QStringList ScoreQueryTest::foundNumbers()
@@ -100,7 +100,7 @@ void ScoreQueryTest::searchModes()
 void ScoreQueryTest::noModeCountsCurrentResult()
 {
     openWithStudents();
-    w->query->skinButton1Click();
+    fixture::click(w->query->skinButton1);
     QCOMPARE(w->query->Label7->text(), QStringLiteral("5"));
     QCOMPARE(w->query->Edit_Total->text(), QStringLiteral("215"));
 
@@ -108,7 +108,7 @@ void ScoreQueryTest::noModeCountsCurrentResult()
     DM1->Query_Scroce->next();
     w->query->ComboBox_Query_Scroce->setCurrentIndex(-1);
     w->query->Edit_StudName->setText(QStringLiteral("李四"));
-    w->query->skinButton1Click();
+    fixture::click(w->query->skinButton1);
     QCOMPARE(foundNumbers(), QStringList({QStringLiteral("S01"), QStringLiteral("S03")}));
     QCOMPARE(w->query->Label7->text(), QStringLiteral("2"));
     QCOMPARE(w->query->Edit_Total->text(), QStringLiteral("90"));
@@ -176,5 +176,5 @@ void ScoreQueryTest::mousePressInStudentGridRecomputes()
     QCOMPARE(w->query->Label7->text(), QStringLiteral("2"));
 }
 
-QTEST_MAIN(ScoreQueryTest)
+QM_APP_TEST_MAIN(ScoreQueryTest)
 #include "test_score_query.moc"

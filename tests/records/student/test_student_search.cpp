@@ -102,7 +102,7 @@ void StudentSearchTest::search()
     TForm10_Query_Stud *w = m_w->query;
     w->ComboBox_Query->setCurrentIndex(criterion);
     w->Edit_For_Query->setText(text);
-    w->Button_QueryClick();
+    fixture::click(w->Button_Query);
 
     QCOMPARE(DM1->Query_Stud->sql(), QStringList{sql});
     QCOMPARE(DM1->Query_Stud->recNo(), numbers.isEmpty() ? 0 : 1);
@@ -119,15 +119,15 @@ void StudentSearchTest::noCriterionKeepsLastResult()
     TForm10_Query_Stud *w = m_w->query;
     QCOMPARE(w->ComboBox_Query->currentIndex(), -1);
     w->Edit_For_Query->setText(QStringLiteral("S1"));
-    w->Button_QueryClick();
+    fixture::click(w->Button_Query);
     QCOMPARE(DM1->Query_Stud->sql(), QStringList{QStringLiteral("select * from 学生信息表.db")});
     QCOMPARE(found().size(), 5);
 
     w->ComboBox_Query->setCurrentIndex(0);
-    w->Button_QueryClick();
+    fixture::click(w->Button_Query);
     w->ComboBox_Query->setCurrentIndex(-1);
     w->Edit_For_Query->setText(QStringLiteral("S2"));
-    w->Button_QueryClick();
+    fixture::click(w->Button_Query);
     QCOMPARE(found(), QStringList{"S1"});
     QCOMPARE(DM1->Query_Stud->sql(), QStringList{QStringLiteral("select * from 学生信息表.db Where 学号=:XueHao")});
 }
@@ -144,15 +144,15 @@ void StudentSearchTest::reopeningKeepsCriterionTextAndResult()
             QCOMPARE(w->DBEdit1->text(), QStringLiteral("S1")); // every student before the first search
             w->ComboBox_Query->setCurrentIndex(1);
             w->Edit_For_Query->setText(QStringLiteral("张"));
-            w->Button_QueryClick();
+            fixture::click(w->Button_Query);
             return;
         }
         QCOMPARE(w->ComboBox_Query->currentIndex(), 1);
         QCOMPARE(w->Edit_For_Query->text(), QStringLiteral("张"));
         QCOMPARE(found(), (QStringList{"S1", "S3"}));
     });
-    m_w->stud->Button_QueryClick();
-    m_w->stud->Button_QueryClick();
+    fixture::click(m_w->stud->Button_Query);
+    fixture::click(m_w->stud->Button_Query);
     QCOMPARE(opened, 2);
     QVERIFY(boxes.shown.isEmpty());
 }
@@ -172,5 +172,5 @@ void StudentSearchTest::statusLineOfClosedQuery()
     QVERIFY(boxes.shown.isEmpty());
 }
 
-QTEST_MAIN(StudentSearchTest)
+QM_APP_TEST_MAIN(StudentSearchTest)
 #include "test_student_search.moc"
