@@ -1,6 +1,6 @@
 #include "store/Postgres.h"
 
-#include "store/Error.h"
+#include "app/core/Error.h"
 
 #include <libpq-fe.h>
 

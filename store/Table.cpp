@@ -123,7 +123,9 @@ void TTable::reloadList()
         return;
     }
     m_rows.bind(m_file.get(), m_orderField, m_orderNoCase,
-                QStringLiteral("%1 = ?1 COLLATE NOCASE").arg(quoteId(m_file->columns()[size_t(m_linkColumn)].name)), link);
+                QStringLiteral("%1 = %2").arg(m_file->engine().noCase(quoteId(m_file->columns()[size_t(m_linkColumn)].name)),
+                                              m_file->engine().noCase(QStringLiteral("?1"))),
+                link);
 }
 
 void TTable::doReload() { reloadList(); }

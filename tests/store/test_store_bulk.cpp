@@ -49,7 +49,7 @@ QStringList stored(fixture::DataDir &dir)
             cells << (v.isNull() ? QStringLiteral("<null>") : v.toString());
         out << cells.join(u'|');
     }
-    out << QStringLiteral("high water %1").arg(dir.rows(sch::ScoreFile, QStringLiteral("PRAGMA user_version"))[0][0].toInt());
+    out << QStringLiteral("high water %1").arg(dir.highWater(sch::ScoreFile));
     return out;
 }
 

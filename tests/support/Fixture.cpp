@@ -24,6 +24,12 @@ QString cluster() { return QString::fromUtf8(qgetenv("QUILLMERE_TEST_SERVER")); 
 
 // The data directory whose tables are on the server now, for tableRows().
 store::pg::Connection *currentServer = nullptr;
+// The server directories alive, oldest first; the newest is current.
+std::vector<std::pair<store::pg::Connection *, QString>> &liveServers()
+{
+    static std::vector<std::pair<store::pg::Connection *, QString>> live;
+    return live;
+}
 
 QList<QVariantList> serverRows(store::pg::Connection &c, const QString &table, const QString &sql, const QVariantList &params)
 {
@@ -35,15 +41,16 @@ QList<QVariantList> serverRows(store::pg::Connection &c, const QString &table, c
     for (int n : map)
         values.push_back(n - 1 < params.size() ? params[n - 1] : QVariant());
     const store::pg::Result r = c.exec(translated, values);
-    // "*" means the fields: the record's id is a column of its own here.
-    const bool star = text.contains(u'*');
+    // "*" means the fields: the record's id, the table's last column here,
+    // is not one of them.
+    int columns = r.columns();
+    if (text.contains(u'*') && columns > 0 && r.name(columns - 1) == QLatin1String("rowid"))
+        --columns;
     QList<QVariantList> out;
     for (int i = 0; i < r.rows(); ++i) {
         QVariantList row;
-        for (int col = 0; col < r.columns(); ++col) {
-            if (!(star && r.name(col) == QLatin1String("rowid")))
-                row << r.value(i, col);
-        }
+        for (int col = 0; col < columns; ++col)
+            row << r.value(i, col);
         out << row;
     }
     return out;
@@ -73,6 +80,7 @@ DataDir::DataDir(bool create, const QString &under)
         store::schema::createServerTables(*m_server);
         m_server->exec(QStringLiteral("COMMIT"));
     }
+    liveServers().emplace_back(m_server.get(), info);
     currentServer = m_server.get();
     store::resetEngines();
     store::setEngineServer(info);
@@ -83,9 +91,11 @@ DataDir::~DataDir()
     store::resetEngines();
     if (!m_server)
         return;
-    store::setEngineServer(QString());
-    if (currentServer == m_server.get())
-        currentServer = nullptr;
+    // Directories may overlap in time: the one made before this one is
+    // current again, as long as it lives.
+    std::erase_if(liveServers(), [this](const auto &live) { return live.first == m_server.get(); });
+    currentServer = liveServers().empty() ? nullptr : liveServers().back().first;
+    store::setEngineServer(liveServers().empty() ? QString() : liveServers().back().second);
     m_server.reset();
     try {
         store::pg::Connection(cluster()).exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_database));
@@ -135,6 +145,17 @@ int DataDir::count(const QString &fileName)
     return rows(fileName, QStringLiteral("SELECT count(*) FROM $T")).first().first().toInt();
 }
 
+qint64 DataDir::highWater(const QString &fileName)
+{
+    if (m_server)
+        return serverRows(*m_server, QStringLiteral("quillmere_tables"),
+                          QStringLiteral("SELECT high_water FROM $T WHERE name = ?1"), {QFileInfo(fileName).completeBaseName()})
+            .value(0)
+            .value(0)
+            .toLongLong();
+    return rows(fileName, QStringLiteral("PRAGMA user_version")).first().first().toLongLong();
+}
+
 void DataDir::addStudent(const QString &no, const QString &name, const QString &cls)
 {
     exec(store::schema::StudentFile, QStringLiteral("INSERT INTO $T(学号,姓名,班级) VALUES(?1,?2,?3)"),
@@ -174,16 +195,16 @@ void DataDir::insert(const QString &fileName, const QStringList &columns, const 
 {
     if (rows.isEmpty())
         return;
-    QStringList quoted, marks;
-    for (const QString &c : columns) {
+    QStringList quoted;
+    for (const QString &c : columns)
         quoted << u'"' + c + u'"';
-        marks << QStringLiteral("?");
-    }
-    const QString oneRow = u'(' + marks.join(u',') + u')';
     QStringList values;
     QVariantList params;
     for (const QVariantList &r : rows) {
-        values << oneRow;
+        QStringList marks;
+        for (qsizetype i = 0; i < r.size(); ++i)
+            marks << QStringLiteral("?%1").arg(params.size() + i + 1);
+        values << u'(' + marks.join(u',') + u')';
         params << r;
     }
     exec(fileName, QStringLiteral("INSERT INTO $T(%1) VALUES %2").arg(quoted.join(u','), values.join(u',')), params);

@@ -40,6 +40,8 @@ public:
     void exec(const QString &fileName, const QString &sql, const QVariantList &params = {});
     QList<QVariantList> rows(const QString &fileName, const QString &sql, const QVariantList &params = {});
     int count(const QString &fileName);
+    // The highest row id the table ever gave out, as the engine keeps it.
+    qint64 highWater(const QString &fileName);
 
     // Convenience inserts with the fields in table order.
     void addStudent(const QString &no, const QString &name, const QString &cls = QString());
