@@ -177,6 +177,9 @@ public:
     // field matches a LIKE pattern ("%", "_"), case counted: the condition
     // with ?1, and the value to bind.
     virtual QString likeCondition(const QString &field, const QString &like, QVariant *bound) const = 0;
+    // What an ORDER BY term needs so that records without a value come
+    // first (last when descending).
+    virtual QString nullsFirst(bool) const { return QString(); }
     // Whether a column holds only values of its declared type.
     virtual bool typedColumns() const = 0;
 

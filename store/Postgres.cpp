@@ -102,7 +102,8 @@ QByteArray fromHex(const char *text, int length)
 
 class PgStatement : public StatementImpl {
 public:
-    PgStatement(Connection &c, const QString &text) : m_c(c), m_text(translate(text, &m_map))
+    PgStatement(Connection &c, const QString &text)
+        : m_c(c), m_text(translate(text, &m_map)), m_writes(!m_text.trimmed().toUpper().startsWith("SELECT"))
     {
         int most = 0;
         for (int n : m_map)
@@ -128,7 +129,7 @@ public:
             values.reserve(m_map.size());
             for (int n : m_map)
                 values.push_back(m_params[size_t(n)]);
-            m_res = m_c.run(m_text, values);
+            m_res = m_c.runKeepingTransaction(m_text, values, m_writes);
             m_ran = true;
             m_row = -1;
             m_changes = m_res.affected();
@@ -159,6 +160,7 @@ private:
     Connection &m_c;
     std::vector<int> m_map;
     QByteArray m_text;
+    bool m_writes;
     std::vector<QVariant> m_params;
     Result m_res;
     int m_row = -1;
@@ -384,6 +386,26 @@ Result Connection::run(const QByteArray &text, const std::vector<QVariant> &para
     }
     const Params p(params);
     return check(PQexecPrepared(m_conn, it->constData(), p.count(), p.values.data(), p.lengths.data(), p.formats.data(), 0));
+}
+
+Result Connection::runKeepingTransaction(const QByteArray &text, const std::vector<QVariant> &params, bool writes)
+{
+    if (!writes || !m_conn || PQtransactionStatus(m_conn) != PQTRANS_INTRANS)
+        return run(text, params);
+    // A failed statement would spoil the whole transaction on the server;
+    // the action decides what its failure means, as with the embedded files.
+    exec(QStringLiteral("SAVEPOINT qm_statement"));
+    try {
+        Result r = run(text, params);
+        exec(QStringLiteral("RELEASE SAVEPOINT qm_statement"));
+        return r;
+    } catch (const Error &) {
+        try {
+            exec(QStringLiteral("ROLLBACK TO SAVEPOINT qm_statement; RELEASE SAVEPOINT qm_statement"));
+        } catch (const Error &) {
+        }
+        throw;
+    }
 }
 
 bool Connection::notified()

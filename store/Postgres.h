@@ -65,6 +65,9 @@ public:
     Result exec(const QByteArray &text, const std::vector<QVariant> &params);
     // Runs a statement prepared once per session under its text.
     Result run(const QByteArray &text, const std::vector<QVariant> &params);
+    // The same; inside a transaction, a failed write leaves the transaction
+    // as it was before the statement.
+    Result runKeepingTransaction(const QByteArray &text, const std::vector<QVariant> &params, bool writes);
     // Reads what arrived; true when another session sent a notification.
     bool notified();
 

@@ -112,7 +112,10 @@ std::vector<OrderEntry> RowWindow::read(const QString &where, const OrderEntry &
     QString text = QStringLiteral("SELECT rowid, %1 FROM %2").arg(keyName(), m_file->qualifiedTable());
     if (!conditions.isEmpty())
         text += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
-    text += QStringLiteral(" ORDER BY %1%2, rowid%2 LIMIT %3").arg(orderExpr(), desc).arg(limit);
+    text += QStringLiteral(" ORDER BY %1%2%4, rowid%2 LIMIT %3")
+                .arg(orderExpr(), desc)
+                .arg(limit)
+                .arg(m_file->engine().nullsFirst(dir == Dir::Backward));
     if (offset > 0)
         text += QStringLiteral(" OFFSET %1").arg(offset);
     Statement st = m_file->prepare(text);
@@ -184,7 +187,7 @@ std::vector<qint64> RowWindow::rowids()
     QString text = QStringLiteral("SELECT rowid FROM %1").arg(m_file->qualifiedTable());
     if (!m_filter.isEmpty())
         text += QStringLiteral(" WHERE ") + m_filter;
-    text += QStringLiteral(" ORDER BY %1, rowid").arg(orderExpr());
+    text += QStringLiteral(" ORDER BY %1%2, rowid").arg(orderExpr(), m_file->engine().nullsFirst(false));
     Statement st = m_file->prepare(text);
     st.bindIfUsed(1, m_filterValue);
     while (st.step())

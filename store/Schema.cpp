@@ -120,7 +120,7 @@ QStringList serverStatements(const QString &fileName)
     if (d.key)
         out << QStringLiteral("CREATE INDEX \"%1_order\" ON \"%1\"(%2, rowid)").arg(t, q(d.key));
     if (d.index)
-        out << QStringLiteral("CREATE INDEX %1 ON \"%2\"(lower((%3)::text COLLATE \"C\"), rowid)").arg(q(d.index), t, q(d.indexField));
+        out << QStringLiteral("CREATE INDEX %1 ON \"%2\"(lower((%3)::text COLLATE \"C\") NULLS FIRST, rowid)").arg(q(d.index), t, q(d.indexField));
     // A record stored without an id gets the next one never used, and the
     // field the system never writes gets that id.
     const QString number = d.autoNumber ? QStringLiteral("IF NEW.%1 IS NULL THEN NEW.%1 := NEW.rowid; END IF; ").arg(q(d.autoNumber))

@@ -31,6 +31,10 @@ public:
     QString differ(const QString &a, const QString &b) const override;
     QString likeCondition(const QString &field, const QString &like, QVariant *bound) const override;
     bool typedColumns() const override { return true; }
+    QString nullsFirst(bool descending) const override
+    {
+        return descending ? QStringLiteral(" NULLS LAST") : QStringLiteral(" NULLS FIRST");
+    }
 
 protected:
     QString locate(const QString &path, QString *schema) override;

@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QRegularExpression>
 #include <QApplication>
 #include <QFileInfo>
 #include <QPointer>
@@ -49,8 +50,16 @@ QList<QVariantList> serverRows(store::pg::Connection &c, const QString &table, c
     QList<QVariantList> out;
     for (int i = 0; i < r.rows(); ++i) {
         QVariantList row;
-        for (int col = 0; col < columns; ++col)
-            row << r.value(i, col);
+        for (int col = 0; col < columns; ++col) {
+            QVariant v = r.value(i, col);
+            // Dates read as the embedded files keep them: a day alone at midnight.
+            static const QRegularExpression stamp(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d$"));
+            if (v.typeId() == QMetaType::QString && stamp.match(v.toString()).hasMatch()) {
+                QString t = v.toString();
+                v = t.endsWith(QLatin1String("T00:00:00")) ? t.left(10) : t.replace(u'T', u' ');
+            }
+            row << v;
+        }
         out << row;
     }
     return out;
@@ -143,6 +152,27 @@ QList<QVariantList> tableRows(const QString &path, const QString &sql, const QVa
 int DataDir::count(const QString &fileName)
 {
     return rows(fileName, QStringLiteral("SELECT count(*) FROM $T")).first().first().toInt();
+}
+
+void DataDir::refuseInsert(const QString &fileName, const QString &field, const QString &text)
+{
+    const QString name = QStringLiteral("\"refuse\"");
+    if (m_server) {
+        if (field.isEmpty()) {
+            exec(fileName, QStringLiteral("ALTER TABLE $T DROP CONSTRAINT %1").arg(name));
+        } else {
+            exec(fileName, QStringLiteral("ALTER TABLE $T ADD CONSTRAINT %1 CHECK (%2 IS DISTINCT FROM '%3')")
+                               .arg(name, store::sql::quoteId(field), text));
+        }
+        return;
+    }
+    if (field.isEmpty()) {
+        exec(fileName, QStringLiteral("DROP TRIGGER %1").arg(name));
+    } else {
+        exec(fileName, QStringLiteral("CREATE TRIGGER %1 BEFORE INSERT ON $T WHEN NEW.%2 = '%3' "
+                                      "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                           .arg(name, store::sql::quoteId(field), text));
+    }
 }
 
 qint64 DataDir::highWater(const QString &fileName)

@@ -40,6 +40,9 @@ public:
     void exec(const QString &fileName, const QString &sql, const QVariantList &params = {});
     QList<QVariantList> rows(const QString &fileName, const QString &sql, const QVariantList &params = {});
     int count(const QString &fileName);
+    // Makes the engine refuse (as a constraint) to store a record whose field
+    // holds text; an empty field: accept everything again.
+    void refuseInsert(const QString &fileName, const QString &field, const QString &text);
     // The highest row id the table ever gave out, as the engine keeps it.
     qint64 highWater(const QString &fileName);
 

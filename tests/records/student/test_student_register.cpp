@@ -292,8 +292,7 @@ void StudentRegisterTest::refusedWriteStaysPendingWhole()
     // A write the engine refuses ends the action: one error box, no success
     // message, nothing left pending for a later move to write; the next
     // press of the button, once the engine accepts it, stores the student.
-    m_dir->exec(sch::StudentFile, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON $T WHEN NEW.姓名 = '拒绝' "
-                                                 "BEGIN SELECT RAISE(ABORT, '写入被拒绝'); END"));
+    m_dir->refuseInsert(sch::StudentFile, QStringLiteral("姓名"), QStringLiteral("拒绝"));
     m_w = std::make_unique<StudentWindows>(*m_dir);
     TForm9_Add_Stud *w = m_w->add;
     w->show();
@@ -312,7 +311,7 @@ void StudentRegisterTest::refusedWriteStaysPendingWhole()
     t.last();
     QCOMPARE(students().size(), 3);
 
-    m_dir->exec(sch::StudentFile, QStringLiteral("DROP TRIGGER refuse"));
+    m_dir->refuseInsert(sch::StudentFile, QString(), QString());
     boxes.clear();
     fixture::click(w->Button_OK);
     QCOMPARE(boxes.texts(), QStringList{QStringLiteral("拒绝的注册信息已经成功添加!")});
