@@ -1,16 +1,22 @@
 // quillmere-initdb DIR [--demo] [--students N --scores M]
-// Creates a data directory: the six empty tables with their indexes and the
-// first administrator account; --demo adds demonstration records, --students
-// and --scores generate that many records (for benchmarks).
+// quillmere-initdb --server CONNINFO [--demo] [--students N --scores M]
+// quillmere-initdb --copy DIR --server CONNINFO
+// Creates a data directory (or the tables on a PostgreSQL server): the six
+// empty tables with their indexes and the first administrator account;
+// --demo adds demonstration records, --students and --scores generate that
+// many records (for benchmarks). --copy moves an office's existing files
+// onto the server, leaving the files as they are.
 #include "app/core/Globals.h"
 #include "store/Codepage.h"
 #include "store/DataSet.h"
 #include "store/Schema.h"
 #include "store/Sqlite.h"
+#include "tools/ServerCopy.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -142,7 +148,9 @@ void addScores(const QString &dir, int students, int count)
 
 int usage()
 {
-    std::fprintf(stderr, "usage: quillmere-initdb DIR [--demo] [--students N --scores M]\n");
+    std::fprintf(stderr, "usage: quillmere-initdb DIR [--demo] [--students N --scores M]\n"
+                         "       quillmere-initdb --server CONNINFO [--demo] [--students N --scores M]\n"
+                         "       quillmere-initdb --copy DIR --server CONNINFO\n");
     return 2;
 }
 
@@ -154,7 +162,7 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments().mid(1);
     if (args.isEmpty())
         return usage();
-    QString dir;
+    QString dir, server, copyFrom;
     bool demo = false;
     int students = -1, scores = -1;
     for (int i = 0; i < args.size(); ++i) {
@@ -166,6 +174,10 @@ int main(int argc, char **argv)
             students = args[++i].toInt(&ok);
         else if (a == QLatin1String("--scores") && i + 1 < args.size())
             scores = args[++i].toInt(&ok);
+        else if (a == QLatin1String("--server") && i + 1 < args.size())
+            server = args[++i];
+        else if (a == QLatin1String("--copy") && i + 1 < args.size())
+            copyFrom = args[++i];
         else if (!a.startsWith(QLatin1String("--")) && dir.isEmpty())
             dir = a;
         else
@@ -173,9 +185,21 @@ int main(int argc, char **argv)
         if (!ok || (students < -1) || (scores < -1))
             return usage();
     }
-    if (dir.isEmpty())
+    if (!copyFrom.isEmpty() && (server.isEmpty() || !dir.isEmpty() || demo || students >= 0 || scores >= 0))
         return usage();
+    if (dir.isEmpty() == server.isEmpty())
+        return usage();
+    // On a server: the same records are laid out in a scratch directory first
+    // and then copied over in one transaction.
+    QTemporaryDir scratch;
+    if (!server.isEmpty() && copyFrom.isEmpty())
+        dir = scratch.path() + QStringLiteral("/DB_Files");
     try {
+        if (!copyFrom.isEmpty()) {
+            for (const QString &line : tools::copyToServer(copyFrom, server))
+                std::printf("%s\n", line.toUtf8().constData());
+            return 0;
+        }
         sch::createDataDirectory(dir);
         addAccount(dir, QString::fromLatin1(FirstUser), QString::fromLatin1(FirstPassword), QStringLiteral("1"));
         if (demo || students >= 0 || scores >= 0)
@@ -191,8 +215,10 @@ int main(int argc, char **argv)
             addStudents(dir, students);
         if (scores > 0)
             addScores(dir, std::max(students, 0), scores);
+        if (!server.isEmpty())
+            tools::copyToServer(dir, server);
     } catch (const store::Error &e) {
-        std::fprintf(stderr, "quillmere-initdb: %s\n", e.text().toLocal8Bit().constData());
+        std::fprintf(stderr, "quillmere-initdb: %s\n", e.text().toUtf8().constData());
         return 1;
     }
     return 0;

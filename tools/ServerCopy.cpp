@@ -1,0 +1,163 @@
+#include "tools/ServerCopy.h"
+
+#include "app/core/Error.h"
+#include "store/Engine.h"
+#include "store/Postgres.h"
+#include "store/Schema.h"
+#include "store/Sqlite.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace tools {
+
+namespace sch = store::schema;
+using store::sql::quoteId;
+
+namespace {
+
+// What both sides must agree on: the number of records, the bytes of their
+// values and a fingerprint of every value in row id order.
+struct Tally {
+    qint64 records = 0, bytes = 0;
+    store::Fingerprint print;
+
+    void add(const QVariant &v)
+    {
+        QByteArray b;
+        char kind = 'N';
+        if (v.isValid() && !v.isNull()) {
+            switch (v.typeId()) {
+            case QMetaType::QByteArray:
+                kind = 'B';
+                b = v.toByteArray();
+                break;
+            case QMetaType::LongLong:
+            case QMetaType::Int:
+                kind = 'I';
+                b = QByteArray::number(v.toLongLong());
+                break;
+            default: {
+                kind = 'T';
+                // A date reads back from the server with its time of day.
+                static const QRegularExpression day(QStringLiteral("^(\\d{4}-\\d\\d-\\d\\d)(?:[T ](\\d\\d:\\d\\d:\\d\\d))?$"));
+                const QString s = v.toString();
+                const auto m = day.match(s);
+                b = m.hasMatch() ? (m.captured(1) + u' ' + (m.captured(2).isEmpty() ? QStringLiteral("00:00:00") : m.captured(2))).toUtf8()
+                                 : s.toUtf8();
+            }
+            }
+        }
+        print.mix(&kind, 1);
+        const qint64 n = b.size();
+        print.mix(&n, sizeof n);
+        print.mix(b.constData(), b.size());
+        bytes += n;
+    }
+    bool operator==(const Tally &o) const { return records == o.records && bytes == o.bytes && print.value() == o.print.value(); }
+};
+
+QStringList fieldsOf(store::sql::Db &db, const QString &table)
+{
+    QStringList fields;
+    store::sql::Stmt info(db.handle(), QStringLiteral("PRAGMA table_info(%1)").arg(quoteId(table)));
+    while (info.step())
+        fields << info.column(1).toString();
+    return fields;
+}
+
+// Writes the records in batches of one statement each.
+Tally copyTable(store::sql::Db &db, store::pg::Connection &c, const QString &table, const QStringList &fields)
+{
+    QStringList cols;
+    for (const QString &f : fields)
+        cols << quoteId(f);
+    store::sql::Stmt rows(db.handle(), QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid").arg(cols.join(u','), quoteId(table)));
+    const int width = int(fields.size()) + 1;
+    const int batch = 30000 / width;
+    Tally tally;
+    QStringList groups;
+    std::vector<QVariant> params;
+    auto flush = [&] {
+        if (groups.isEmpty())
+            return;
+        std::vector<int> map;
+        const QByteArray text = store::pg::translate(
+            QStringLiteral("INSERT INTO %1(rowid,%2) VALUES %3").arg(quoteId(table), cols.join(u','), groups.join(u',')), &map);
+        c.exec(text, params);
+        groups.clear();
+        params.clear();
+    };
+    while (rows.step()) {
+        QStringList marks;
+        for (int i = 0; i < width; ++i) {
+            params.push_back(rows.column(i));
+            marks << QStringLiteral("?%1").arg(params.size());
+            if (i > 0)
+                tally.add(rows.column(i));
+        }
+        ++tally.records;
+        groups << u'(' + marks.join(u',') + u')';
+        if (groups.size() >= batch)
+            flush();
+    }
+    flush();
+    return tally;
+}
+
+Tally readBack(store::pg::Connection &c, const QString &table, const QStringList &fields)
+{
+    QStringList cols;
+    for (const QString &f : fields)
+        cols << quoteId(f);
+    const store::pg::Result r = c.exec(QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(cols.join(u','), quoteId(table)));
+    Tally tally;
+    for (int i = 0; i < r.rows(); ++i) {
+        for (int col = 0; col < r.columns(); ++col)
+            tally.add(r.value(i, col));
+        ++tally.records;
+    }
+    return tally;
+}
+
+} // namespace
+
+QStringList copyToServer(const QString &dir, const QString &conninfo)
+{
+    store::pg::Connection c(conninfo);
+    QStringList report;
+    c.exec(QStringLiteral("BEGIN"));
+    try {
+        sch::createServerTables(c);
+        for (const QString &file : sch::fileNames()) {
+            const QString path = store::Engine::resolveFile(dir, file);
+            const QString table = QFileInfo(file).completeBaseName();
+            store::sql::Db db;
+            db.open(path, false);
+            const QStringList fields = fieldsOf(db, QFileInfo(path).completeBaseName());
+            const Tally sent = copyTable(db, c, QFileInfo(path).completeBaseName(), fields);
+            // Row ids the file gave out once are not given out again on the server.
+            store::sql::Stmt mark(db.handle(), QStringLiteral("PRAGMA user_version"));
+            const qint64 highWater = mark.step() ? mark.columnInt64(0) : 0;
+            c.exec(QByteArray("UPDATE quillmere_tables SET high_water = greatest($2::bigint, "
+                              "(SELECT coalesce(max(rowid), 0) FROM ") + quoteId(table).toUtf8() + ")) WHERE name = $1",
+                   {QVariant(table), QVariant(highWater)});
+            const Tally arrived = readBack(c, table, fields);
+            if (!(arrived == sent))
+                throw store::Error(QStringLiteral("表 '%1' 没有完整地复制到服务器: %2 条记录 %3 字节, 到达 %4 条记录 %5 字节")
+                                       .arg(table).arg(sent.records).arg(sent.bytes).arg(arrived.records).arg(arrived.bytes));
+            report << QStringLiteral("%1: %2 records, %3 bytes").arg(table).arg(sent.records).arg(sent.bytes);
+        }
+        c.exec(QStringLiteral("COMMIT"));
+    } catch (const store::Error &) {
+        try {
+            c.exec(QStringLiteral("ROLLBACK"));
+        } catch (const store::Error &) {
+        }
+        throw;
+    }
+    return report;
+}
+
+} // namespace tools
