@@ -52,10 +52,10 @@ qint64 TableFile::deleteExactly(int column, const QString &text, int keyColumn, 
 bool TableFile::numberedOneToN(int column)
 {
     // Where a column may hold values of other types, they must be integers too.
+    const QString name = quoteId(m_columns[size_t(column)].name);
     const QString kinds = m_engine->typedColumns() ? QStringLiteral("'integer', 'integer'")
-                                                   : QStringLiteral("typeof(min(%1)), typeof(max(%1))");
-    Statement st = prepare(QStringLiteral("SELECT min(%1), max(%1), %3 FROM %2")
-                               .arg(quoteId(m_columns[size_t(column)].name), qualifiedTable(), kinds.arg(quoteId(m_columns[size_t(column)].name))));
+                                                   : QStringLiteral("typeof(min(%1)), typeof(max(%1))").arg(name);
+    Statement st = prepare(QStringLiteral("SELECT min(%1), max(%1), %3 FROM %2").arg(name, qualifiedTable(), kinds));
     if (!st.step())
         return false;
     const qint64 n = rowCount();

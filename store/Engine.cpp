@@ -175,10 +175,21 @@ void commitAll()
 
 void rollbackAll()
 {
-    DataSet::dropPendingOf(action::current());
+    // The error that made the action fail is the one the user is shown; a
+    // view that cannot be read again now (a server gone) is read later.
+    try {
+        DataSet::dropPendingOf(action::current());
+    } catch (const Error &e) {
+        qWarning("%s", qPrintable(e.text()));
+    }
     for (auto &entry : registry().engines) {
-        if (auto e = entry.second.lock())
-            e->rollback();
+        if (auto e = entry.second.lock()) {
+            try {
+                e->rollback();
+            } catch (const Error &err) {
+                qWarning("%s", qPrintable(err.text()));
+            }
+        }
     }
 }
 

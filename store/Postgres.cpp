@@ -351,12 +351,19 @@ Result Connection::check(pg_result *r, const QString &)
     const ExecStatusType st = r ? PQresultStatus(r) : PGRES_FATAL_ERROR;
     if (st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK || st == PGRES_COPY_IN || st == PGRES_EMPTY_QUERY)
         return res;
-    if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) {
+    const QByteArray state = r ? QByteArray(PQresultErrorField(r, PG_DIAG_SQLSTATE)) : QByteArray();
+    // A connection failure, or the server shutting down under the session.
+    if (!m_conn || PQstatus(m_conn) != CONNECTION_OK || state.isEmpty() || state.startsWith("08") || state.startsWith("57P")) {
+        // What is left of the session is of no use: the next statement
+        // starts a new one.
+        if (m_conn) {
+            PQfinish(m_conn);
+            m_conn = nullptr;
+        }
         if (onLost)
             onLost();
         throw Error(QStringLiteral("与数据库服务器 '%1' 的连接已中断,操作没有保存").arg(m_server));
     }
-    const QByteArray state = r ? QByteArray(PQresultErrorField(r, PG_DIAG_SQLSTATE)) : QByteArray();
     const QString message = QString::fromUtf8(r ? PQresultErrorMessage(r) : PQerrorMessage(m_conn));
     throw Error(describe(state, message));
 }

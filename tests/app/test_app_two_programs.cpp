@@ -6,7 +6,6 @@
 // a clerk that reads one step a line from its standard input and answers
 // with the boxes it was shown.
 #include "app/core/App.h"
-#include "store/Sqlite.h"
 #include "tests/app/Office.h"
 
 #include <QProcess>
@@ -19,6 +18,7 @@ using namespace office;
 namespace {
 
 const char *const ClerkVar = "QUILLMERE_CLERK_DIR";
+const char *const ClerkServerVar = "QUILLMERE_CLERK_SERVER";
 
 // Runs one step of a clerk's work; returns the boxes shown, joined by "|".
 QString perform(Office &o, const QStringList &words)
@@ -94,6 +94,7 @@ void TwoProgramsTest::init()
     m_b = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QString::fromLatin1(ClerkVar), m_dir->path());
+    env.insert(QString::fromLatin1(ClerkServerVar), m_dir->server());
     m_b->setProcessEnvironment(env);
     m_b->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_b->start(QCoreApplication::applicationFilePath(), {});
@@ -237,12 +238,10 @@ void TwoProgramsTest::lockHeldByTheOtherIsReported()
     Office a(m_dir->path());
     a.score->show();
     QVERIFY(a.pickStudent(QStringLiteral("S2")));
-    store::sql::Db other;
-    other.open(m_dir->file(sch::ScoreFile), false);
-    other.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    auto other = std::make_unique<fixture::OtherWriter>(*m_dir);
     fixture::Boxes boxes(ui::IdYes);
     a.deleteCurrentScore();
-    other.exec(QStringLiteral("ROLLBACK"));
+    other.reset();
     QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("注意!此操作将删除该学生的当前成绩!"),
                                          QStringLiteral("表文件正被其他程序使用.")}));
     QCOMPARE(stored(sch::ScoreFile, QStringLiteral("count(*)"), QStringLiteral("1")), QStringList{"9"});
@@ -255,8 +254,11 @@ int main(int argc, char **argv)
 {
     TApplication app(argc, argv);
     const QString clerkDir = qEnvironmentVariable(ClerkVar);
-    if (!clerkDir.isEmpty())
+    if (!clerkDir.isEmpty()) {
+        // The second clerk works on the first one's server database, if any.
+        store::setEngineServer(qEnvironmentVariable(ClerkServerVar));
         return clerkMain(clerkDir);
+    }
     TwoProgramsTest t;
     return QTest::qExec(&t, argc, argv);
 }

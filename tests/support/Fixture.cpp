@@ -175,6 +175,40 @@ void DataDir::refuseInsert(const QString &fileName, const QString &field, const 
     }
 }
 
+QString DataDir::server() const
+{
+    for (const auto &live : liveServers()) {
+        if (live.first == m_server.get())
+            return live.second;
+    }
+    return QString();
+}
+
+struct OtherWriter::Files {
+    Db db;
+};
+
+OtherWriter::OtherWriter(DataDir &dir)
+{
+    if (!dir.server().isEmpty()) {
+        // The lock every program's action takes on the server.
+        m_server = std::make_unique<store::pg::Connection>(dir.server());
+        m_server->exec(QStringLiteral("BEGIN; SELECT pg_advisory_xact_lock(936)"));
+        return;
+    }
+    m_files = std::make_unique<Files>();
+    m_files->db.open(dir.file(store::schema::ScoreFile), false);
+    m_files->db.exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+OtherWriter::~OtherWriter()
+{
+    if (m_server)
+        m_server->exec(QStringLiteral("ROLLBACK"));
+    else
+        m_files->db.exec(QStringLiteral("ROLLBACK"));
+}
+
 qint64 DataDir::highWater(const QString &fileName)
 {
     if (m_server)

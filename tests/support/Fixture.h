@@ -43,6 +43,8 @@ public:
     // Makes the engine refuse (as a constraint) to store a record whose field
     // holds text; an empty field: accept everything again.
     void refuseInsert(const QString &fileName, const QString &field, const QString &text);
+    // The connection string of the server database (empty: SQLite files).
+    QString server() const;
     // The highest row id the table ever gave out, as the engine keeps it.
     qint64 highWater(const QString &fileName);
 
@@ -62,6 +64,19 @@ private:
     QTemporaryDir m_tmp;
     QString m_database;
     std::unique_ptr<store::pg::Connection> m_server;
+};
+
+// Another program holding the write lock of a data directory while it lives.
+class OtherWriter {
+public:
+    explicit OtherWriter(DataDir &dir);
+    ~OtherWriter();
+
+private:
+    std::unique_ptr<store::pg::Connection> m_server;
+    QString m_file;
+    struct Files;
+    std::unique_ptr<Files> m_files;
 };
 
 // Runs a statement on the table file at path; "$T" names its one table.

@@ -1,0 +1,128 @@
+// The server engine's faults: a server that cannot be reached when the
+// program starts, and a server that goes away in the middle of an action.
+#include "app/core/Error.h"
+#include "app/core/Globals.h"
+#include "store/DataModule.h"
+#include "store/DataSet.h"
+#include "store/Engine.h"
+#include "store/Postgres.h"
+#include "store/Schema.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace store;
+namespace sch = store::schema;
+
+namespace {
+
+// A cluster of the test's own, which it may stop and start again.
+struct OwnServer {
+    OwnServer() : dir(QStringLiteral("/tmp/qm-own-%1").arg(QCoreApplication::applicationPid()))
+    {
+        QProcess p;
+        p.start(script(), {QStringLiteral("restart"), dir});
+        p.waitForFinished(120000);
+        info = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    }
+    ~OwnServer() { QProcess::execute(script(), {QStringLiteral("stop"), dir}); }
+    static QString script() { return qEnvironmentVariable("QUILLMERE_SOURCE_DIR") + QStringLiteral("/scripts/pgcluster"); }
+    bool halt() { return QProcess::execute(script(), {QStringLiteral("halt"), dir}) == 0; }
+    bool resume() { return QProcess::execute(script(), {QStringLiteral("resume"), dir}) == 0; }
+    QString dir, info;
+};
+
+int students(const QString &info)
+{
+    return int(pg::Connection(info).exec(QStringLiteral("SELECT count(*) FROM \"学生信息表\"")).int64(0, 0));
+}
+
+} // namespace
+
+class ServerFaultsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup()
+    {
+        resetEngines();
+        setEngineServer(QString());
+    }
+    void unreachableServerIsNamedOnce();
+    void serverGoneDuringAnAction();
+};
+
+// As with a missing data directory: the data module reports one error, its
+// tables stay closed, and the text names the server but not its password.
+void ServerFaultsTest::unreachableServerIsNamedOnce()
+{
+    QTemporaryDir nowhere;
+    setEngineServer(QStringLiteral("host=%1 port=5432 user=clerk dbname=office password=geheim").arg(nowhere.path()));
+    QTemporaryDir data;
+    DataPath = data.path() + u'/';
+    TDM1 dm;
+    QStringList errors;
+    try {
+        dm.DataModuleCreate();
+    } catch (const Error &e) {
+        errors << e.text();
+    }
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors[0].startsWith(QStringLiteral("无法连接到数据库服务器 '")), qPrintable(errors[0]));
+    QVERIFY2(errors[0].contains(QStringLiteral("host=%1").arg(nowhere.path())), qPrintable(errors[0]));
+    QVERIFY2(errors[0].contains(QStringLiteral("dbname=office")), qPrintable(errors[0]));
+    QVERIFY2(!errors[0].contains(QStringLiteral("geheim")), qPrintable(errors[0]));
+    for (DataSet *ds : dm.dataSets())
+        QVERIFY(!ds->active());
+}
+
+// The action's writes go with the connection: the error names the server,
+// nothing of the action is stored, and the next action works on a new
+// connection once the server is back.
+void ServerFaultsTest::serverGoneDuringAnAction()
+{
+    OwnServer server;
+    QVERIFY(!server.info.isEmpty());
+    pg::Connection(server.info).exec(QStringLiteral("CREATE DATABASE office"));
+    const QString info = server.info + QStringLiteral(" dbname=office");
+    {
+        pg::Connection c(info);
+        c.exec(QStringLiteral("BEGIN"));
+        sch::createServerTables(c);
+        c.exec(QStringLiteral("COMMIT"));
+    }
+    setEngineServer(info);
+    QTemporaryDir data;
+    TTable t(QStringLiteral("Table_stud"));
+    t.setDatabaseName(data.path());
+    t.setTableName(sch::StudentFile);
+    t.open();
+
+    auto add = [&t](const QString &no) {
+        t.append();
+        t.fieldByName(QStringLiteral("学号")).setAsString(no);
+        t.post();
+    };
+    add(QStringLiteral("S1")); // the action's first write: its transaction begins
+    QVERIFY(server.halt());
+    QString error;
+    try {
+        add(QStringLiteral("S2"));
+    } catch (const Error &e) {
+        error = e.text();
+    }
+    QVERIFY2(error.contains(QStringLiteral("连接已中断")) && error.contains(QStringLiteral("host=")), qPrintable(error));
+    rollbackAll(); // what the error box does first
+    QVERIFY(server.resume());
+    QCOMPARE(students(info), 0);
+
+    add(QStringLiteral("S3"));
+    commitAll();
+    QCOMPARE(students(info), 1);
+    t.first();
+    QCOMPARE(t.recordCount(), 1);
+    QCOMPARE(t.fieldByName(QStringLiteral("学号")).asString(), QStringLiteral("S3"));
+}
+
+QTEST_MAIN(ServerFaultsTest)
+#include "test_store_server.moc"
