@@ -22,14 +22,11 @@ namespace bench {
 
 namespace {
 
-const QString ScoreTable = QStringLiteral("s.\"学生成绩表\"");
-const QString StudentTable = QStringLiteral("main.\"学生信息表\"");
-
 // The data module opened on `dataPath`, published as DM1 for the windows.
 struct Module {
-    explicit Module(const QString &dataPath)
+    explicit Module(const Copy &copy)
     {
-        DataPath = dataPath;
+        use(copy);
         DM1 = new TDM1;
     }
     ~Module()
@@ -41,41 +38,36 @@ struct Module {
 };
 
 // The student in the middle of the table's stored order: its row id and number.
-std::pair<qint64, QString> middleStudent(RawFiles &raw, int students)
+std::pair<qint64, QString> middleStudent(Raw &raw, int students)
 {
-    store::sql::Stmt st(raw.db.handle(),
-                        QStringLiteral("SELECT rowid, 学号 FROM %1 ORDER BY rowid LIMIT 1 OFFSET ?1").arg(StudentTable));
-    st.bindInt64(1, students / 2);
-    if (!st.step())
+    const std::vector<Row> r = raw.rows(
+        QStringLiteral("SELECT rowid, 学号 FROM %1 ORDER BY rowid LIMIT 1 OFFSET ?1").arg(raw.students()),
+        {qlonglong(students / 2)});
+    if (r.empty())
         return {0, QString()};
-    return {st.columnInt64(0), st.column(1).toString()};
+    return {r[0][0].toLongLong(), r[0][1].toString()};
 }
 
 // What the score search by number reads: the students with the number, the
 // scores of the first through the number index, and the exact-number
 // statistics.
-qint64 rawScoreSearch(RawFiles &raw, const QString &number)
+qint64 rawScoreSearch(Raw &raw, const QString &number)
 {
     qint64 sink = 0;
     QString found;
-    store::sql::Stmt students(raw.db.handle(), QStringLiteral("SELECT rowid, * FROM %1 WHERE 学号 = ?1").arg(StudentTable));
-    students.bind(1, number);
-    for (bool first = true; students.step(); first = false) {
-        for (int i = 0; i < students.columnCount(); ++i)
-            sink += students.column(i).toString().size();
+    bool first = true;
+    for (const Row &student : raw.rows(QStringLiteral("SELECT rowid, * FROM %1 WHERE 学号 = ?1").arg(raw.students()), {number})) {
+        for (const QVariant &v : student)
+            sink += v.toString().size();
         if (first)
-            found = students.column(1).toString();
+            found = student[1].toString();
+        first = false;
     }
-    store::sql::Stmt scores(raw.db.handle(),
-                            QStringLiteral("SELECT rowid, * FROM %1 WHERE 学号 = ?1 COLLATE NOCASE "
-                                           "ORDER BY 学号 COLLATE NOCASE, rowid").arg(ScoreTable));
-    scores.bind(1, found);
+    // The number index orders by the folded number, then by row id.
     qint64 total = 0;
     int count = 0;
-    while (scores.step()) {
-        QVariantList row;
-        for (int i = 0; i < scores.columnCount(); ++i)
-            row << scores.column(i);
+    for (const Row &row : raw.rows(QStringLiteral("SELECT rowid, * FROM %1 WHERE %2 ORDER BY %3, rowid")
+                                       .arg(raw.scores(), raw.numberNoCase(QStringLiteral("?1")), raw.numberKey()), {found})) {
         if (row[2].toString() == found) {
             ++count;
             total += row[4].toLongLong();
@@ -88,8 +80,8 @@ qint64 rawScoreSearch(RawFiles &raw, const QString &number)
 
 void dataModuleFigures(const QString &source, const QString &workRoot, const Scale &scale)
 {
-    const QString dir = copyData(source, workRoot, QStringLiteral("module"));
-    Module module(dir);
+    const Copy copy = makeCopy(source, workRoot, QStringLiteral("module"));
+    Module module(copy);
     QElapsedTimer t;
     t.start();
     DM1->DataModuleCreate();
@@ -118,8 +110,8 @@ void dataModuleFigures(const QString &source, const QString &workRoot, const Sca
 
     // The search window's search by number, from the button to the count
     // and the statistics, against the same reads in raw SQL.
-    RawFiles raw(dir);
-    const QString number = middleStudent(raw, scale.students).second;
+    const auto raw = Raw::open(copy);
+    const QString number = middleStudent(*raw, scale.students).second;
     TForm16_Scroce_Query window;
     window.ComboBox_Query_Scroce->setCurrentIndex(0);
     window.Edit_StudName->setText(number);
@@ -127,7 +119,7 @@ void dataModuleFigures(const QString &source, const QString &workRoot, const Sca
     if (window.Label7->text() != QLatin1String("1"))
         std::fprintf(stderr, "quillmere-bench: the score search by number found %s students\n",
                      qPrintable(window.Label7->text()));
-    const double baseline = medianMs(5, [&] { sink += rawScoreSearch(raw, number); });
+    const double baseline = medianMs(5, [&] { sink += rawScoreSearch(*raw, number); });
     figure("score_search_by_number", program, "ms");
     figure("score_search_by_number_sql", baseline, "ms");
     figure("score_search_by_number_ratio_vs_sql", program / baseline, "x");
@@ -138,21 +130,19 @@ void dataModuleFigures(const QString &source, const QString &workRoot, const Sca
 void renumberFigures(const QString &source, const QString &workRoot)
 {
     // The first score gone, so that every other one gets a new number.
-    const QString programDir = copyData(source, workRoot, QStringLiteral("renumber"));
-    {
-        RawFiles raw(programDir);
-        raw.exec(QStringLiteral("DELETE FROM %1 WHERE 序号 = 1").arg(ScoreTable));
-    }
-    const QString baselineDir = copyData(programDir, workRoot, QStringLiteral("renumber_sql"));
+    const QString files = copyFiles(source, workRoot, QStringLiteral("renumber_files"));
+    Raw::open(Copy{files, QString()})->exec(QStringLiteral("DELETE FROM s.\"学生成绩表\" WHERE 序号 = 1"));
+    const Copy programCopy = makeCopy(files, workRoot, QStringLiteral("renumber"));
+    const Copy baselineCopy = makeCopy(files, workRoot, QStringLiteral("renumber_sql"));
 
     // Opening the table reads its record list: part of the work, timed.
     QElapsedTimer t;
     t.start();
     {
-        DataPath = programDir;
+        use(programCopy);
         store::TTable scores(QStringLiteral("Table_Scroce_2"));
-        scores.setDatabaseName(programDir);
-        scores.setTableName(programDir + sch::ScoreFile);
+        scores.setDatabaseName(programCopy.dir);
+        scores.setTableName(programCopy.dir + sch::ScoreFile);
         scores.setIndexName(QStringLiteral("primary"));
         scores.open();
         store::renumber(scores, QStringLiteral("序号"));
@@ -163,37 +153,30 @@ void renumberFigures(const QString &source, const QString &workRoot)
 
     t.restart();
     {
-        RawFiles raw(baselineDir);
-        std::vector<qint64> rowids;
-        store::sql::Stmt sel(raw.db.handle(), QStringLiteral("SELECT rowid FROM %1 ORDER BY 序号").arg(ScoreTable));
-        while (sel.step())
-            rowids.push_back(sel.columnInt64(0));
-        raw.exec(QStringLiteral("BEGIN"));
-        store::sql::Stmt up(raw.db.handle(), QStringLiteral("UPDATE %1 SET 序号=?1 WHERE rowid=?2").arg(ScoreTable));
+        const auto raw = Raw::open(baselineCopy);
+        std::vector<QVariantList> numbers;
         qint64 i = 1;
-        for (qint64 rowid : rowids) {
-            up.reset();
-            up.bindInt64(1, i++);
-            up.bindInt64(2, rowid);
-            up.step();
-        }
-        raw.exec(QStringLiteral("COMMIT"));
+        for (const Row &row : raw->rows(QStringLiteral("SELECT rowid FROM %1 ORDER BY 序号").arg(raw->scores())))
+            numbers.push_back({qlonglong(i++), row[0]});
+        raw->exec(QStringLiteral("BEGIN"));
+        raw->execEach(QStringLiteral("UPDATE %1 SET 序号=?1 WHERE rowid=?2").arg(raw->scores()), numbers);
+        raw->exec(QStringLiteral("COMMIT"));
     }
     const double baseline = ms(t);
     figure("renumber_scores", program, "ms");
     figure("renumber_scores_sql", baseline, "ms");
     figure("renumber_scores_ratio_vs_sql", program / baseline, "x");
-    checkSameFiles("renumber_scores", programDir, baselineDir, {sch::ScoreFile});
+    checkSameTables("renumber_scores", programCopy, baselineCopy, {sch::ScoreFile});
 }
 
 void deleteStudentFigures(const QString &source, const QString &workRoot, const Scale &scale)
 {
-    const QString programDir = copyData(source, workRoot, QStringLiteral("delete"));
-    const QString baselineDir = copyData(source, workRoot, QStringLiteral("delete_sql"));
+    const Copy programCopy = makeCopy(source, workRoot, QStringLiteral("delete"));
+    const Copy baselineCopy = makeCopy(source, workRoot, QStringLiteral("delete_sql"));
 
     double program = 0;
     {
-        Module module(programDir);
+        Module module(programCopy);
         DM1->DataModuleCreate();
         auto *window = new TForm3_stud;
         Form3_stud = window;
@@ -215,24 +198,25 @@ void deleteStudentFigures(const QString &source, const QString &workRoot, const 
     QElapsedTimer t;
     t.start();
     {
-        RawFiles raw(baselineDir);
-        const auto [rowid, number] = middleStudent(raw, scale.students);
-        const QString exact = QStringLiteral("学号 = ?1 COLLATE NOCASE AND 学号 = ?1");
-        raw.exec(QStringLiteral("BEGIN"));
-        const qint64 first = raw.scalar(QStringLiteral("SELECT min(序号) FROM %1 WHERE %2").arg(ScoreTable, exact), {number});
-        raw.exec(QStringLiteral("DELETE FROM %1 WHERE %2").arg(ScoreTable, exact), {number});
+        const auto raw = Raw::open(baselineCopy);
+        const auto [rowid, number] = middleStudent(*raw, scale.students);
+        const QString exact = raw->numberNoCase(QStringLiteral("?1")) + QStringLiteral(" AND 学号 = ?1");
+        const QString scores = raw->scores();
+        raw->exec(QStringLiteral("BEGIN"));
+        const qint64 first = raw->scalar(QStringLiteral("SELECT min(序号) FROM %1 WHERE %2").arg(scores, exact), {number});
+        raw->exec(QStringLiteral("DELETE FROM %1 WHERE %2").arg(scores, exact), {number});
         if (first > 0)
-            raw.exec(QStringLiteral("UPDATE %1 SET 序号 = r.n FROM (SELECT rowid AS id, ?1 - 1 + row_number() "
-                                    "OVER (ORDER BY 序号) AS n FROM %1 WHERE 序号 > ?1) AS r "
-                                    "WHERE %1.rowid = r.id").arg(ScoreTable), {first});
-        raw.exec(QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(StudentTable), {rowid});
-        raw.exec(QStringLiteral("COMMIT"));
+            raw->exec(QStringLiteral("UPDATE %1 SET 序号 = r.n FROM (SELECT rowid AS id, ?1 - 1 + row_number() "
+                                     "OVER (ORDER BY 序号) AS n FROM %1 WHERE 序号 > ?1) AS r "
+                                     "WHERE %1.rowid = r.id").arg(scores), {first});
+        raw->exec(QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(raw->students()), {rowid});
+        raw->exec(QStringLiteral("COMMIT"));
     }
     const double baseline = ms(t);
     figure("delete_student_middle", program, "ms");
     figure("delete_student_middle_sql", baseline, "ms");
     figure("delete_student_ratio_vs_sql", program / baseline, "x");
-    checkSameFiles("delete_student_middle", programDir, baselineDir, {sch::StudentFile, sch::ScoreFile});
+    checkSameTables("delete_student_middle", programCopy, baselineCopy, {sch::StudentFile, sch::ScoreFile});
 }
 
 } // namespace bench

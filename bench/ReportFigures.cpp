@@ -13,7 +13,7 @@ namespace bench {
 
 void reportFigures(const QString &source, const QString &workRoot)
 {
-    DataPath = copyData(source, workRoot, QStringLiteral("reports"));
+    use(makeCopy(source, workRoot, QStringLiteral("reports")));
     auto *holder = new TForm20_Out_Stud;
     Form20_Out_Stud = holder;
     auto *chooser = new TForm19;

@@ -84,6 +84,12 @@ QString RowWindow::keyName() const
 
 QString RowWindow::orderExpr() const { return m_noCase ? m_file->engine().noCase(keyName()) : keyName(); }
 
+QString RowWindow::nullsFirst(bool descending) const
+{
+    // A row id is never missing: its order is its index's, as declared.
+    return m_order >= 0 ? m_file->engine().nullsFirst(descending) : QString();
+}
+
 QString RowWindow::anchorKey() const
 {
     return m_noCase ? m_file->engine().noCase(QStringLiteral("?2")) : QStringLiteral("?2");
@@ -115,7 +121,7 @@ std::vector<OrderEntry> RowWindow::read(const QString &where, const OrderEntry &
     text += QStringLiteral(" ORDER BY %1%2%4, rowid%2 LIMIT %3")
                 .arg(orderExpr(), desc)
                 .arg(limit)
-                .arg(m_file->engine().nullsFirst(dir == Dir::Backward));
+                .arg(nullsFirst(dir == Dir::Backward));
     if (offset > 0)
         text += QStringLiteral(" OFFSET %1").arg(offset);
     Statement st = m_file->prepare(text);
@@ -187,7 +193,7 @@ std::vector<qint64> RowWindow::rowids()
     QString text = QStringLiteral("SELECT rowid FROM %1").arg(m_file->qualifiedTable());
     if (!m_filter.isEmpty())
         text += QStringLiteral(" WHERE ") + m_filter;
-    text += QStringLiteral(" ORDER BY %1%2, rowid").arg(orderExpr(), m_file->engine().nullsFirst(false));
+    text += QStringLiteral(" ORDER BY %1%2, rowid").arg(orderExpr(), nullsFirst(false));
     Statement st = m_file->prepare(text);
     st.bindIfUsed(1, m_filterValue);
     while (st.step())

@@ -72,6 +72,8 @@ private:
     void loadAround(int pos);
     bool inWindow(int pos) const { return pos >= m_start && pos < m_start + int(m_entries.size()); }
     QString orderExpr() const;
+    // What the order needs so that records without a key come first.
+    QString nullsFirst(bool descending) const;
     // The anchor's key (?2), compared the way the order compares.
     QString anchorKey() const;
     QString keyName() const;

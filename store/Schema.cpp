@@ -118,7 +118,7 @@ QStringList serverStatements(const QString &fileName)
         cols << QStringLiteral("PRIMARY KEY (%1) DEFERRABLE INITIALLY IMMEDIATE").arg(q(d.key));
     QStringList out{QStringLiteral("CREATE TABLE \"%1\"(%2)").arg(t, cols.join(QStringLiteral(", ")))};
     if (d.key)
-        out << QStringLiteral("CREATE INDEX \"%1_order\" ON \"%1\"(%2, rowid)").arg(t, q(d.key));
+        out << QStringLiteral("CREATE INDEX \"%1_order\" ON \"%1\"(%2 NULLS FIRST, rowid)").arg(t, q(d.key));
     if (d.index)
         out << QStringLiteral("CREATE INDEX %1 ON \"%2\"(lower((%3)::text COLLATE \"C\") NULLS FIRST, rowid)").arg(q(d.index), t, q(d.indexField));
     // A record stored without an id gets the next one never used, and the

@@ -45,6 +45,7 @@ void ServerEngine::newSession()
     } catch (const Error &) {
         throw Error(QStringLiteral("数据库服务器 '%1' 上没有本系统的数据表").arg(m_conn.server()));
     }
+    m_tableNames.clear();
     invalidateEverything();
 }
 
@@ -74,23 +75,32 @@ QStringList ServerEngine::changedTables(const pg::Result &versions)
 
 QString ServerEngine::locate(const QString &path, QString *schema)
 {
-    const QString wanted = QFileInfo(path).completeBaseName();
-    pg::Result r = m_conn.exec(QByteArray("SELECT c.relname FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
-                                          "WHERE n.nspname = current_schema() AND c.relkind = 'r' AND lower(c.relname) = lower($1)"),
-                               {QVariant(wanted)});
-    if (r.rows() != 1)
-        throw Error(QStringLiteral("数据库服务器 '%1' 上找不到表 '%2'").arg(m_conn.server(), wanted));
+    // Every dataset that opens asks: the schema's tables are listed once a
+    // session, and again only for a name not among them.
+    const QString wanted = QFileInfo(path).completeBaseName().toLower();
+    if (!m_tableNames.count(wanted)) {
+        m_tableNames.clear();
+        pg::Result r = m_conn.exec(QStringLiteral("SELECT c.relname FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+                                                  "WHERE n.nspname = current_schema() AND c.relkind = 'r'"));
+        for (int i = 0; i < r.rows(); ++i)
+            m_tableNames[r.text(i, 0).toLower()].push_back(r.text(i, 0));
+    }
+    const auto it = m_tableNames.find(wanted);
+    if (it == m_tableNames.end() || it->second.size() != 1)
+        throw Error(QStringLiteral("数据库服务器 '%1' 上找不到表 '%2'").arg(m_conn.server(), QFileInfo(path).completeBaseName()));
     *schema = m_schema;
-    return r.text(0, 0);
+    return it->second.front();
 }
 
 TableShape ServerEngine::describe(const QString &, const QString &table)
 {
     TableShape shape;
     shape.table = table;
-    pg::Result cols = m_conn.exec(QByteArray("SELECT column_name, data_type, character_maximum_length, is_nullable "
-                                             "FROM information_schema.columns WHERE table_schema = current_schema() "
-                                             "AND table_name = $1 ORDER BY ordinal_position"),
+    const QByteArray relation = "to_regclass(quote_ident(current_schema()) || '.' || quote_ident($1))";
+    pg::Result cols = m_conn.exec(QByteArray("SELECT a.attname, t.typname, a.atttypmod, a.attnotnull "
+                                             "FROM pg_attribute a JOIN pg_type t ON t.oid = a.atttypid "
+                                             "WHERE a.attrelid = ") + relation +
+                                      " AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum",
                                   {QVariant(table)});
     for (int i = 0; i < cols.rows(); ++i) {
         ColumnInfo c;
@@ -98,17 +108,19 @@ TableShape ServerEngine::describe(const QString &, const QString &table)
         if (c.name == QLatin1String("rowid"))
             continue; // the record's id, as SQLite keeps it beside the fields
         const QString type = cols.text(i, 1);
-        if (type == QLatin1String("character varying") || type == QLatin1String("text") || type == QLatin1String("character")) {
+        if (type == QLatin1String("varchar") || type == QLatin1String("text") || type == QLatin1String("bpchar")) {
+            // A character type's modifier is its length plus the 4 bytes of its header.
+            const qint64 mod = cols.int64(i, 2);
             c.type = FieldType::Text;
-            c.size = cols.isNull(i, 2) ? 0 : int(cols.int64(i, 2));
-        } else if (type == QLatin1String("integer") || type == QLatin1String("bigint") || type == QLatin1String("smallint")) {
+            c.size = mod > 4 ? int(mod - 4) : 0;
+        } else if (type == QLatin1String("int4") || type == QLatin1String("int8") || type == QLatin1String("int2")) {
             c.type = FieldType::Integer;
         } else if (type.startsWith(QLatin1String("timestamp")) || type == QLatin1String("date")) {
             c.type = FieldType::DateTime;
         } else if (type == QLatin1String("bytea")) {
             c.type = FieldType::Bytes;
         }
-        c.notNull = cols.text(i, 3) == QLatin1String("NO");
+        c.notNull = cols.text(i, 3) == QLatin1String("t");
         shape.columns.push_back(c);
     }
     auto columnOf = [&shape](const QString &expr) {
@@ -123,7 +135,7 @@ TableShape ServerEngine::describe(const QString &, const QString &table)
     };
     pg::Result idx = m_conn.exec(QByteArray("SELECT c.relname, pg_get_indexdef(i.indexrelid, 1, true), i.indisprimary "
                                             "FROM pg_index i JOIN pg_class c ON c.oid = i.indexrelid "
-                                            "WHERE i.indrelid = (quote_ident(current_schema()) || '.' || quote_ident($1))::regclass"),
+                                            "WHERE i.indrelid = ") + relation,
                                  {QVariant(table)});
     for (int i = 0; i < idx.rows(); ++i) {
         const QString expr = idx.text(i, 1);

@@ -48,6 +48,7 @@ private:
     QString m_schema;
     std::map<QString, qint64> m_seen; // table -> version
     std::set<QString> m_written;
+    std::map<QString, QStringList> m_tableNames; // lower-case name -> tables so named
 };
 
 } // namespace store
