@@ -257,6 +257,12 @@ QString Engine::resolveFile(const QString &dir, const QString &name)
     throw Error(QStringLiteral("找不到表文件 '%1'").arg(QDir::toNativeSeparators(d.filePath(name))));
 }
 
+qint64 Engine::countRecords(TableFile &file)
+{
+    Statement st = file.prepare(QStringLiteral("SELECT count(*) FROM %1").arg(file.qualifiedTable()));
+    return st.step() ? st.columnInt64(0) : 0;
+}
+
 std::shared_ptr<TableFile> Engine::openFile(const QString &path)
 {
     QString schema;

@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <unordered_map>
 #include <vector>
 
 namespace store {
@@ -61,6 +62,14 @@ public:
     // The stored values of a record (empty when it is gone) and, with stamp,
     // their fingerprint.
     std::vector<QVariant> fetch(qint64 rowid, quint64 *stamp = nullptr);
+    // Whether a window's entries are read with their records now (on a
+    // server, where each statement is a round trip), outside an action.
+    bool readsAhead() const;
+    // The stored columns, in order, for a statement reading whole records.
+    const QString &recordColumns() const { return m_recordColumns; }
+    // Keeps the record in st's current row (its columns from first on) for
+    // fetch, until the file is written or found changed.
+    void keepAhead(qint64 rowid, const Statement &st, int first);
     // Converts a stored value to the value of the column's type.
     QVariant fromStorage(int column, const QVariant &v) const;
     // A new record gets a row id never used in this file before, so a view
@@ -128,6 +137,14 @@ private:
     bool m_notifyPending = false;
     std::shared_ptr<bool> m_alive;
     Statement m_fetch, m_insert, m_delete, m_maxRowid;
+    QString m_recordColumns;
+    struct Ahead {
+        std::vector<QVariant> values;
+        quint64 stamp = 0;
+    };
+    static constexpr size_t AheadCapacity = 4096;
+    std::unordered_map<qint64, Ahead> m_ahead;
+    quint64 m_aheadGeneration = 0;
     std::map<std::vector<bool>, Statement> m_updates;
 };
 
@@ -166,6 +183,8 @@ public:
     // so that deleting the last records does not lower it.
     virtual qint64 highWater(const TableFile &file) = 0;
     virtual void raiseHighWater(const TableFile &file, qint64 rowid) = 0;
+    // The records stored in the table.
+    virtual qint64 countRecords(TableFile &file);
     // A write to file is about to be made in the running transaction.
     virtual void writing(const TableFile &) {}
 
@@ -182,6 +201,9 @@ public:
     virtual QString nullsFirst(bool) const { return QString(); }
     // Whether a column holds only values of its declared type.
     virtual bool typedColumns() const = 0;
+    // Whether reading records together with the entries that name them
+    // saves statements.
+    virtual bool readsAhead() const { return false; }
 
     // The engine of a data directory: the server named in the engine
     // settings, or the directory's own files.

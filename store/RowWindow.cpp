@@ -115,7 +115,11 @@ std::vector<OrderEntry> RowWindow::read(const QString &where, const OrderEntry &
     if (!where.isEmpty())
         conditions << where;
     const QString desc = dir == Dir::Backward ? QStringLiteral(" DESC") : QString();
-    QString text = QStringLiteral("SELECT rowid, %1 FROM %2").arg(keyName(), m_file->qualifiedTable());
+    // Where a statement is a round trip, the records come along: showing
+    // them then costs no statement each.
+    const bool ahead = m_file->readsAhead();
+    QString text = QStringLiteral("SELECT rowid, %1%2 FROM %3")
+                       .arg(keyName(), ahead ? u',' + m_file->recordColumns() : QString(), m_file->qualifiedTable());
     if (!conditions.isEmpty())
         text += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
     text += QStringLiteral(" ORDER BY %1%2%4, rowid%2 LIMIT %3")
@@ -132,6 +136,8 @@ std::vector<OrderEntry> RowWindow::read(const QString &where, const OrderEntry &
         e.rowid = st.columnInt64(0);
         if (m_order >= 0)
             e.key = m_file->fromStorage(m_order, st.column(1));
+        if (ahead)
+            m_file->keepAhead(e.rowid, st, 2);
         out.push_back(std::move(e));
     }
     return out;

@@ -97,8 +97,13 @@ QStringList createStatements(const QString &fileName)
 
 QString serverCatalog()
 {
+    // records: each table's count, kept by its triggers, so that opening a
+    // table never counts it record by record.
     return QStringLiteral("CREATE TABLE quillmere_tables(name text PRIMARY KEY, high_water bigint NOT NULL DEFAULT 0, "
-                          "version bigint NOT NULL DEFAULT 0)");
+                          "version bigint NOT NULL DEFAULT 0, records bigint NOT NULL DEFAULT 0); "
+                          "CREATE FUNCTION quillmere_count() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN "
+                          "UPDATE quillmere_tables SET records = records + (SELECT count(*) FROM changed) * "
+                          "CASE TG_OP WHEN 'INSERT' THEN 1 ELSE -1 END WHERE name = TG_TABLE_NAME; RETURN NULL; END$$");
 }
 
 QStringList serverStatements(const QString &fileName)
@@ -131,6 +136,10 @@ QStringList serverStatements(const QString &fileName)
                           "%2RETURN NEW; END$$")
                .arg(t, number);
     out << QStringLiteral("CREATE TRIGGER \"%1_auto\" BEFORE INSERT ON \"%1\" FOR EACH ROW EXECUTE FUNCTION \"%1_auto\"()").arg(t);
+    out << QStringLiteral("CREATE TRIGGER \"%1_added\" AFTER INSERT ON \"%1\" REFERENCING NEW TABLE AS changed "
+                          "FOR EACH STATEMENT EXECUTE FUNCTION quillmere_count()").arg(t);
+    out << QStringLiteral("CREATE TRIGGER \"%1_removed\" AFTER DELETE ON \"%1\" REFERENCING OLD TABLE AS changed "
+                          "FOR EACH STATEMENT EXECUTE FUNCTION quillmere_count()").arg(t);
     out << QStringLiteral("INSERT INTO quillmere_tables(name) VALUES('%1')").arg(t);
     return out;
 }

@@ -46,6 +46,7 @@ void ServerEngine::newSession()
         throw Error(QStringLiteral("数据库服务器 '%1' 上没有本系统的数据表").arg(m_conn.server()));
     }
     m_tableNames.clear();
+    m_shapes.clear();
     invalidateEverything();
 }
 
@@ -73,18 +74,94 @@ QStringList ServerEngine::changedTables(const pg::Result &versions)
     return changed;
 }
 
+namespace {
+
+ColumnInfo columnFrom(const QString &name, const QString &type, qint64 modifier, bool notNull)
+{
+    ColumnInfo c;
+    c.name = name;
+    if (type == QLatin1String("varchar") || type == QLatin1String("text") || type == QLatin1String("bpchar")) {
+        // A character type's modifier is its length plus the 4 bytes of its header.
+        c.type = FieldType::Text;
+        c.size = modifier > 4 ? int(modifier - 4) : 0;
+    } else if (type == QLatin1String("int4") || type == QLatin1String("int8") || type == QLatin1String("int2")) {
+        c.type = FieldType::Integer;
+    } else if (type.startsWith(QLatin1String("timestamp")) || type == QLatin1String("date")) {
+        c.type = FieldType::DateTime;
+    } else if (type == QLatin1String("bytea")) {
+        c.type = FieldType::Bytes;
+    }
+    c.notNull = notNull;
+    return c;
+}
+
+// The column an index's key names: the first quoted name in "学号" or
+// lower(("学号")::text COLLATE "C").
+int indexedColumn(const TableShape &shape, const QString &expr)
+{
+    const int open = expr.indexOf(u'"');
+    const QString name = open >= 0 ? expr.mid(open + 1, expr.indexOf(u'"', open + 1) - open - 1) : expr;
+    for (size_t i = 0; i < shape.columns.size(); ++i) {
+        if (shape.columns[i].name == name)
+            return int(i);
+    }
+    return -1;
+}
+
+} // namespace
+
+void ServerEngine::readCatalog()
+{
+    // Every dataset that opens asks for its table: the schema's tables are
+    // read in two statements once a session, and again only for a name not
+    // among them.
+    m_shapes.clear();
+    m_tableNames.clear();
+    pg::Result cols = m_conn.exec(QStringLiteral(
+        "SELECT c.relname, a.attname, t.typname, a.atttypmod, a.attnotnull "
+        "FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid JOIN pg_namespace n ON n.oid = c.relnamespace "
+        "JOIN pg_type t ON t.oid = a.atttypid WHERE n.nspname = current_schema() AND c.relkind = 'r' "
+        "AND a.attnum > 0 AND NOT a.attisdropped ORDER BY c.relname, a.attnum"));
+    for (int i = 0; i < cols.rows(); ++i) {
+        const QString table = cols.text(i, 0);
+        TableShape &shape = m_shapes[table];
+        if (shape.table.isEmpty()) {
+            shape.table = table;
+            m_tableNames[table.toLower()].push_back(table);
+        }
+        if (cols.text(i, 1) != QLatin1String("rowid")) // the record's id, as SQLite keeps it beside the fields
+            shape.columns.push_back(columnFrom(cols.text(i, 1), cols.text(i, 2), cols.int64(i, 3), cols.text(i, 4) == QLatin1String("t")));
+    }
+    pg::Result idx = m_conn.exec(QStringLiteral(
+        "SELECT t.relname, c.relname, pg_get_indexdef(i.indexrelid, 1, true), i.indisprimary "
+        "FROM pg_index i JOIN pg_class c ON c.oid = i.indexrelid JOIN pg_class t ON t.oid = i.indrelid "
+        "JOIN pg_namespace n ON n.oid = t.relnamespace WHERE n.nspname = current_schema() ORDER BY c.relname"));
+    for (int i = 0; i < idx.rows(); ++i) {
+        auto it = m_shapes.find(idx.text(i, 0));
+        if (it == m_shapes.end())
+            continue;
+        TableShape &shape = it->second;
+        const QString expr = idx.text(i, 2);
+        const int column = indexedColumn(shape, expr);
+        if (column < 0)
+            continue; // the row ids' own index
+        if (idx.text(i, 3) == QLatin1String("t")) {
+            shape.pk = column;
+            continue;
+        }
+        IndexInfo ii;
+        ii.name = idx.text(i, 1);
+        ii.column = column;
+        ii.noCase = expr.startsWith(QLatin1String("lower("));
+        shape.indexes.push_back(ii);
+    }
+}
+
 QString ServerEngine::locate(const QString &path, QString *schema)
 {
-    // Every dataset that opens asks: the schema's tables are listed once a
-    // session, and again only for a name not among them.
     const QString wanted = QFileInfo(path).completeBaseName().toLower();
-    if (!m_tableNames.count(wanted)) {
-        m_tableNames.clear();
-        pg::Result r = m_conn.exec(QStringLiteral("SELECT c.relname FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
-                                                  "WHERE n.nspname = current_schema() AND c.relkind = 'r'"));
-        for (int i = 0; i < r.rows(); ++i)
-            m_tableNames[r.text(i, 0).toLower()].push_back(r.text(i, 0));
-    }
+    if (!m_tableNames.count(wanted))
+        readCatalog();
     const auto it = m_tableNames.find(wanted);
     if (it == m_tableNames.end() || it->second.size() != 1)
         throw Error(QStringLiteral("数据库服务器 '%1' 上找不到表 '%2'").arg(m_conn.server(), QFileInfo(path).completeBaseName()));
@@ -94,67 +171,12 @@ QString ServerEngine::locate(const QString &path, QString *schema)
 
 TableShape ServerEngine::describe(const QString &, const QString &table)
 {
-    TableShape shape;
-    shape.table = table;
-    const QByteArray relation = "to_regclass(quote_ident(current_schema()) || '.' || quote_ident($1))";
-    pg::Result cols = m_conn.exec(QByteArray("SELECT a.attname, t.typname, a.atttypmod, a.attnotnull "
-                                             "FROM pg_attribute a JOIN pg_type t ON t.oid = a.atttypid "
-                                             "WHERE a.attrelid = ") + relation +
-                                      " AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum",
-                                  {QVariant(table)});
-    for (int i = 0; i < cols.rows(); ++i) {
-        ColumnInfo c;
-        c.name = cols.text(i, 0);
-        if (c.name == QLatin1String("rowid"))
-            continue; // the record's id, as SQLite keeps it beside the fields
-        const QString type = cols.text(i, 1);
-        if (type == QLatin1String("varchar") || type == QLatin1String("text") || type == QLatin1String("bpchar")) {
-            // A character type's modifier is its length plus the 4 bytes of its header.
-            const qint64 mod = cols.int64(i, 2);
-            c.type = FieldType::Text;
-            c.size = mod > 4 ? int(mod - 4) : 0;
-        } else if (type == QLatin1String("int4") || type == QLatin1String("int8") || type == QLatin1String("int2")) {
-            c.type = FieldType::Integer;
-        } else if (type.startsWith(QLatin1String("timestamp")) || type == QLatin1String("date")) {
-            c.type = FieldType::DateTime;
-        } else if (type == QLatin1String("bytea")) {
-            c.type = FieldType::Bytes;
-        }
-        c.notNull = cols.text(i, 3) == QLatin1String("t");
-        shape.columns.push_back(c);
-    }
-    auto columnOf = [&shape](const QString &expr) {
-        // The first quoted name in an index's key: "学号" or lower(("学号")::text COLLATE "C").
-        const int open = expr.indexOf(u'"');
-        const QString name = open >= 0 ? expr.mid(open + 1, expr.indexOf(u'"', open + 1) - open - 1) : expr;
-        for (size_t i = 0; i < shape.columns.size(); ++i) {
-            if (shape.columns[i].name == name)
-                return int(i);
-        }
-        return -1;
-    };
-    pg::Result idx = m_conn.exec(QByteArray("SELECT c.relname, pg_get_indexdef(i.indexrelid, 1, true), i.indisprimary "
-                                            "FROM pg_index i JOIN pg_class c ON c.oid = i.indexrelid "
-                                            "WHERE i.indrelid = ") + relation,
-                                 {QVariant(table)});
-    for (int i = 0; i < idx.rows(); ++i) {
-        const QString expr = idx.text(i, 1);
-        const int column = columnOf(expr);
-        if (column < 0)
-            continue; // the row ids' own index
-        if (idx.text(i, 2) == QLatin1String("t")) {
-            shape.pk = column;
-            continue;
-        }
-        IndexInfo ii;
-        ii.name = idx.text(i, 0);
-        ii.column = column;
-        ii.noCase = expr.startsWith(QLatin1String("lower("));
-        shape.indexes.push_back(ii);
-    }
-    if (shape.columns.empty())
+    if (!m_shapes.count(table))
+        readCatalog();
+    const auto it = m_shapes.find(table);
+    if (it == m_shapes.end())
         throw Error(QStringLiteral("数据库服务器 '%1' 上找不到表 '%2'").arg(m_conn.server(), table));
-    return shape;
+    return it->second;
 }
 
 Statement ServerEngine::prepare(const QString &sqlText, const QString &) { return Statement(pg::statement(m_conn, sqlText)); }
@@ -248,6 +270,12 @@ void ServerEngine::syncExternal()
 qint64 ServerEngine::highWater(const TableFile &file)
 {
     pg::Result r = m_conn.run(QByteArray("SELECT high_water FROM quillmere_tables WHERE name = $1"), {QVariant(file.table())});
+    return r.rows() ? r.int64(0, 0) : 0;
+}
+
+qint64 ServerEngine::countRecords(TableFile &file)
+{
+    pg::Result r = m_conn.run(QByteArray("SELECT records FROM quillmere_tables WHERE name = $1"), {QVariant(file.table())});
     return r.rows() ? r.int64(0, 0) : 0;
 }
 

@@ -25,12 +25,14 @@ public:
     TableShape describe(const QString &schema, const QString &table) override;
     qint64 highWater(const TableFile &file) override;
     void raiseHighWater(const TableFile &file, qint64 rowid) override;
+    qint64 countRecords(TableFile &file) override;
     void writing(const TableFile &file) override;
 
     QString noCase(const QString &expr) const override;
     QString differ(const QString &a, const QString &b) const override;
     QString likeCondition(const QString &field, const QString &like, QVariant *bound) const override;
     bool typedColumns() const override { return true; }
+    bool readsAhead() const override { return true; }
     QString nullsFirst(bool descending) const override
     {
         return descending ? QStringLiteral(" NULLS LAST") : QStringLiteral(" NULLS FIRST");
@@ -48,7 +50,10 @@ private:
     QString m_schema;
     std::map<QString, qint64> m_seen; // table -> version
     std::set<QString> m_written;
+    // The schema's tables as read once a session.
+    void readCatalog();
     std::map<QString, QStringList> m_tableNames; // lower-case name -> tables so named
+    std::map<QString, TableShape> m_shapes;
 };
 
 } // namespace store

@@ -35,6 +35,7 @@ void TableFile::readSchema()
         cols << quoteId(m_columns[i].name);
         params << QStringLiteral("?%1").arg(i + 1);
     }
+    m_recordColumns = cols.join(u',');
     m_fetch = prepare(QStringLiteral("SELECT %1 FROM %2 WHERE rowid=?1").arg(cols.join(u','), qualifiedTable()));
     m_insert = prepare(QStringLiteral("INSERT INTO %1(%2,rowid) VALUES(%3,?%4)")
                            .arg(qualifiedTable(), cols.join(u','), params.join(u','))
@@ -88,8 +89,38 @@ QVariant TableFile::fromStorage(int column, const QVariant &v) const
     }
 }
 
+bool TableFile::readsAhead() const { return m_engine->readsAhead() && !m_engine->inTransaction(); }
+
+void TableFile::keepAhead(qint64 rowid, const Statement &st, int first)
+{
+    if (m_aheadGeneration != m_generation || m_ahead.size() >= AheadCapacity) {
+        m_ahead.clear();
+        m_aheadGeneration = m_generation;
+    }
+    Ahead &a = m_ahead[rowid];
+    a.values.clear();
+    a.values.reserve(m_columns.size());
+    for (int i = 0; i < int(m_columns.size()); ++i)
+        a.values.push_back(fromStorage(i, st.column(first + i)));
+    a.stamp = st.rowStamp(first, int(m_columns.size()));
+}
+
 std::vector<QVariant> TableFile::fetch(qint64 rowid, quint64 *stamp)
 {
+    // Inside an action a record is read afresh, under the write lock, so that
+    // what the action changes is what is stored.
+    if (!m_ahead.empty()) {
+        if (m_aheadGeneration != m_generation) {
+            m_ahead.clear();
+        } else if (!m_engine->inTransaction()) {
+            const auto it = m_ahead.find(rowid);
+            if (it != m_ahead.end()) {
+                if (stamp)
+                    *stamp = it->second.stamp;
+                return it->second.values;
+            }
+        }
+    }
     m_fetch.reset();
     m_fetch.bindInt64(1, rowid);
     std::vector<QVariant> values;
@@ -211,6 +242,7 @@ void TableFile::detachQuery(TQuery *q) { std::erase(m_queries, q); }
 
 void TableFile::beforeWrite(qint64 rowid)
 {
+    m_ahead.clear();
     m_engine->writing(*this);
     for (TQuery *q : m_queries)
         q->beforeWrite(rowid);
@@ -233,8 +265,7 @@ void TableFile::changedBy(TTable *writer)
 qint64 TableFile::rowCount()
 {
     if (m_rowCount < 0) {
-        Statement st = prepare(QStringLiteral("SELECT count(*) FROM %1").arg(qualifiedTable()));
-        m_rowCount = st.step() ? st.columnInt64(0) : 0;
+        m_rowCount = m_engine->countRecords(*this);
     }
     return m_rowCount;
 }

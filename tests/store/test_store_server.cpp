@@ -1,5 +1,6 @@
 // The server engine's faults: a server that cannot be reached when the
-// program starts, and a server that goes away in the middle of an action.
+// program starts, and a server that goes away in the middle of an action;
+// and the record count the server keeps in place of counting a table.
 #include "app/core/Error.h"
 #include "app/core/Globals.h"
 #include "store/DataModule.h"
@@ -50,6 +51,7 @@ private slots:
     }
     void unreachableServerIsNamedOnce();
     void serverGoneDuringAnAction();
+    void keptCountFollowsEveryWrite();
 };
 
 // As with a missing data directory: the data module reports one error, its
@@ -122,6 +124,63 @@ void ServerFaultsTest::serverGoneDuringAnAction()
     t.first();
     QCOMPARE(t.recordCount(), 1);
     QCOMPARE(t.fieldByName(QStringLiteral("学号")).asString(), QStringLiteral("S3"));
+}
+
+// Opening a table reads its count from the server's catalogue instead of
+// counting it; that count must follow every write: the program's own, a
+// set-based one, another client's multi-row statements, and none from a
+// transaction rolled back.
+void ServerFaultsTest::keptCountFollowsEveryWrite()
+{
+    OwnServer server;
+    QVERIFY(!server.info.isEmpty());
+    pg::Connection(server.info).exec(QStringLiteral("CREATE DATABASE office"));
+    const QString info = server.info + QStringLiteral(" dbname=office");
+    pg::Connection other(info);
+    other.exec(QStringLiteral("BEGIN"));
+    sch::createServerTables(other);
+    other.exec(QStringLiteral("COMMIT"));
+    setEngineServer(info);
+    QTemporaryDir data;
+    auto table = std::make_unique<TTable>(QStringLiteral("Table_stud"));
+    auto reopen = [&] {
+        table = std::make_unique<TTable>(QStringLiteral("Table_stud"));
+        table->setDatabaseName(data.path());
+        table->setTableName(sch::StudentFile);
+        table->open();
+    };
+    reopen();
+    auto add = [&](const QString &no) {
+        table->append();
+        table->fieldByName(QStringLiteral("学号")).setAsString(no);
+        table->post();
+    };
+    const std::vector<std::pair<const char *, std::function<void()>>> steps = {
+        {"program adds three", [&] { add(QStringLiteral("S1")); add(QStringLiteral("S2")); add(QStringLiteral("S3")); commitAll(); }},
+        {"program deletes one", [&] { table->first(); table->del(); commitAll(); }},
+        {"set-based deletion", [&] {
+             qint64 firstNumber = 0;
+             table->file()->deleteExactly(0, QStringLiteral("S2"), 10, &firstNumber);
+             commitAll();
+         }},
+        {"another client adds rows in one statement",
+         [&] { other.exec(QStringLiteral("INSERT INTO \"学生信息表\"(学号) VALUES ('X1'), ('X2'), ('X3'), ('X4')")); }},
+        {"another client deletes rows in one statement",
+         [&] { other.exec(QStringLiteral("DELETE FROM \"学生信息表\" WHERE 学号 IN ('X1', 'X3')")); }},
+        {"a rolled-back deletion of everything",
+         [&] { other.exec(QStringLiteral("BEGIN; DELETE FROM \"学生信息表\"; ROLLBACK")); }},
+    };
+    for (const auto &[name, step] : steps) {
+        step();
+        const int stored = students(info);
+        const qint64 kept = other.exec(QStringLiteral("SELECT records FROM quillmere_tables WHERE name = '学生信息表'")).int64(0, 0);
+        QVERIFY2(kept == stored, name);
+        table.reset();
+        resetEngines();
+        reopen();
+        QVERIFY2(table->recordCount() == stored, name);
+    }
+    QCOMPARE(students(info), 3); // S3, X2, X4
 }
 
 QTEST_MAIN(ServerFaultsTest)
