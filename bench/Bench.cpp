@@ -1,5 +1,9 @@
 #include "bench/Bench.h"
 
+#include "app/core/Instances.h"
+#include "store/DataModule.h"
+#include "store/Engine.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -42,6 +46,19 @@ void resetPeak()
     QFile f(QStringLiteral("/proc/self/clear_refs"));
     if (f.open(QIODevice::WriteOnly))
         f.write("5");
+}
+
+Module::Module(const Copy &copy)
+{
+    use(copy);
+    DM1 = new TDM1;
+}
+
+Module::~Module()
+{
+    delete DM1;
+    DM1 = nullptr;
+    store::resetEngines();
 }
 
 double medianMs(int runs, const std::function<void()> &run)

@@ -25,6 +25,15 @@ double rssMb();
 double peakRssMb();
 void resetPeak();
 
+// The data module on a working copy, published as DM1 for the windows;
+// DataModuleCreate opens it.
+struct Module {
+    explicit Module(const Copy &copy);
+    ~Module();
+    Module(const Module &) = delete;
+    Module &operator=(const Module &) = delete;
+};
+
 // The median of `runs` timings of `run` (ms); each run is timed alone.
 double medianMs(int runs, const std::function<void()> &run);
 

@@ -22,21 +22,6 @@ namespace bench {
 
 namespace {
 
-// The data module opened on `dataPath`, published as DM1 for the windows.
-struct Module {
-    explicit Module(const Copy &copy)
-    {
-        use(copy);
-        DM1 = new TDM1;
-    }
-    ~Module()
-    {
-        delete DM1;
-        DM1 = nullptr;
-        store::resetEngines();
-    }
-};
-
 // The student in the middle of the table's stored order: its row id and number.
 std::pair<qint64, QString> middleStudent(Raw &raw, int students)
 {

@@ -5,7 +5,7 @@
 #include "reports/TForm19.h"
 #include "reports/TForm20_Out_Stud.h"
 #include "reports/engine/ReportPreview.h"
-#include "store/Engine.h"
+#include "store/DataModule.h"
 
 #include <cstdio>
 
@@ -13,7 +13,9 @@ namespace bench {
 
 void reportFigures(const QString &source, const QString &workRoot)
 {
-    use(makeCopy(source, workRoot, QStringLiteral("reports")));
+    // As in the program, the chooser is shown with the data module open.
+    Module module(makeCopy(source, workRoot, QStringLiteral("reports")));
+    DM1->DataModuleCreate();
     auto *holder = new TForm20_Out_Stud;
     Form20_Out_Stud = holder;
     auto *chooser = new TForm19;
@@ -49,7 +51,6 @@ void reportFigures(const QString &source, const QString &workRoot)
     Form20_Out_Stud = nullptr;
     delete chooser;
     delete holder;
-    store::resetEngines();
 }
 
 } // namespace bench

@@ -139,7 +139,7 @@ private:
     Statement m_fetch, m_insert, m_delete, m_maxRowid;
     QString m_recordColumns;
     struct Ahead {
-        std::vector<QVariant> values;
+        std::vector<QVariant> stored;
         quint64 stamp = 0;
     };
     static constexpr size_t AheadCapacity = 4096;

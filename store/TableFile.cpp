@@ -97,11 +97,13 @@ void TableFile::keepAhead(qint64 rowid, const Statement &st, int first)
         m_ahead.clear();
         m_aheadGeneration = m_generation;
     }
+    // Kept as stored: most of a chunk is never shown, and converting (dates
+    // above all) costs more than reading.
     Ahead &a = m_ahead[rowid];
-    a.values.clear();
-    a.values.reserve(m_columns.size());
+    a.stored.clear();
+    a.stored.reserve(m_columns.size());
     for (int i = 0; i < int(m_columns.size()); ++i)
-        a.values.push_back(fromStorage(i, st.column(first + i)));
+        a.stored.push_back(st.column(first + i));
     a.stamp = st.rowStamp(first, int(m_columns.size()));
 }
 
@@ -117,7 +119,11 @@ std::vector<QVariant> TableFile::fetch(qint64 rowid, quint64 *stamp)
             if (it != m_ahead.end()) {
                 if (stamp)
                     *stamp = it->second.stamp;
-                return it->second.values;
+                std::vector<QVariant> values;
+                values.reserve(m_columns.size());
+                for (int i = 0; i < int(m_columns.size()); ++i)
+                    values.push_back(fromStorage(i, it->second.stored[size_t(i)]));
+                return values;
             }
         }
     }
