@@ -30,6 +30,19 @@ struct OwnServer {
     ~OwnServer() { QProcess::execute(script(), {QStringLiteral("stop"), dir}); }
     static QString script() { return qEnvironmentVariable("QUILLMERE_SOURCE_DIR") + QStringLiteral("/scripts/pgcluster"); }
     bool halt() { return QProcess::execute(script(), {QStringLiteral("halt"), dir}) == 0; }
+    // A database "office" with the six empty tables, the engine pointed at
+    // it; its connection string.
+    QString office() const
+    {
+        pg::Connection(info).exec(QStringLiteral("CREATE DATABASE office"));
+        const QString office = info + QStringLiteral(" dbname=office");
+        pg::Connection c(office);
+        c.exec(QStringLiteral("BEGIN"));
+        sch::createServerTables(c);
+        c.exec(QStringLiteral("COMMIT"));
+        setEngineServer(office);
+        return office;
+    }
     bool resume() { return QProcess::execute(script(), {QStringLiteral("resume"), dir}) == 0; }
     QString dir, info;
 };
@@ -85,15 +98,7 @@ void ServerFaultsTest::serverGoneDuringAnAction()
 {
     OwnServer server;
     QVERIFY(!server.info.isEmpty());
-    pg::Connection(server.info).exec(QStringLiteral("CREATE DATABASE office"));
-    const QString info = server.info + QStringLiteral(" dbname=office");
-    {
-        pg::Connection c(info);
-        c.exec(QStringLiteral("BEGIN"));
-        sch::createServerTables(c);
-        c.exec(QStringLiteral("COMMIT"));
-    }
-    setEngineServer(info);
+    const QString info = server.office();
     QTemporaryDir data;
     TTable t(QStringLiteral("Table_stud"));
     t.setDatabaseName(data.path());
@@ -134,13 +139,8 @@ void ServerFaultsTest::keptCountFollowsEveryWrite()
 {
     OwnServer server;
     QVERIFY(!server.info.isEmpty());
-    pg::Connection(server.info).exec(QStringLiteral("CREATE DATABASE office"));
-    const QString info = server.info + QStringLiteral(" dbname=office");
+    const QString info = server.office();
     pg::Connection other(info);
-    other.exec(QStringLiteral("BEGIN"));
-    sch::createServerTables(other);
-    other.exec(QStringLiteral("COMMIT"));
-    setEngineServer(info);
     QTemporaryDir data;
     auto table = std::make_unique<TTable>(QStringLiteral("Table_stud"));
     auto reopen = [&] {
