@@ -110,8 +110,9 @@ void TForm13_Add_Object::Button_OKClick()
     }
     store::TTable &course = *DM1->Table_Object;
     store::TTable &all = *DM1->Table_Object_Jh2;
-    // Also after a failure: the refresh of the course table is what stores
-    // the new course record.
+    // The refresh of the course table is what stores the new course record,
+    // after the success box; after a failure the guard undoes the action,
+    // the course record with it.
     store::refreshAfter(
         [&] {
             try {
