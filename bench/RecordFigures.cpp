@@ -116,7 +116,10 @@ void renumberFigures(const QString &source, const QString &workRoot)
 {
     // The first score gone, so that every other one gets a new number.
     const QString files = copyFiles(source, workRoot, QStringLiteral("renumber_files"));
-    Raw::open(Copy{files, QString()})->exec(QStringLiteral("DELETE FROM s.\"学生成绩表\" WHERE 序号 = 1"));
+    {
+        const auto raw = Raw::open(Copy{files, QString()});
+        raw->exec(QStringLiteral("DELETE FROM %1 WHERE 序号 = 1").arg(raw->scores()));
+    }
     const Copy programCopy = makeCopy(files, workRoot, QStringLiteral("renumber"));
     const Copy baselineCopy = makeCopy(files, workRoot, QStringLiteral("renumber_sql"));
 

@@ -45,7 +45,6 @@ void ServerEngine::newSession()
     } catch (const Error &) {
         throw Error(QStringLiteral("数据库服务器 '%1' 上没有本系统的数据表").arg(m_conn.server()));
     }
-    m_tableNames.clear();
     m_shapes.clear();
     invalidateEverything();
 }
@@ -116,7 +115,6 @@ void ServerEngine::readCatalog()
     // read in two statements once a session, and again only for a name not
     // among them.
     m_shapes.clear();
-    m_tableNames.clear();
     pg::Result cols = m_conn.exec(QStringLiteral(
         "SELECT c.relname, a.attname, t.typname, a.atttypmod, a.attnotnull "
         "FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid JOIN pg_namespace n ON n.oid = c.relnamespace "
@@ -125,10 +123,7 @@ void ServerEngine::readCatalog()
     for (int i = 0; i < cols.rows(); ++i) {
         const QString table = cols.text(i, 0);
         TableShape &shape = m_shapes[table];
-        if (shape.table.isEmpty()) {
-            shape.table = table;
-            m_tableNames[table.toLower()].push_back(table);
-        }
+        shape.table = table;
         if (cols.text(i, 1) != QLatin1String("rowid")) // the record's id, as SQLite keeps it beside the fields
             shape.columns.push_back(columnFrom(cols.text(i, 1), cols.text(i, 2), cols.int64(i, 3), cols.text(i, 4) == QLatin1String("t")));
     }
@@ -159,14 +154,24 @@ void ServerEngine::readCatalog()
 
 QString ServerEngine::locate(const QString &path, QString *schema)
 {
-    const QString wanted = QFileInfo(path).completeBaseName().toLower();
-    if (!m_tableNames.count(wanted))
+    const QString wanted = QFileInfo(path).completeBaseName();
+    auto named = [&] {
+        QStringList tables;
+        for (const auto &[table, shape] : m_shapes) {
+            if (table.compare(wanted, Qt::CaseInsensitive) == 0)
+                tables << table;
+        }
+        return tables;
+    };
+    QStringList tables = named();
+    if (tables.isEmpty()) {
         readCatalog();
-    const auto it = m_tableNames.find(wanted);
-    if (it == m_tableNames.end() || it->second.size() != 1)
-        throw Error(QStringLiteral("数据库服务器 '%1' 上找不到表 '%2'").arg(m_conn.server(), QFileInfo(path).completeBaseName()));
+        tables = named();
+    }
+    if (tables.size() != 1)
+        throw Error(QStringLiteral("数据库服务器 '%1' 上找不到表 '%2'").arg(m_conn.server(), wanted));
     *schema = m_schema;
-    return it->second.front();
+    return tables.front();
 }
 
 TableShape ServerEngine::describe(const QString &, const QString &table)
@@ -267,17 +272,15 @@ void ServerEngine::syncExternal()
     }
 }
 
-qint64 ServerEngine::highWater(const TableFile &file)
+qint64 ServerEngine::catalogued(const char *column, const TableFile &file)
 {
-    pg::Result r = m_conn.run(QByteArray("SELECT high_water FROM quillmere_tables WHERE name = $1"), {QVariant(file.table())});
+    pg::Result r = m_conn.run(QByteArray("SELECT ") + column + " FROM quillmere_tables WHERE name = $1", {QVariant(file.table())});
     return r.rows() ? r.int64(0, 0) : 0;
 }
 
-qint64 ServerEngine::countRecords(TableFile &file)
-{
-    pg::Result r = m_conn.run(QByteArray("SELECT records FROM quillmere_tables WHERE name = $1"), {QVariant(file.table())});
-    return r.rows() ? r.int64(0, 0) : 0;
-}
+qint64 ServerEngine::highWater(const TableFile &file) { return catalogued("high_water", file); }
+
+qint64 ServerEngine::countRecords(TableFile &file) { return catalogued("records", file); }
 
 void ServerEngine::raiseHighWater(const TableFile &file, qint64 rowid)
 {

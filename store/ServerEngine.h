@@ -50,10 +50,11 @@ private:
     QString m_schema;
     std::map<QString, qint64> m_seen; // table -> version
     std::set<QString> m_written;
-    // The schema's tables as read once a session.
+    // The schema's tables, read once a session.
     void readCatalog();
-    std::map<QString, QStringList> m_tableNames; // lower-case name -> tables so named
-    std::map<QString, TableShape> m_shapes;
+    // A table's figure kept in quillmere_tables.
+    qint64 catalogued(const char *column, const TableFile &file);
+    std::map<QString, TableShape> m_shapes; // table -> shape
 };
 
 } // namespace store
