@@ -2,6 +2,7 @@
 
 #include "app/TForm_Flash.h"
 #include "app/core/App.h"
+#include "app/core/Guard.h"
 #include "app/core/Instances.h"
 #include "app/core/Ui.h"
 #include "app/Windows.h"
@@ -33,9 +34,11 @@ void paintNow(QWidget *w)
 int runProgram(int &argc, char **argv)
 {
     TApplication app(argc, argv);
+    // Every action of the program is stored whole or not at all.
+    store::installActionHooks();
     // A commit made while the program waits for the user reports its failure
-    // like any other error.
-    store::setCommitErrorHandler([](const QString &text) { ui::showStandardError(text); });
+    // like any other error, once the dispatcher has handed the event on.
+    store::setCommitErrorHandler([](const QString &text) { ui::reportLater(text); });
     // The module's datasets exist (closed) before any window, so that the
     // windows' data-bound controls can be tied to its data sources when they
     // are created; opening them is the module's own creation step below.
@@ -63,5 +66,6 @@ int runProgram(int &argc, char **argv)
     }
     // The end: every window and the module go; nothing is written here.
     program::destroyAll();
+    store::endEngines();
     return rc;
 }

@@ -11,6 +11,7 @@
 #include "store/DBGrid.h"
 #include "store/DBNavigator.h"
 #include "store/DataModule.h"
+#include "store/Recheck.h"
 
 #include <QHeaderView>
 
@@ -129,9 +130,13 @@ void TForm7_Login::Button_AddClick()
 
 void TForm7_Login::Button_DelClick()
 {
+    // The record asked about is the one deleted: another program may
+    // change or delete it while the clerk reads the question.
+    const store::ShownRecord asked(*DM1->Table_longin, {QStringLiteral("用户名")});
     if (ui::messageBox(QStringLiteral("注意!此操作将删除该帐户!"), QStringLiteral("警告"), ui::Icon::Information,
                        ui::Buttons::YesNo) != ui::IdYes)
         return;
+    asked.requireStill();
     // Going through the edit state keeps an empty table safe: there the edit
     // starts a new record, which the delete only discards.
     store::TTable &t = *DM1->Table_longin;

@@ -11,26 +11,41 @@ bool acceptsChanges(const DataSet *ds) { return qobject_cast<const TTable *>(ds)
 
 FieldLink::FieldLink(QObject *owner) : QObject(owner) {}
 
+FieldLink::~FieldLink()
+{
+    if (m_src)
+        m_src->removeEditor(this);
+}
+
 void FieldLink::setDataSource(TDataSource *src)
 {
     QObject::disconnect(m_c1);
     QObject::disconnect(m_c2);
-    QObject::disconnect(m_c3);
+    if (m_src)
+        m_src->removeEditor(this);
     m_src = src;
     if (src) {
         m_c1 = connect(src, &TDataSource::recordChanged, this, &FieldLink::changed);
         m_c2 = connect(src, &TDataSource::dataSetChanged, this, &FieldLink::changed);
-        // The dataset asks bound controls for typed text before it posts.
-        auto hook = [this] {
-            if (DataSet *ds = dataSet()) {
-                QObject::disconnect(m_c3);
-                m_c3 = connect(ds, &DataSet::updateRecord, this, &FieldLink::updateRecord);
-            }
-        };
-        hook();
-        connect(src, &TDataSource::dataSetChanged, this, hook);
+        if (m_writer)
+            src->addEditor(this);
     }
     emit changed();
+}
+
+void FieldLink::setWriter(std::function<void()> writer)
+{
+    m_writer = std::move(writer);
+    if (m_src && m_writer)
+        m_src->addEditor(this);
+    else if (m_src)
+        m_src->removeEditor(this);
+}
+
+void FieldLink::writePending()
+{
+    if (m_writer)
+        m_writer();
 }
 
 TField *FieldLink::field() const
@@ -74,8 +89,8 @@ TDBEdit *TDBEdit::bound(QWidget *parent, TDataSource *src, const QString &field,
 
 TDBEdit::TDBEdit(QWidget *parent) : QLineEdit(parent), m_link(this)
 {
-    connect(&m_link, &FieldLink::changed, this, &TDBEdit::showField);
-    connect(&m_link, &FieldLink::updateRecord, this, &TDBEdit::updateData);
+    connect(&m_link, &FieldLink::changed, this, [this] { ui::quietly([this] { showField(); }); });
+    m_link.setWriter([this] { updateData(); });
     ui::connectGuarded(this, &QLineEdit::textEdited, this, &TDBEdit::edited);
 }
 
@@ -154,7 +169,7 @@ void TDBEdit::focusOutEvent(QFocusEvent *e)
 TDBComboBox::TDBComboBox(QWidget *parent) : QComboBox(parent), m_link(this)
 {
     setEditable(false);
-    connect(&m_link, &FieldLink::changed, this, &TDBComboBox::showField);
+    connect(&m_link, &FieldLink::changed, this, [this] { ui::quietly([this] { showField(); }); });
     ui::connectGuarded(this, &QComboBox::activated, this, &TDBComboBox::chosen);
 }
 
@@ -204,7 +219,7 @@ void TDBComboBox::wheelEvent(QWheelEvent *e)
 
 TDBText::TDBText(QWidget *parent) : QLabel(parent), m_link(this)
 {
-    connect(&m_link, &FieldLink::changed, this, [this] { setText(m_link.text()); });
+    connect(&m_link, &FieldLink::changed, this, [this] { ui::quietly([this] { setText(m_link.text()); }); });
 }
 
 } // namespace store

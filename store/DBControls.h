@@ -10,18 +10,26 @@
 #include <QLineEdit>
 #include <QPointer>
 
+#include <functional>
+
 namespace store {
 
 // Whether a dataset takes changes at all: a query's result never does, so the
 // controls on it offer no editing rather than failing on every attempt.
 bool acceptsChanges(const DataSet *ds);
 
-// Keeps a control tied to a data source and a field name.
-class FieldLink : public QObject {
+// Keeps a control tied to a data source and a field name. What listens to
+// changed() only shows the field: a failure to read it is reported later,
+// never thrown back into the dataset that announced the change.
+class FieldLink : public QObject, private PendingEdit {
     Q_OBJECT
 public:
     explicit FieldLink(QObject *owner);
+    ~FieldLink() override;
     void setDataSource(TDataSource *src);
+    // A control that keeps typed text: writer writes it to the field, and
+    // the dataset calls it before it posts or moves.
+    void setWriter(std::function<void()> writer);
     TDataSource *dataSource() const { return m_src; }
     void setDataField(const QString &name) { m_field = name; emit changed(); }
     QString dataField() const { return m_field; }
@@ -34,12 +42,13 @@ public:
 
 signals:
     void changed();
-    void updateRecord();
 
 private:
+    void writePending() override;
     QPointer<TDataSource> m_src;
     QString m_field;
-    QMetaObject::Connection m_c1, m_c2, m_c3;
+    std::function<void()> m_writer;
+    QMetaObject::Connection m_c1, m_c2;
 };
 
 class TDBEdit : public QLineEdit {

@@ -67,9 +67,18 @@ int GridModel::rowsShown() const
 
 void GridModel::reset()
 {
-    if (catchUp())
+    // Called when the dataset announces a change: a failure to read it is
+    // reported later, and the grid shows no rows until it can read them.
+    int rows = 0;
+    bool caughtUp = false;
+    if (!ui::quietly([&] {
+            caughtUp = catchUp();
+            if (!caughtUp)
+                rows = rowsShown();
+        }))
+        rows = 0;
+    else if (caughtUp)
         return;
-    const int rows = rowsShown();
     // Fields are looked up by name once per binding, not for every cell.
     std::vector<int> fields;
     DataSet *ds = dataSet();
@@ -88,10 +97,23 @@ void GridModel::reset()
 // set of records comes separately, as dataSetChanged.
 void GridModel::followState()
 {
-    if (catchUp())
-        return;
     DataSet *ds = dataSet();
-    const int rows = rowsShown();
+    int rows = 0;
+    bool caughtUp = false;
+    if (!ui::quietly([&] {
+            caughtUp = catchUp();
+            if (!caughtUp)
+                rows = rowsShown();
+        })) {
+        if (m_rows != 0) {
+            beginResetModel();
+            m_rows = 0;
+            endResetModel();
+        }
+        return;
+    }
+    if (caughtUp)
+        return;
     const bool inserting = ds && ds->active() && ds->state() == DataSetState::Insert;
     if (rows == m_rows + 1 && inserting) {
         beginInsertRows({}, m_rows, m_rows);
@@ -133,7 +155,11 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
     const int fi = fieldIndex(index.column());
     if (fi < 0)
         return QVariant();
-    return dataSet()->displayAt(index.row(), fi);
+    // Read while the view paints: a failure leaves the cell blank and is
+    // reported once, after the paint, as Qt's models do (an invalid value).
+    QVariant text;
+    ui::quietly([&] { text = dataSet()->displayAt(index.row(), fi); });
+    return text;
 }
 
 bool GridModel::editable() const { return !m_readOnly && acceptsChanges(dataSet()); }
@@ -242,7 +268,9 @@ void TDBGrid::followDataSet()
     DataSet *ds = m_model.dataSet();
     if (m_syncing || !ds || !ds->active())
         return;
-    const int row = ds->currentRow();
+    int row = -1;
+    if (!ui::quietly([&] { row = ds->currentRow(); }))
+        return;
     if (row >= m_model.rowCount()) {
         m_model.reset();
         return;

@@ -81,8 +81,10 @@ void TDBNavigator::updateButtons()
     DataSet *ds = m_src ? m_src->dataSet() : nullptr;
     const bool active = ds && ds->active();
     bool atFirst = true, atLast = true, editing = false, canModify = false;
-    if (active) {
-        const int n = ds->recordCount();
+    int n = 0;
+    // Called when the dataset announces a change: a count that cannot be
+    // read now is reported later, and the buttons show what is known.
+    if (active && ui::quietly([&] { n = ds->recordCount(); })) {
         const int row = ds->currentRow();
         atFirst = n == 0 || row <= 0;
         atLast = n == 0 || row >= n - 1;
@@ -94,7 +96,7 @@ void TDBNavigator::updateButtons()
     m_buttons[int(NavButton::Next)]->setEnabled(active && !atLast);
     m_buttons[int(NavButton::Last)]->setEnabled(active && !atLast);
     m_buttons[int(NavButton::Insert)]->setEnabled(active && canModify);
-    m_buttons[int(NavButton::Delete)]->setEnabled(active && canModify && ds->recordCount() > 0);
+    m_buttons[int(NavButton::Delete)]->setEnabled(active && canModify && n > 0);
     m_buttons[int(NavButton::Edit)]->setEnabled(active && canModify && !editing);
     m_buttons[int(NavButton::Post)]->setEnabled(active && editing);
     m_buttons[int(NavButton::Cancel)]->setEnabled(active && editing);

@@ -5,7 +5,6 @@
 #include "store/Codepage.h"
 #include "store/Convert.h"
 
-#include <QMetaMethod>
 
 namespace store {
 
@@ -116,7 +115,12 @@ DataSet::DataSet(const QString &name, QObject *parent) : QObject(parent)
     allDataSets().push_back(this);
 }
 
-DataSet::~DataSet() { std::erase(allDataSets(), this); }
+DataSet::~DataSet()
+{
+    std::erase(allDataSets(), this);
+    for (TDataSource *src : std::vector<TDataSource *>(m_sources))
+        src->setDataSet(nullptr);
+}
 
 void DataSet::dropPendingOf(unsigned long long action)
 {
@@ -129,7 +133,48 @@ void DataSet::dropPendingOf(unsigned long long action)
 
 bool DataSet::observesWrites() const
 {
-    return onNewRecord || beforePost || isSignalConnected(QMetaMethod::fromSignal(&DataSet::updateRecord));
+    if (onNewRecord || beforePost)
+        return true;
+    for (const TDataSource *src : m_sources) {
+        if (!src->m_editors.empty())
+            return true;
+    }
+    return false;
+}
+
+void DataSet::followDetails()
+{
+    // Copies: a detail that follows may change what is registered.
+    const std::vector<TDataSource *> sources = m_sources;
+    for (TDataSource *src : sources) {
+        const std::vector<QPointer<TTable>> details = src->m_details;
+        for (const QPointer<TTable> &d : details) {
+            if (d)
+                d->masterMoved();
+        }
+    }
+}
+
+void DataSet::writePendingEdits()
+{
+    const std::vector<TDataSource *> sources = m_sources;
+    for (TDataSource *src : sources) {
+        const std::vector<PendingEdit *> editors = src->m_editors;
+        for (PendingEdit *e : editors)
+            e->writePending();
+    }
+}
+
+void DataSet::announceRecord()
+{
+    followDetails();
+    emit recordChanged();
+}
+
+void DataSet::announceSet()
+{
+    followDetails();
+    emit dataSetChanged();
 }
 
 void DataSet::setDatabaseName(const QString &dir) { m_databaseName = dir; }
@@ -172,8 +217,8 @@ bool DataSet::freshen()
     const bool changed = reread() || m_unannounced;
     m_unannounced = false;
     if (changed) {
-        emit dataSetChanged();
-        emit recordChanged();
+        announceSet();
+        announceRecord();
     }
     return changed;
 }
@@ -195,9 +240,9 @@ void DataSet::ensureFresh() const
 
 void DataSet::emitAll()
 {
-    emit dataSetChanged();
+    announceSet();
     emit stateChanged();
-    emit recordChanged();
+    announceRecord();
 }
 
 void DataSet::open()
@@ -243,7 +288,7 @@ void DataSet::loadCurrent()
 void DataSet::checkBrowse()
 {
     if (m_state == DataSetState::Edit || m_state == DataSetState::Insert) {
-        emit updateRecord();
+        writePendingEdits();
         if (m_modified)
             post();
         else
@@ -257,7 +302,7 @@ void DataSet::setCurrentRow(int row, bool eofFlag, bool bofFlag)
     m_eof = eofFlag;
     m_bof = bofFlag;
     loadCurrent();
-    emit recordChanged();
+    announceRecord();
 }
 
 void DataSet::first()
@@ -428,7 +473,7 @@ void DataSet::setFieldValue(int fieldIndex, const QVariant &v)
     m_buffer.values[col] = v;
     m_buffer.dirty[col] = true;
     m_modified = true;
-    emit recordChanged();
+    announceRecord();
 }
 
 TField &DataSet::fieldFor(int index) { return *m_fields[size_t(index)]; }
@@ -451,8 +496,8 @@ void DataSet::append()
         onNewRecord(*this);
     m_modified = false; // defaults alone do not make a record worth writing
     emit stateChanged();
-    emit dataSetChanged();
-    emit recordChanged();
+    announceSet();
+    announceRecord();
 }
 
 void DataSet::edit()
@@ -480,7 +525,7 @@ void DataSet::post()
     requireActive();
     if (m_state != DataSetState::Edit && m_state != DataSetState::Insert)
         throw Error(qualified(QStringLiteral("数据集不在修改或插入模式")));
-    emit updateRecord();
+    writePendingEdits();
     if (beforePost)
         beforePost(*this);
     const bool inserting = m_state == DataSetState::Insert;
@@ -506,8 +551,8 @@ void DataSet::post()
     }
     emit stateChanged();
     if (inserting)
-        emit dataSetChanged();
-    emit recordChanged();
+        announceSet();
+    announceRecord();
 }
 
 void DataSet::cancel()
@@ -520,8 +565,8 @@ void DataSet::cancel()
     loadCurrent();
     emit stateChanged();
     if (inserting)
-        emit dataSetChanged();
-    emit recordChanged();
+        announceSet();
+    announceRecord();
 }
 
 void DataSet::del()
@@ -544,8 +589,8 @@ void DataSet::del()
     m_eof = n == 0;
     m_bof = n == 0 || m_row == 0;
     loadCurrent();
-    emit dataSetChanged();
-    emit recordChanged();
+    announceSet();
+    announceRecord();
 }
 
 void DataSet::refresh()
@@ -555,8 +600,8 @@ void DataSet::refresh()
     const qint64 current = m_bufferValid ? m_buffer.rowid : 0;
     doReload();
     relocate(current);
-    emit dataSetChanged();
-    emit recordChanged();
+    announceSet();
+    announceRecord();
 }
 
 QVariant DataSet::valueAt(int row, int fieldIndex) const

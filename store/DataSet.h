@@ -65,6 +65,18 @@ private:
 enum class DataSetState { Inactive, Browse, Edit, Insert };
 
 class TDataSource;
+class TTable;
+
+// A control holding typed text not yet in its field. The dataset calls it
+// directly before it posts or moves, so that a refused text stops the post
+// or move in the caller, not inside a signal emission.
+class PendingEdit {
+public:
+    virtual void writePending() = 0;
+
+protected:
+    ~PendingEdit() = default;
+};
 
 // Common cursor and editing behaviour of tables and queries.
 class DataSet : public QObject {
@@ -119,6 +131,8 @@ public:
     QVariant valueAt(int row, int fieldIndex) const;
     QString displayAt(int row, int fieldIndex) const;
     int currentRow() const; // 0-based, -1 without record
+    // The stored record the cursor is on (0: none, or a new one).
+    qint64 currentRecordId() const { return m_bufferValid && m_state != DataSetState::Insert ? m_buffer.rowid : 0; }
 
     // Optional hooks, run like the old dataset events.
     std::function<void(DataSet &)> onNewRecord;
@@ -128,14 +142,13 @@ public:
     static QString displayText(const QVariant &v);
 
 signals:
-    // The current record moved or its values changed.
+    // The current record moved or its values changed. The data layer's own
+    // followers (details, controls with typed text) are called directly
+    // before; what listens to these only shows, and never throws.
     void recordChanged();
     // The set of records shown changed (open, close, refresh, insert, delete).
     void dataSetChanged();
     void stateChanged();
-    // Controls holding typed text write it to the record now (before a post
-    // or a move); a conversion error stops the post or move.
-    void updateRecord();
 
 public:
     // Something would see each record of a walk being written: a hook or a
@@ -207,6 +220,14 @@ protected:
     // while that view is reading.
     void ensureFresh() const;
 
+    // The details on this dataset follow its current record, then the
+    // signal goes out.
+    void announceRecord();
+    void announceSet();
+    void followDetails();
+    // Controls write the text typed into them to the record now.
+    void writePendingEdits();
+
     void requireActive() const;
     void requireRecord() const;
     void checkBrowse();                 // posts/drops a pending record
@@ -232,6 +253,10 @@ protected:
     mutable bool m_announceQueued = false;
     std::vector<FieldDef> m_defs;
     std::vector<std::unique_ptr<TField>> m_fields;
+
+private:
+    friend class TDataSource;
+    std::vector<TDataSource *> m_sources; // the sources that show this dataset
 };
 
 // A dataset bound to one table file.
@@ -247,6 +272,8 @@ public:
     void setFieldList(const QStringList &fields) { m_fixedFields = fields; }
     // "" = stored order (primary key if any); "primary" or an index name.
     void setIndexName(const QString &index) { m_indexName = index; }
+    // A detail: shows the records whose masterField (or the order index's
+    // field) equals that field of src's current record, and follows it.
     void setMasterSource(TDataSource *src, const QString &masterField);
 
     // Key lookup on the primary key: moves to the record whose key has this
@@ -279,6 +306,8 @@ protected:
 
 private:
     friend class TableFile;
+    friend class DataSet;
+    friend class TDataSource;
     void masterMoved();
     void reloadList();
     QVariant masterValue() const;
@@ -291,7 +320,6 @@ private:
     QString m_indexName;
     QPointer<TDataSource> m_master;
     QString m_masterField;
-    QMetaObject::Connection m_masterConn1, m_masterConn2;
     std::shared_ptr<TableFile> m_file;
     // The records shown, read around where the cursor and the grids are.
     mutable RowWindow m_rows;
@@ -372,8 +400,15 @@ class TDataSource : public QObject {
     Q_OBJECT
 public:
     explicit TDataSource(const QString &name, DataSet *ds = nullptr, QObject *parent = nullptr);
+    ~TDataSource() override;
     DataSet *dataSet() const { return m_ds; }
     void setDataSet(DataSet *ds);
+    // Tables that follow this source's current record, and controls with
+    // typed text to write: the dataset calls them directly.
+    void addDetail(TTable *t);
+    void removeDetail(TTable *t);
+    void addEditor(PendingEdit *e);
+    void removeEditor(PendingEdit *e);
     bool autoEdit() const { return m_autoEdit; }
     void setAutoEdit(bool v) { m_autoEdit = v; }
     QString name() const { return objectName(); }
@@ -384,9 +419,12 @@ signals:
     void stateChanged();
 
 private:
+    friend class DataSet;
     QPointer<DataSet> m_ds;
     bool m_autoEdit = true;
     QMetaObject::Connection m_c1, m_c2, m_c3;
+    std::vector<QPointer<TTable>> m_details;
+    std::vector<PendingEdit *> m_editors;
 };
 
 // Engine-wide operations.
@@ -398,7 +436,11 @@ void commitAll();
 void setEngineConfigFile(const QString &path);
 // Stands in for the settings file's server (tests, tools); empty: the file decides.
 void setEngineServer(const QString &conninfo);
-// Drops every open connection (tests use it between cases).
+// Drops every open connection (tests use it between cases), committing what
+// is pending first.
 void resetEngines();
+// The end of the program: what an unfinished action wrote is undone, and
+// every connection closed.
+void endEngines();
 
 } // namespace store

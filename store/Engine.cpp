@@ -26,7 +26,8 @@ struct Registry {
     QString server, serverOverride;
     bool configRead = false;
     int busyTimeout = 5000;
-    bool hooked = false;
+    std::vector<QMetaObject::Connection> hookConnections;
+    std::vector<std::shared_ptr<Engine>> writing; // engines in a transaction
     bool failNextCommit = false;
     std::function<void(const QString &)> onCommitError;
 };
@@ -73,17 +74,11 @@ void readConfig()
     }
 }
 
-// Commits whenever control is about to wait for the user, in every loop
-// (nested ones of message boxes and modal windows included).
-void hookEventLoop()
+} // namespace
+
+void installActionHooks()
 {
-    Registry &r = registry();
-    if (r.hooked || !QCoreApplication::instance())
-        return;
-    auto *dispatcher = QAbstractEventDispatcher::instance(QCoreApplication::instance()->thread());
-    if (!dispatcher)
-        return;
-    r.hooked = true;
+    removeActionHooks();
     action::Hooks hooks;
     hooks.beginInput = [] { syncAll(); };
     hooks.commit = [] {
@@ -96,8 +91,15 @@ void hookEventLoop()
     };
     hooks.rollback = [] { rollbackAll(); };
     action::setHooks(std::move(hooks));
-    // The safety net: whatever is still pending when the loop waits is stored.
-    QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, [] {
+    auto *app = QCoreApplication::instance();
+    auto *dispatcher = app ? QAbstractEventDispatcher::instance(app->thread()) : nullptr;
+    if (!dispatcher)
+        return;
+    Registry &r = registry();
+    // The safety net: whatever is still pending when the loop waits is
+    // stored. A failure is reported as an action of its own, never by a box
+    // opened from inside the dispatcher.
+    r.hookConnections.push_back(QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, [] {
         try {
             commitAll();
         } catch (const Error &e) {
@@ -106,27 +108,26 @@ void hookEventLoop()
             else
                 qWarning("%s", qPrintable(e.text()));
         }
-    });
+    }));
     // Each time the loop takes up work again, what other programs stored
     // meanwhile is shown: counts, grids and labels follow the files. A loop
     // spun without waiting (a progress box) looks at most every 50 ms.
-    QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, [] {
+    r.hookConnections.push_back(QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, [] {
         static QElapsedTimer last;
         if (last.isValid() && last.elapsed() < 50)
             return;
         last.start();
         syncAll();
-    });
-    QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, [] {
-        try {
-            commitAll();
-        } catch (const Error &e) {
-            qWarning("%s", qPrintable(e.text()));
-        }
-    });
+    }));
 }
 
-} // namespace
+void removeActionHooks()
+{
+    action::setHooks({});
+    for (const QMetaObject::Connection &c : registry().hookConnections)
+        QObject::disconnect(c);
+    registry().hookConnections.clear();
+}
 
 void setEngineConfigFile(const QString &path)
 {
@@ -206,6 +207,22 @@ void syncAll()
     }
 }
 
+void endEngines()
+{
+    // What an unfinished action wrote goes with it; nothing is committed.
+    for (auto &entry : registry().engines) {
+        if (auto e = entry.second.lock()) {
+            try {
+                e->rollback();
+            } catch (const Error &) {
+            }
+        }
+    }
+    registry().writing.clear();
+    registry().engines.clear();
+    registry().configRead = false;
+}
+
 void resetEngines()
 {
     try {
@@ -223,7 +240,6 @@ Engine::~Engine() = default;
 std::shared_ptr<Engine> Engine::forDirectory(const QString &dir)
 {
     readConfig();
-    hookEventLoop();
     const QString server = engineServer();
     // One server holds the tables of every directory the program names.
     const QString key = server.isEmpty() ? QDir::cleanPath(QFileInfo(dir).absoluteFilePath())
@@ -275,6 +291,20 @@ std::shared_ptr<TableFile> Engine::openFile(const QString &path)
     auto f = std::make_shared<TableFile>(shared_from_this(), key, schema);
     m_files[key] = f;
     return f;
+}
+
+void Engine::setInTransaction(bool on)
+{
+    if (on == m_inTxn)
+        return;
+    m_inTxn = on;
+    auto &writing = registry().writing;
+    if (on) {
+        writing.push_back(shared_from_this());
+    } else {
+        // Not through shared_from_this: the engine may be in its destructor.
+        std::erase_if(writing, [this](const std::shared_ptr<Engine> &e) { return e.get() == this; });
+    }
 }
 
 void Engine::invalidate(const QString &key)

@@ -218,6 +218,9 @@ protected:
     virtual QString locate(const QString &path, QString *schema) = 0;
     void invalidate(const QString &key);
     void invalidateEverything();
+    // While a transaction runs, the engine lives on even when the last table
+    // on it is closed: the action it belongs to decides its end.
+    void setInTransaction(bool on);
 
     bool m_inTxn = false;
     quint64 m_txnSerial = 0;
@@ -225,6 +228,14 @@ protected:
 private:
     std::map<QString, std::weak_ptr<TableFile>> m_files;
 };
+
+// Ties the record layer to the action edges (app/core/Action.h): commit at
+// the end of an action and before a box, rollback before an error box, other
+// programs' changes picked up when the user starts something and when the
+// loop wakes, and the commit of what is pending when the loop waits. The
+// program's start-up installs them once, and so does a test's main.
+void installActionHooks();
+void removeActionHooks();
 
 // Makes the next commit fail as a full disk would (tests of the recovery).
 void failNextCommitForTesting();

@@ -168,7 +168,21 @@ private:
     qint64 m_changes = 0;
 };
 
+std::function<void(const QByteArray &)> &statementHook()
+{
+    static std::function<void(const QByteArray &)> hook;
+    return hook;
+}
+
+void beforeStatement(const QByteArray &text)
+{
+    if (statementHook())
+        statementHook()(text);
+}
+
 } // namespace
+
+void setStatementHookForTesting(std::function<void(const QByteArray &)> hook) { statementHook() = std::move(hook); }
 
 QByteArray translate(const QString &sqlText, std::vector<int> *map)
 {
@@ -320,13 +334,44 @@ Connection::~Connection()
 
 int Connection::backendPid() const { return m_conn ? PQbackendPID(m_conn) : 0; }
 
+void Connection::lose()
+{
+    m_inTransaction = false;
+    const QString text = QStringLiteral("与数据库服务器 '%1' 的连接已中断,操作没有保存").arg(m_server);
+    broken(text, true);
+    if (onLost)
+        onLost();
+    throw TransactionLost(text);
+}
+
+bool Connection::transactionFailed() const { return m_conn && PQtransactionStatus(m_conn) == PQTRANS_INERROR; }
+
+void Connection::broken(const QString &why, bool lost)
+{
+    m_brokenWhy = why;
+    m_brokenLost = lost;
+    m_brokenIn = epoch ? epoch() : 0;
+}
+
 void Connection::ensure()
 {
     if (m_conn && PQstatus(m_conn) == CONNECTION_OK)
         return;
     if (m_conn) {
+        // Found dead (reading notifications, say) before a statement failed
+        // on it: inside a transaction that is the same loss.
         PQfinish(m_conn);
         m_conn = nullptr;
+        if (m_inTransaction)
+            lose();
+    }
+    // The unit of work that met the failure ends with it: it is not carried
+    // on over a new session (its earlier writes are gone), and a server that
+    // did not answer is not asked again and again by the same action.
+    if (!m_brokenWhy.isEmpty() && (!epoch || epoch() == m_brokenIn)) {
+        if (m_brokenLost)
+            throw TransactionLost(m_brokenWhy);
+        throw Error(m_brokenWhy);
     }
     const QByteArray info = m_conninfo.toUtf8();
     // The settings' own values win over these defaults; the encoding is ours.
@@ -337,8 +382,11 @@ void Connection::ensure()
         const QString why = QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
         PQfinish(m_conn);
         m_conn = nullptr;
-        throw Error(QStringLiteral("无法连接到数据库服务器 '%1': %2").arg(m_server, why));
+        const QString text = QStringLiteral("无法连接到数据库服务器 '%1': %2").arg(m_server, why);
+        broken(text, false);
+        throw Error(text);
     }
+    m_brokenWhy.clear();
     m_prepared.clear();
     ++m_session;
     if (onSession)
@@ -349,20 +397,20 @@ Result Connection::check(pg_result *r, const QString &)
 {
     Result res(r);
     const ExecStatusType st = r ? PQresultStatus(r) : PGRES_FATAL_ERROR;
+    if (m_conn)
+        m_inTransaction = PQtransactionStatus(m_conn) == PQTRANS_INTRANS || PQtransactionStatus(m_conn) == PQTRANS_INERROR;
     if (st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK || st == PGRES_COPY_IN || st == PGRES_EMPTY_QUERY)
         return res;
     const QByteArray state = r ? QByteArray(PQresultErrorField(r, PG_DIAG_SQLSTATE)) : QByteArray();
     // A connection failure, or the server shutting down under the session.
     if (!m_conn || PQstatus(m_conn) != CONNECTION_OK || state.isEmpty() || state.startsWith("08") || state.startsWith("57P")) {
-        // What is left of the session is of no use: the next statement
+        // What is left of the session is of no use: the next unit of work
         // starts a new one.
         if (m_conn) {
             PQfinish(m_conn);
             m_conn = nullptr;
         }
-        if (onLost)
-            onLost();
-        throw Error(QStringLiteral("与数据库服务器 '%1' 的连接已中断,操作没有保存").arg(m_server));
+        lose();
     }
     const QString message = QString::fromUtf8(r ? PQresultErrorMessage(r) : PQerrorMessage(m_conn));
     throw Error(describe(state, message));
@@ -371,12 +419,15 @@ Result Connection::check(pg_result *r, const QString &)
 Result Connection::exec(const QString &sqlText)
 {
     ensure();
-    return check(PQexec(m_conn, sqlText.toUtf8().constData()));
+    const QByteArray text = sqlText.toUtf8();
+    beforeStatement(text);
+    return check(PQexec(m_conn, text.constData()));
 }
 
 Result Connection::exec(const QByteArray &text, const std::vector<QVariant> &params)
 {
     ensure();
+    beforeStatement(text);
     const Params p(params);
     return check(PQexecParams(m_conn, text.constData(), p.count(), nullptr, p.values.data(), p.lengths.data(),
                               p.formats.data(), 0));
@@ -391,6 +442,7 @@ Result Connection::run(const QByteArray &text, const std::vector<QVariant> &para
         check(PQprepare(m_conn, name.constData(), text.constData(), int(params.size()), nullptr));
         it = m_prepared.insert(text, name);
     }
+    beforeStatement(text);
     const Params p(params);
     return check(PQexecPrepared(m_conn, it->constData(), p.count(), p.values.data(), p.lengths.data(), p.formats.data(), 0));
 }
@@ -406,6 +458,8 @@ Result Connection::runKeepingTransaction(const QByteArray &text, const std::vect
         Result r = run(text, params);
         exec(QStringLiteral("RELEASE SAVEPOINT qm_statement"));
         return r;
+    } catch (const TransactionLost &) {
+        throw;
     } catch (const Error &) {
         try {
             exec(QStringLiteral("ROLLBACK TO SAVEPOINT qm_statement; RELEASE SAVEPOINT qm_statement"));

@@ -51,6 +51,9 @@ public:
     // The server as the user may see it: the connection string without its password.
     const QString &server() const { return m_server; }
     pg_conn *handle() const { return m_conn; }
+    // Whether a session is open now (false after a loss, until the next
+    // statement of a later unit of work makes a new one).
+    bool isOpen() const { return m_conn != nullptr; }
     int backendPid() const;
     // Each session (the first and every one after a reconnection) has its own number.
     quint64 session() const { return m_session; }
@@ -58,6 +61,15 @@ public:
     // Called when a statement finds the connection lost (the transaction is
     // gone with it), and when a new session has been set up.
     std::function<void()> onLost, onSession;
+    // The unit of work running now (the program's action). After a failed
+    // connection attempt or a lost connection, no new one is made for the
+    // same unit: what it did went with the old session, and it must end.
+    // Without it, a failure is final for this object.
+    std::function<quint64()> epoch;
+
+    // Whether the server gave the running transaction up after a failed
+    // statement: nothing more of it can be stored.
+    bool transactionFailed() const;
 
     // Runs SQL text (several statements may be given); throws on failure.
     Result exec(const QString &sqlText);
@@ -74,11 +86,23 @@ public:
 private:
     void ensure();
     Result check(pg_result *r, const QString &label = QString());
+    // Remembers why there is no connection now, and for which unit of work.
+    void broken(const QString &why, bool lost);
+    // The session is gone, and a transaction with it: throws TransactionLost.
+    [[noreturn]] void lose();
+    bool m_inTransaction = false; // as of the last statement
     QString m_conninfo, m_server;
+    QString m_brokenWhy;     // empty: nothing failed yet, or connected since
+    bool m_brokenLost = false;
+    quint64 m_brokenIn = 0;
     pg_conn *m_conn = nullptr;
     quint64 m_session = 0;
     QHash<QByteArray, QByteArray> m_prepared; // text -> name, this session
 };
+
+// Tests: hook is called with the text of each statement before it is sent
+// (to end the session at a chosen statement, as a dropped network would).
+void setStatementHookForTesting(std::function<void(const QByteArray &)> hook);
 
 // The record layer's SQL for the server: "?N" become "$k", numbered in
 // order of first use; map[k - 1] = N.

@@ -2,6 +2,8 @@
 
 #include "store/Sqlite.h"
 
+#include "app/core/Action.h"
+
 #include <QFileInfo>
 
 namespace store {
@@ -16,6 +18,8 @@ const char *const LockAndVersions = "BEGIN; SELECT pg_advisory_xact_lock(936); S
 
 ServerEngine::ServerEngine(const QString &conninfo) : m_conn(conninfo)
 {
+    // A lost connection is made again only for the next action.
+    m_conn.epoch = [] { return quint64(action::current()); };
     m_conn.onSession = [this] { newSession(); };
     m_conn.onLost = [this] { lost(); };
     newSession();
@@ -23,9 +27,11 @@ ServerEngine::ServerEngine(const QString &conninfo) : m_conn(conninfo)
 
 ServerEngine::~ServerEngine()
 {
-    if (m_inTxn) {
+    // An action still running when the program ends this way did not
+    // finish: nothing of it is stored.
+    if (m_inTxn && m_conn.isOpen()) {
         try {
-            commit();
+            m_conn.exec(QStringLiteral("ROLLBACK"));
         } catch (const Error &) {
         }
     }
@@ -51,7 +57,7 @@ void ServerEngine::newSession()
 
 void ServerEngine::lost()
 {
-    m_inTxn = false;
+    setInTransaction(false);
     m_written.clear();
     invalidateEverything();
 }
@@ -190,6 +196,10 @@ void ServerEngine::exec(const QString &sqlText) { m_conn.exec(sqlText); }
 
 void ServerEngine::beginWrite()
 {
+    if (m_inTxn && m_conn.transactionFailed()) {
+        rollback();
+        throw TransactionLost(QStringLiteral("数据库服务器放弃了本次操作的事务,操作没有保存"));
+    }
     if (m_inTxn)
         return;
     pg::Result versions;
@@ -202,13 +212,13 @@ void ServerEngine::beginWrite()
         }
         throw;
     }
-    m_inTxn = true;
+    setInTransaction(true);
     ++m_txnSerial;
     const QStringList changed = changedTables(versions);
     if (changed.isEmpty())
         return;
     m_conn.exec(QStringLiteral("ROLLBACK"));
-    m_inTxn = false;
+    setInTransaction(false);
     for (const QString &t : changed)
         invalidate(t);
     throw Conflict(QStringLiteral("数据已被其他用户修改,已重新读取,请重新操作!"));
@@ -223,6 +233,10 @@ void ServerEngine::commit()
     try {
         if (takeCommitFailureForTesting())
             throw Error(QStringLiteral("磁盘已满，无法写入表文件"));
+        // The server answers COMMIT of a transaction it gave up with a
+        // rollback, not with an error: that must not pass for stored.
+        if (m_conn.transactionFailed())
+            throw Error(QStringLiteral("数据库服务器放弃了本次操作的事务"));
         if (!m_written.empty()) {
             QStringList names;
             for (const QString &t : m_written)
@@ -237,12 +251,15 @@ void ServerEngine::commit()
             m_conn.exec(QStringLiteral("NOTIFY quillmere"));
         }
         m_conn.exec(QStringLiteral("COMMIT"));
+    } catch (const TransactionLost &) {
+        rollback();
+        throw;
     } catch (const Error &e) {
         const QString text = e.text();
         rollback();
         throw Error(QStringLiteral("保存修改失败: %1").arg(text));
     }
-    m_inTxn = false;
+    setInTransaction(false);
     m_written.clear();
 }
 
@@ -250,12 +267,15 @@ void ServerEngine::rollback()
 {
     if (!m_inTxn)
         return;
-    m_inTxn = false;
+    setInTransaction(false);
     m_written.clear();
-    try {
-        m_conn.exec(QStringLiteral("ROLLBACK"));
-    } catch (const Error &) {
-        // A lost connection took the transaction with it.
+    // A lost connection took the transaction with it; undoing never makes
+    // a new one.
+    if (m_conn.isOpen()) {
+        try {
+            m_conn.exec(QStringLiteral("ROLLBACK"));
+        } catch (const Error &) {
+        }
     }
     invalidateEverything();
 }

@@ -63,13 +63,23 @@ SqliteEngine::SqliteEngine(const QString &dir) : m_dir(dir) {}
 
 SqliteEngine::~SqliteEngine()
 {
-    if (m_inTxn && m_db.isOpen()) {
-        try {
-            m_db.exec(QStringLiteral("COMMIT"));
-        } catch (const Error &) {
-        }
-    }
+    // An action still running when the program ends this way did not
+    // finish: nothing of it is stored.
+    if (m_inTxn && m_db.isOpen() && !sqlite3_get_autocommit(m_db.handle()))
+        sqlite3_exec(m_db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
     m_attached.clear(); // their statements go before the connection
+}
+
+bool SqliteEngine::transactionGone()
+{
+    if (!m_inTxn || !sqlite3_get_autocommit(m_db.handle()))
+        return false;
+    // SQLite undid the transaction by itself (a full disk, an I/O error):
+    // the action's earlier writes are gone, and what it would write next
+    // must not be stored on its own.
+    setInTransaction(false);
+    invalidateEverything();
+    return true;
 }
 
 void SqliteEngine::configure(const QString &schema)
@@ -124,6 +134,8 @@ QString SqliteEngine::locate(const QString &path, QString *schemaOut)
 
 void SqliteEngine::beginWrite()
 {
+    if (transactionGone())
+        throw TransactionLost(QStringLiteral("数据库引擎撤销了本次操作的修改,操作没有保存"));
     if (m_inTxn)
         return;
     // IMMEDIATE takes the write lock of every attached file now, so two
@@ -131,13 +143,13 @@ void SqliteEngine::beginWrite()
     const int rc = sqlite3_exec(m_db.handle(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
         throw Error(failureText(sqlite3_extended_errcode(m_db.handle()), m_db.lastError()));
-    m_inTxn = true;
+    setInTransaction(true);
     ++m_txnSerial;
     const QStringList changed = changedFiles();
     if (changed.isEmpty())
         return;
     sqlite3_exec(m_db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-    m_inTxn = false;
+    setInTransaction(false);
     for (const QString &path : changed)
         invalidate(path);
     throw Conflict(QStringLiteral("数据已被其他用户修改,已重新读取,请重新操作!"));
@@ -149,7 +161,7 @@ void SqliteEngine::rollback()
         return;
     if (!sqlite3_get_autocommit(m_db.handle()))
         sqlite3_exec(m_db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-    m_inTxn = false;
+    setInTransaction(false);
     invalidateEverything();
 }
 
@@ -215,6 +227,8 @@ QString SqliteEngine::failureText(int code, const QString &message)
 
 void SqliteEngine::commit()
 {
+    if (transactionGone())
+        throw TransactionLost(QStringLiteral("保存修改失败: 数据库引擎撤销了本次操作的修改"));
     if (!m_inTxn)
         return;
     if (takeCommitFailureForTesting()) {
@@ -223,14 +237,14 @@ void SqliteEngine::commit()
     const int rc = sqlite3_exec(m_db.handle(), "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_commit_hook(m_db.handle(), nullptr, nullptr);
     if (rc == SQLITE_OK) {
-        m_inTxn = false;
+        setInTransaction(false);
         return;
     }
     const int code = sqlite3_extended_errcode(m_db.handle());
     const QString message = m_db.lastError();
     if (!sqlite3_get_autocommit(m_db.handle()))
         sqlite3_exec(m_db.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-    m_inTxn = false;
+    setInTransaction(false);
     // What the windows show must be what is stored.
     invalidateEverything();
     throw Error(QStringLiteral("保存修改失败: %1").arg(failureText(code, message)));

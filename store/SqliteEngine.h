@@ -47,6 +47,9 @@ private:
     QString damagedFile();
     // The engine's words for a failure, naming the damaged file if that is what it was.
     QString failureText(int code, const QString &message);
+    // Whether the running transaction was undone by SQLite itself; the
+    // engine is out of it afterwards.
+    bool transactionGone();
     QString m_dir;
     std::map<QString, Attached> m_attached; // schema -> file
     sql::Db m_db;

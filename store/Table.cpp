@@ -14,6 +14,8 @@ TTable::TTable(const QString &name, QObject *parent) : DataSet(name, parent) {}
 
 TTable::~TTable()
 {
+    if (m_master)
+        m_master->removeDetail(this);
     if (m_file)
         m_file->detach(this);
 }
@@ -22,14 +24,12 @@ void TTable::setTableName(const QString &path) { m_tableName = path; }
 
 void TTable::setMasterSource(TDataSource *src, const QString &masterField)
 {
-    QObject::disconnect(m_masterConn1);
-    QObject::disconnect(m_masterConn2);
+    if (m_master)
+        m_master->removeDetail(this);
     m_master = src;
     m_masterField = masterField;
-    if (src) {
-        m_masterConn1 = connect(src, &TDataSource::recordChanged, this, &TTable::masterMoved);
-        m_masterConn2 = connect(src, &TDataSource::dataSetChanged, this, &TTable::masterMoved);
-    }
+    if (src)
+        src->addDetail(this);
 }
 
 QVariant TTable::masterValue() const
@@ -155,7 +155,7 @@ void TTable::masterMoved()
     reloadList();
     const int n = doCount();
     setCurrentRow(n > 0 ? 0 : -1, n == 0, true);
-    emit dataSetChanged();
+    announceSet();
 }
 
 int TTable::doCount() const { return m_rows.count(); }

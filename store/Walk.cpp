@@ -67,7 +67,11 @@ TTable *setBased(DataSet &ds, const QString &numberField)
 }
 
 // Runs statements under a savepoint; when one fails (a number the walk
-// would also have met), everything of it is undone and false returned.
+// would also have met), everything of it is undone and false returned, and
+// the walk record by record takes over in the same transaction. A failure
+// that took the transaction with it (a lost connection, an engine that gave
+// the transaction up) ends the action instead: what came before in it is
+// gone, and a walk in a new transaction would store half an action.
 bool undoable(TTable &t, const std::function<void()> &statements)
 {
     Engine &engine = t.file()->engine();
@@ -75,13 +79,16 @@ bool undoable(TTable &t, const std::function<void()> &statements)
     engine.exec(QStringLiteral("SAVEPOINT bulk_walk"));
     try {
         statements();
-    } catch (const Error &) {
+    } catch (const TransactionLost &) {
+        t.file()->invalidateAll();
+        throw;
+    } catch (const Error &e) {
         try {
             engine.exec(QStringLiteral("ROLLBACK TO SAVEPOINT bulk_walk"));
             engine.exec(QStringLiteral("RELEASE SAVEPOINT bulk_walk"));
         } catch (const Error &) {
-            // The engine gave up the whole transaction (a full disk): the
-            // walk that follows meets the same failure and reports it.
+            t.file()->invalidateAll();
+            throw TransactionLost(e.text());
         }
         t.file()->invalidateAll();
         return false;

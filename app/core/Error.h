@@ -25,4 +25,13 @@ public:
     using Error::Error;
 };
 
+// The action's transaction is gone with the failure (the connection to the
+// server was lost, or the engine gave the transaction up): nothing the action
+// wrote is stored, and it must end here. Never retried, never continued in a
+// new transaction.
+class TransactionLost : public Error {
+public:
+    using Error::Error;
+};
+
 } // namespace store

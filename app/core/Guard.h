@@ -2,9 +2,14 @@
 // list's choice, an event filter) must not let it run back through Qt's
 // dispatch. The guard ends the handler, undoes the action's writes and shows
 // the error in the standard error box; the program goes on.
+//
+// One failure, one box: while a failure box is up no other one opens, and a
+// failure that a timer, a repaint or a posted call meets after a box was shown
+// is not reported again until the user starts something.
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 #include <exception>
 #include <functional>
@@ -12,13 +17,24 @@
 
 namespace ui {
 
-// The standard error box for a caught error: the record layer's own text, or
-// what any other error says.
+// The text an error is reported with: the record layer's own text, or what
+// any other error says.
+QString errorText(const std::exception &e);
+
+// The standard error box for a caught error.
 void showError(const std::exception &e);
 
 // Runs handler; an error it raises is reported as above. True when the
 // handler ran to its end.
 bool guarded(const std::function<void()> &handler);
+
+// For code that must not open a box where it runs (a model read during a
+// repaint, a control following its dataset from a signal): the failure is
+// reported once, later, as an action of its own.
+void reportLater(const QString &text);
+// Runs fn; an error it raises is reported later (as above). True when fn ran
+// to its end.
+bool quietly(const std::function<void()> &fn);
 
 namespace detail {
 

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTimer>
 
 namespace ui {
 
@@ -44,11 +45,27 @@ private:
     QEventLoop *m_loop;
 };
 
+int scriptedLoopMs = 0;
+
+// What a scripted box or modal window does while it is up: in tests that ask
+// for it, a real nested loop runs for a moment with events flowing (timers,
+// posted calls), as under a real one.
+void spinScriptedLoop()
+{
+    if (scriptedLoopMs <= 0)
+        return;
+    QEventLoop loop;
+    QTimer::singleShot(scriptedLoopMs, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::DialogExec);
+}
+
 } // namespace
 
 void setMessageBoxScript(BoxScript script) { boxScript() = std::move(script); }
 
 void setModalScript(ModalScript script) { modalScript() = std::move(script); }
+
+void setScriptedLoop(int ms) { scriptedLoopMs = ms; }
 
 int messageBox(const QString &text, const QString &title, Icon icon, Buttons buttons, QWidget *owner)
 {
@@ -56,8 +73,13 @@ int messageBox(const QString &text, const QString &title, Icon icon, Buttons but
     // What the action wrote is stored before the user reads about it; if that
     // fails, the failure is reported instead of this box.
     action::handOver();
-    if (boxScript())
-        return boxScript()(box);
+    if (boxScript()) {
+        action::NestedLoop nested;
+        spinScriptedLoop();
+        const int answer = boxScript()(box);
+        spinScriptedLoop();
+        return answer;
+    }
 
     QMessageBox mb(owner);
     mb.setWindowTitle(title);
@@ -141,12 +163,56 @@ void endProgram()
 
 void setEndProgramHook(std::function<void()> hook) { endHook() = std::move(hook); }
 
+namespace {
+
+// One failure, one box (see Guard.h).
+struct Failures {
+    int boxesUp = 0;              // failure boxes on the screen now
+    bool shown = false;           // one was shown ...
+    unsigned long long since = 0; // ... and closed when the user had started this many actions
+};
+
+Failures &failures()
+{
+    static Failures f;
+    return f;
+}
+
+bool failureWorthABox()
+{
+    const Failures &f = failures();
+    if (f.boxesUp > 0)
+        return false; // the box up says what the clerk needs to know
+    // Code run outside any dispatch (start-up, a test calling a handler)
+    // reports everything; a timer's or a repaint's failure is the same one
+    // again until the user takes up work.
+    if (!action::dispatching() || action::startedByUser())
+        return true;
+    return !(f.shown && f.since == action::userActions());
+}
+
+} // namespace
+
 void showStandardError(const QString &text)
 {
     // The action that failed leaves nothing behind, and the box commits
     // nothing of it.
     action::abort();
-    messageBox(standardErrorText(text), applicationTitle(), Icon::Error);
+    if (!failureWorthABox()) {
+        qWarning("%s", qPrintable(text));
+        return;
+    }
+    Failures &f = failures();
+    ++f.boxesUp;
+    try {
+        messageBox(standardErrorText(text), applicationTitle(), Icon::Error);
+    } catch (...) {
+        --f.boxesUp;
+        throw;
+    }
+    --f.boxesUp;
+    f.shown = true;
+    f.since = action::userActions();
 }
 
 void showModal(QWidget *window)
@@ -156,7 +222,9 @@ void showModal(QWidget *window)
     if (modalScript()) {
         window->setWindowModality(Qt::ApplicationModal);
         window->show();
+        spinScriptedLoop();
         modalScript()(window);
+        spinScriptedLoop();
         window->hide();
         return;
     }

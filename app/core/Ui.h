@@ -52,5 +52,9 @@ void showModal(QWidget *window);
 // and the window is hidden afterwards.
 using ModalScript = std::function<void(QWidget *)>;
 void setModalScript(ModalScript script);
+// Tests: a scripted box or modal window still runs a real nested loop for ms
+// milliseconds, with events flowing, before its script answers; 0 (the
+// default): the script answers at once.
+void setScriptedLoop(int ms);
 
 } // namespace ui

@@ -10,6 +10,7 @@
 #include "store/DBGrid.h"
 #include "store/DBNavigator.h"
 #include "store/DataModule.h"
+#include "store/Recheck.h"
 
 TForm4_Class::TForm4_Class(QWidget *parent) : TForm(parent)
 {
@@ -67,10 +68,14 @@ void TForm4_Class::Button_DelClick()
         ui::permissionRefused();
         return;
     }
+    // The record asked about is the one deleted: another program may
+    // change or delete it while the clerk reads the question.
+    const store::ShownRecord asked(*DM1->Table_Class, {QStringLiteral("班号"), QStringLiteral("班级名称")});
     if (ui::messageBox(QStringLiteral("注意!此操作将删除此班级信息,所有学生的班级信息将为无效!"), QStringLiteral("警告"),
                        ui::Icon::Information, ui::Buttons::YesNo)
         != ui::IdYes)
         return;
+    asked.requireStill();
     // The students keep the class name as text; nothing else is touched.
     DM1->Table_Class->del();
 }

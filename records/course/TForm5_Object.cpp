@@ -13,6 +13,7 @@
 #include "store/DBGrid.h"
 #include "store/DBNavigator.h"
 #include "store/DataModule.h"
+#include "store/Recheck.h"
 #include "store/Walk.h"
 
 namespace {
@@ -160,10 +161,14 @@ void TForm5_Object::Button_DelClick()
         ui::permissionRefused();
         return;
     }
+    // The record asked about is the one deleted: another program may
+    // change or delete it while the clerk reads the question.
+    const store::ShownRecord asked(*DM1->Table_Object, {QStringLiteral("课程号"), QStringLiteral("课程名称")});
     if (ui::messageBox(QStringLiteral("注意!此操作将删除该课程的一切资料!"), QStringLiteral("警告"), ui::Icon::Information,
                        ui::Buttons::YesNo)
         != ui::IdYes)
         return;
+    asked.requireStill();
 
     ui::BusyCursor busy;
     store::TTable &course = *DM1->Table_Object;

@@ -86,6 +86,7 @@ TForm15_Add_Scroce::TForm15_Add_Scroce(QWidget *parent) : TForm(parent)
 
 void TForm15_Add_Scroce::FormShow()
 {
+    m_student = store::ShownRecord(*DM1->Table_stud, {QStringLiteral("学号"), QStringLiteral("姓名")});
     ComboBox_Kecheng_New->clear();
     ComboBox_Kecheng_New->addItems(store::fieldTexts(*DM1->Table_Object, 1));
     // Adding the first item selects it; the user is to choose.
@@ -97,12 +98,19 @@ void TForm15_Add_Scroce::Button_OKClick()
     store::TTable *all = DM1->Table_Scroce_2;
     store::refreshAfter(
         [&] {
+            // Another program may have deleted or changed the student, or
+            // the course, since the window showed them: a score stored for
+            // whatever record became current would belong to someone else.
+            // (With no student at all, the record gets an empty number.)
+            m_student.requireStill();
+            const QString subject = ComboBox_Kecheng_New->currentText();
+            if (!subject.isEmpty())
+                store::requireStored(*DM1->Table_Object, QStringLiteral("课程名称"), subject);
             try {
                 all->append();
                 all->fieldByName(QStringLiteral("序号")).setAsInteger(all->recordCount() + 1);
-                all->fieldByName(QStringLiteral("学号"))
-                    .setAsString(DM1->Table_stud->fieldByName(QStringLiteral("学号")).asString());
-                all->fieldByName(QStringLiteral("科目")).setAsString(ComboBox_Kecheng_New->currentText());
+                all->fieldByName(QStringLiteral("学号")).setAsString(m_student.value(QStringLiteral("学号")));
+                all->fieldByName(QStringLiteral("科目")).setAsString(subject);
                 all->fieldByName(QStringLiteral("成绩")).setAsInteger(store::strToInt(Edit_New_Scroce->text()));
                 all->fieldByName(QStringLiteral("第一次补考成绩"))
                     .setAsInteger(store::strToInt(Edit_New_BuKao1->text()));

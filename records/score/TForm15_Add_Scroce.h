@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/core/Form.h"
+#include "store/Recheck.h"
 
 #include <QLabel>
 
@@ -41,4 +42,9 @@ public:
     QLabel *Label5;
     TSkinEdit *Edit_New_BuKao2;
     TSkinButton *Button_OK, *Button_Cancel;
+
+private:
+    // The student the window was opened for: each addition is for that
+    // student, as long as it is stored as it was shown.
+    store::ShownRecord m_student;
 };

@@ -11,6 +11,7 @@
 #include "store/DBGrid.h"
 #include "store/DBNavigator.h"
 #include "store/DataModule.h"
+#include "store/Recheck.h"
 #include "store/Walk.h"
 
 TForm6_Scorce::TForm6_Scorce(QWidget *parent) : TForm(parent)
@@ -113,10 +114,16 @@ void TForm6_Scorce::Button_DelClick()
     // so nothing to ask about.
     if (shown->isEmpty())
         return;
-    if (ui::messageBox(QStringLiteral("注意!此操作将删除该学生的当前成绩!"), QStringLiteral("警告"),
-                       ui::Icon::Information, ui::Buttons::YesNo)
-        != ui::IdYes)
+    // The question names the record it is about, and the deletion is of
+    // that record only: another program may change the scores while the
+    // clerk reads.
+    const store::ShownRecord score(*shown, {QStringLiteral("序号"), QStringLiteral("学号"), QStringLiteral("科目")});
+    const QString name = DM1->Table_stud->fieldByName(QStringLiteral("姓名")).asString();
+    const QString question = QStringLiteral("注意!此操作将删除该学生的当前成绩!") + QStringLiteral("\n\n学生: %1 (学号 %2)\n科目: %3")
+                                 .arg(name, score.value(QStringLiteral("学号")), score.value(QStringLiteral("科目")));
+    if (ui::messageBox(question, QStringLiteral("警告"), ui::Icon::Information, ui::Buttons::YesNo) != ui::IdYes)
         return;
+    score.requireStill();
 
     ui::BusyCursor busy;
     // The number is read from the selected record as it is stored now: an

@@ -11,6 +11,7 @@
 #include "store/DBGrid.h"
 #include "store/DBNavigator.h"
 #include "store/DataModule.h"
+#include "store/Recheck.h"
 #include "store/Walk.h"
 
 TForm3_stud::TForm3_stud(QWidget *parent) : TForm(parent)
@@ -133,6 +134,7 @@ void TForm3_stud::Button_XiouGaiClick()
     }
     setFieldsReadOnly(false);
     DM1->Table_stud->edit();
+    m_classBeforeEdit = DM1->Table_stud->fieldByName(QStringLiteral("班级")).asString();
     Button_Stud_Post->setEnabled(true);
 }
 
@@ -142,7 +144,15 @@ void TForm3_stud::Button_Stud_PostClick()
     const QString number = Edit_XueHao->text();
     const QString name = Edit_Name->text();
     if (!number.isEmpty() && !name.isEmpty()) {
-        DM1->Table_stud->post();
+        // A class newly chosen from the list must still be stored: another
+        // program may have deleted it since the list was filled.
+        store::TTable &students = *DM1->Table_stud;
+        if (students.state() == store::DataSetState::Edit) {
+            const QString cls = students.fieldByName(QStringLiteral("班级")).asString();
+            if (!cls.isEmpty() && cls != m_classBeforeEdit)
+                store::requireStored(*DM1->Table_Class, QStringLiteral("班级名称"), cls);
+        }
+        students.post();
         setFieldsReadOnly(true);
     } else {
         ui::messageBox(QStringLiteral("学号和姓名信息不能为空!"), QStringLiteral("系统提示"), ui::Icon::Information);
@@ -155,10 +165,14 @@ void TForm3_stud::Button_DelClick()
         ui::permissionRefused();
         return;
     }
+    // The record asked about is the one deleted: another program may
+    // change or delete it while the clerk reads the question.
+    const store::ShownRecord asked(*DM1->Table_stud, {QStringLiteral("学号"), QStringLiteral("姓名")});
     if (ui::messageBox(QStringLiteral("注意!此操作将删除该生的一切资料!"), QStringLiteral("警告"), ui::Icon::Information,
                        ui::Buttons::YesNo, this)
         != ui::IdYes)
         return;
+    asked.requireStill();
 
     ui::BusyCursor busy; // a district's score table takes seconds
     store::TTable &students = *DM1->Table_stud;

@@ -49,4 +49,6 @@ private:
     // The mode lives in the controls: read-only in browse mode, editable in
     // modify mode.
     void setFieldsReadOnly(bool readOnly);
+    // The class the student had when modify began.
+    QString m_classBeforeEdit;
 };

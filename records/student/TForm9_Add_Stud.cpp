@@ -9,6 +9,7 @@
 #include "skin/SkinEdit.h"
 #include "skin/SkinForm.h"
 #include "store/DataModule.h"
+#include "store/Recheck.h"
 #include "store/Walk.h"
 
 
@@ -132,6 +133,11 @@ void TForm9_Add_Stud::Button_OKClick()
     // Refreshing comes last whatever happened.
     store::refreshAfter(
         [&] {
+            // The class was chosen from the list shown; another program may
+            // have deleted it since.
+            const QString cls = ComboBox_New_Class->currentText();
+            if (!cls.isEmpty())
+                store::requireStored(*DM1->Table_Class, QStringLiteral("班级名称"), cls);
             students.append();
             try {
                 students.fieldByName(QStringLiteral("学号")).setAsString(Edit_New_StudNo->text());
@@ -141,7 +147,7 @@ void TForm9_Add_Stud::Button_OKClick()
                 students.fieldByName(QStringLiteral("系别")).setAsString(Edit_New_Xi->text());
                 students.fieldByName(QStringLiteral("专业")).setAsString(Edit_New_ZhuanYe->text());
                 students.fieldByName(QStringLiteral("性别")).setAsString(ComboBox_New_Sex->currentText());
-                students.fieldByName(QStringLiteral("班级")).setAsString(ComboBox_New_Class->currentText());
+                students.fieldByName(QStringLiteral("班级")).setAsString(cls);
                 students.fieldByName(QStringLiteral("出生日期"))
                     .setAsDateTime(QDateTime(DateTime_New_Brothday->date(), QTime(0, 0)));
                 students.fieldByName(QStringLiteral("入学日期"))

@@ -268,6 +268,7 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     TApplication app(argc, argv);
+    store::installActionHooks();
     AppCoreTest t;
     return QTest::qExec(&t, argc, argv);
 }

@@ -5,6 +5,7 @@
 // Program A is this test process; program B is this same binary started as
 // a clerk that reads one step a line from its standard input and answers
 // with the boxes it was shown.
+#include "store/Engine.h"
 #include "app/core/App.h"
 #include "tests/app/Office.h"
 
@@ -216,7 +217,7 @@ void TwoProgramsTest::renumberingAfterTheOtherDeleted()
     QCOMPARE(b(QStringLiteral("delete-student")), QStringLiteral("注意!此操作将删除该生的一切资料!"));
     fixture::Boxes boxes(ui::IdYes);
     a.deleteCurrentScore();
-    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("注意!此操作将删除该学生的当前成绩!")});
+    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("注意!此操作将删除该学生的当前成绩!\n\n学生: 李四 (学号 S2)\n科目: 数学")});
     QCOMPARE(stored(sch::ScoreFile, QStringLiteral("序号, 学号, 成绩"), QStringLiteral("序号")),
              (QStringList{"1 S3 63", "2 S2 65", "3 S3 66", "4 S2 68", "5 S3 69"}));
     QCOMPARE(DM1->Table_Scroce_1->recordCount(), 2);
@@ -242,7 +243,7 @@ void TwoProgramsTest::lockHeldByTheOtherIsReported()
     fixture::Boxes boxes(ui::IdYes);
     a.deleteCurrentScore();
     other.reset();
-    QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("注意!此操作将删除该学生的当前成绩!"),
+    QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("注意!此操作将删除该学生的当前成绩!\n\n学生: 李四 (学号 S2)\n科目: 数学"),
                                          QStringLiteral("表文件正被其他程序使用.")}));
     QCOMPARE(stored(sch::ScoreFile, QStringLiteral("count(*)"), QStringLiteral("1")), QStringList{"9"});
     boxes.clear();
@@ -253,6 +254,7 @@ void TwoProgramsTest::lockHeldByTheOtherIsReported()
 int main(int argc, char **argv)
 {
     TApplication app(argc, argv);
+    store::installActionHooks();
     const QString clerkDir = qEnvironmentVariable(ClerkVar);
     if (!clerkDir.isEmpty()) {
         // The second clerk works on the first one's server database, if any.

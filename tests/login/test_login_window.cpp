@@ -353,6 +353,7 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     TApplication app(argc, argv);
+    store::installActionHooks();
     fixture::guardUnscripted();
     LoginTest t;
     return QTest::qExec(&t, argc, argv);

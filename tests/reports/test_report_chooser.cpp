@@ -374,6 +374,7 @@ void TestReportChooser::closingTheChooserClosesItsPreview()
 int main(int argc, char **argv)
 {
     TApplication app(argc, argv);
+    store::installActionHooks();
     ui::setApplicationTitle(QStringLiteral("Quillmere"));
     TestReportChooser test;
     return QTest::qExec(&test, argc, argv);

@@ -463,6 +463,7 @@ void TestReportLayouts::pdf()
 int main(int argc, char **argv)
 {
     TApplication app(argc, argv);
+    store::installActionHooks();
     TestReportLayouts test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -135,5 +135,5 @@ void TestReportStore::tableThatFailedToOpen()
     QCOMPARE(t.rows(), (QStringList{"", "", "共有 0"}));
 }
 
-QTEST_MAIN(TestReportStore)
+QM_TEST_MAIN(TestReportStore)
 #include "test_report_store.moc"

@@ -517,5 +517,5 @@ void BulkTest::queryKeepsItsResultOverManyRecords()
     QCOMPARE(q.recordCount(), found - 2 + 1);
 }
 
-QTEST_MAIN(BulkTest)
+QM_TEST_MAIN(BulkTest)
 #include "test_store_bulk.moc"

@@ -492,5 +492,5 @@ void ControlsTest::refusedTextIsReportedNotThrown()
     QCOMPARE(g->currentIndex().row(), 0);
 }
 
-QTEST_MAIN(ControlsTest)
+QM_TEST_MAIN(ControlsTest)
 #include "test_store_controls.moc"

@@ -350,5 +350,5 @@ void DataSetTest::detailAppendCarriesMasterValue()
     QCOMPARE(plan.fieldByName(QStringLiteral("课程号")).asString(), QStringLiteral("C7"));
 }
 
-QTEST_MAIN(DataSetTest)
+QM_TEST_MAIN(DataSetTest)
 #include "test_store_dataset.moc"

@@ -20,6 +20,7 @@ namespace sch = store::schema;
 namespace {
 
 const char *const ChildVar = "QUILLMERE_DURABILITY_CHILD";
+const char *const UnfinishedVar = "QUILLMERE_DURABILITY_UNFINISHED";
 
 void runLoopOnce(int ms)
 {
@@ -32,6 +33,17 @@ void runLoopOnce(int ms)
 // renumbering of the score table, committing after each, until killed.
 int childMain(const QString &dir)
 {
+    if (qEnvironmentVariableIsSet(UnfinishedVar)) {
+        // An action that writes a student and never ends: the program
+        // returns from main through its destructors.
+        static TTable pending(QStringLiteral("Table_stud"));
+        pending.setTableName(dir + sch::StudentFile);
+        pending.open();
+        pending.append();
+        pending.fieldByName(QStringLiteral("学号")).setAsString(QStringLiteral("S-unfinished"));
+        pending.post();
+        return 0;
+    }
     TTable stud(QStringLiteral("Table_stud"));
     stud.setTableName(dir + sch::StudentFile);
     TTable scores(QStringLiteral("Table_Scroce_2"));
@@ -68,7 +80,28 @@ private slots:
     void postedRecordCommitsWhenLoopWaits();
     void killedChangeIsAllOrNothing();
     void failedCommitIsReportedAndViewsReread();
+    void unfinishedActionIsUndoneAtTheEnd();
 };
+
+// A program that ends through its destructors in the middle of an action
+// did not finish that action: nothing of it is stored.
+void DurabilityTest::unfinishedActionIsUndoneAtTheEnd()
+{
+    fixture::DataDir dir;
+    dir.addStudent(QStringLiteral("S1"), QStringLiteral("张三"));
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QString::fromLatin1(ChildVar), dir.path());
+    env.insert(QString::fromLatin1(UnfinishedVar), QStringLiteral("1"));
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(child.waitForFinished(60000));
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.exitCode(), 0);
+    const auto rows = dir.rows(sch::StudentFile, QStringLiteral("SELECT 学号 FROM $T"));
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows.first().first().toString(), QStringLiteral("S1"));
+}
 
 void DurabilityTest::failedCommitIsReportedAndViewsReread()
 {
@@ -185,6 +218,7 @@ int main(int argc, char **argv)
         return childMain(QString::fromLocal8Bit(childDir));
     }
     QApplication app(argc, argv);
+    store::installActionHooks();
     DurabilityTest t;
     return QTest::qExec(&t, argc, argv);
 }

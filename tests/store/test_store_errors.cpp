@@ -304,5 +304,5 @@ void ErrorsTest::writeOnStaleViewIsRefused()
     QVERIFY(storedNow() != afterOther);
 }
 
-QTEST_MAIN(ErrorsTest)
+QM_TEST_MAIN(ErrorsTest)
 #include "test_store_errors.moc"

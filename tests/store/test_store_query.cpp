@@ -146,5 +146,5 @@ void QueryTest::refusals()
     QCOMPARE(m_dir->count(sch::StudentFile), 5);
 }
 
-QTEST_MAIN(QueryTest)
+QM_TEST_MAIN(QueryTest)
 #include "test_store_query.moc"

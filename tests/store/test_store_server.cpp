@@ -1,6 +1,7 @@
 // The server engine's faults: a server that cannot be reached when the
 // program starts, and a server that goes away in the middle of an action;
 // and the record count the server keeps in place of counting a table.
+#include "tests/support/Fixture.h"
 #include "app/core/Error.h"
 #include "app/core/Globals.h"
 #include "store/DataModule.h"
@@ -8,8 +9,8 @@
 #include "store/Engine.h"
 #include "store/Postgres.h"
 #include "store/Schema.h"
+#include "tests/support/OwnServer.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -17,35 +18,6 @@ using namespace store;
 namespace sch = store::schema;
 
 namespace {
-
-// A cluster of the test's own, which it may stop and start again.
-struct OwnServer {
-    OwnServer() : dir(QStringLiteral("/tmp/qm-own-%1").arg(QCoreApplication::applicationPid()))
-    {
-        QProcess p;
-        p.start(script(), {QStringLiteral("restart"), dir});
-        p.waitForFinished(120000);
-        info = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-    }
-    ~OwnServer() { QProcess::execute(script(), {QStringLiteral("stop"), dir}); }
-    static QString script() { return qEnvironmentVariable("QUILLMERE_SOURCE_DIR") + QStringLiteral("/scripts/pgcluster"); }
-    bool halt() { return QProcess::execute(script(), {QStringLiteral("halt"), dir}) == 0; }
-    // A database "office" with the six empty tables, the engine pointed at
-    // it; its connection string.
-    QString office() const
-    {
-        pg::Connection(info).exec(QStringLiteral("CREATE DATABASE office"));
-        const QString office = info + QStringLiteral(" dbname=office");
-        pg::Connection c(office);
-        c.exec(QStringLiteral("BEGIN"));
-        sch::createServerTables(c);
-        c.exec(QStringLiteral("COMMIT"));
-        setEngineServer(office);
-        return office;
-    }
-    bool resume() { return QProcess::execute(script(), {QStringLiteral("resume"), dir}) == 0; }
-    QString dir, info;
-};
 
 int students(const QString &info)
 {
@@ -92,12 +64,13 @@ void ServerFaultsTest::unreachableServerIsNamedOnce()
 }
 
 // The action's writes go with the connection: the error names the server,
-// nothing of the action is stored, and the next action works on a new
-// connection once the server is back.
+// nothing of the action is stored, and the action cannot go on in a new
+// session (its first write is gone), not even once the server is back. The
+// next action works on a new connection.
 void ServerFaultsTest::serverGoneDuringAnAction()
 {
-    OwnServer server;
-    QVERIFY(!server.info.isEmpty());
+    fixture::OwnServer server;
+    QVERIFY(!server.info().isEmpty());
     const QString info = server.office();
     QTemporaryDir data;
     TTable t(QStringLiteral("Table_stud"));
@@ -110,21 +83,32 @@ void ServerFaultsTest::serverGoneDuringAnAction()
         t.fieldByName(QStringLiteral("学号")).setAsString(no);
         t.post();
     };
-    add(QStringLiteral("S1")); // the action's first write: its transaction begins
-    QVERIFY(server.halt());
-    QString error;
+    QStringList errors;
+    auto attempt = [&](const QString &no) {
+        try {
+            add(no);
+        } catch (const TransactionLost &e) {
+            errors << e.text(); // the record stays pending, as after any refused post
+        }
+    };
     try {
-        add(QStringLiteral("S2"));
+        fixture::asAction([&] {
+            add(QStringLiteral("S1")); // the action's first write: its transaction begins
+            QVERIFY(server.halt());
+            attempt(QStringLiteral("S2"));
+            QVERIFY(server.resume());
+            attempt(QStringLiteral("S2b"));
+        });
     } catch (const Error &e) {
-        error = e.text();
+        errors << e.text();
     }
-    QVERIFY2(error.contains(QStringLiteral("连接已中断")) && error.contains(QStringLiteral("host=")), qPrintable(error));
+    QCOMPARE(errors.size(), 2);
+    for (const QString &error : errors)
+        QVERIFY2(error.contains(QStringLiteral("连接已中断")) && error.contains(QStringLiteral("host=")), qPrintable(error));
     rollbackAll(); // what the error box does first
-    QVERIFY(server.resume());
     QCOMPARE(students(info), 0);
 
-    add(QStringLiteral("S3"));
-    commitAll();
+    fixture::asAction([&] { add(QStringLiteral("S3")); });
     QCOMPARE(students(info), 1);
     t.first();
     QCOMPARE(t.recordCount(), 1);
@@ -137,8 +121,8 @@ void ServerFaultsTest::serverGoneDuringAnAction()
 // transaction rolled back.
 void ServerFaultsTest::keptCountFollowsEveryWrite()
 {
-    OwnServer server;
-    QVERIFY(!server.info.isEmpty());
+    fixture::OwnServer server;
+    QVERIFY(!server.info().isEmpty());
     const QString info = server.office();
     pg::Connection other(info);
     QTemporaryDir data;
@@ -183,5 +167,5 @@ void ServerFaultsTest::keptCountFollowsEveryWrite()
     QCOMPARE(students(info), 3); // S3, X2, X4
 }
 
-QTEST_MAIN(ServerFaultsTest)
+QM_TEST_MAIN(ServerFaultsTest)
 #include "test_store_server.moc"

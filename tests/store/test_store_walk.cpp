@@ -70,5 +70,5 @@ void WalkTest::listAndScanLeaveTheCursorWhereWindowsExpect()
     QVERIFY(!containsText(t, QStringLiteral("班号"), QString()));
 }
 
-QTEST_MAIN(WalkTest)
+QM_TEST_MAIN(WalkTest)
 #include "test_store_walk.moc"

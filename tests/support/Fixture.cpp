@@ -1,5 +1,6 @@
 #include "tests/support/Fixture.h"
 
+#include "app/core/Action.h"
 #include "store/DataSet.h"
 #include "store/Postgres.h"
 #include "store/Schema.h"
@@ -333,7 +334,13 @@ Boxes::Boxes(int defaultAnswer) : m_default(defaultAnswer)
     });
 }
 
-Boxes::~Boxes() { ui::setMessageBoxScript(guarded() ? ui::BoxScript(unscriptedBox) : ui::BoxScript()); }
+Boxes::~Boxes()
+{
+    ui::setScriptedLoop(0);
+    ui::setMessageBoxScript(guarded() ? ui::BoxScript(unscriptedBox) : ui::BoxScript());
+}
+
+void Boxes::answerInsideLoop(int ms) { ui::setScriptedLoop(ms); }
 
 QStringList Boxes::texts() const
 {
@@ -341,6 +348,13 @@ QStringList Boxes::texts() const
     for (const auto &b : shown)
         t << b.text;
     return t;
+}
+
+void asAction(const std::function<void()> &fn)
+{
+    action::EventScope scope(true);
+    fn();
+    scope.finish();
 }
 
 bool showActive(QWidget *w)

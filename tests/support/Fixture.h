@@ -5,6 +5,7 @@
 #include "app/core/App.h"
 #include "app/core/Ui.h"
 #include "skin/SkinButton.h"
+#include "store/Engine.h"
 
 #include <QList>
 #include <QString>
@@ -98,6 +99,11 @@ public:
     // Runs look on each box while it is up, before it is answered: what the
     // program has stored or left pending when the user reads the box.
     void onShow(std::function<void(const ui::ShownBox &)> look) { m_look = std::move(look); }
+    // Each box (and modal window) runs a real nested loop for ms
+    // milliseconds, with timers and posted calls flowing, before it is
+    // answered: what the program does under a real box, not under one that
+    // answers at once.
+    void answerInsideLoop(int ms = 30);
 
 private:
     QList<int> m_answers;
@@ -105,6 +111,11 @@ private:
     bool m_takeFocus = false;
     std::function<void(const ui::ShownBox &)> m_look;
 };
+
+// Runs fn as one action of the user's, as a click's handler runs: other
+// programs' changes are picked up first, and what fn wrote is committed when
+// it ends. Its errors reach the caller (nothing is committed then).
+void asAction(const std::function<void()> &fn);
 
 // Shows a window and waits until it takes keyboard input.
 bool showActive(QWidget *w);
@@ -149,8 +160,22 @@ private:
     {                                                                                                                  \
         qputenv("QT_QPA_PLATFORM", "offscreen");                                                                       \
         TApplication app(argc, argv);                                                                                  \
+        store::installActionHooks();                                                                                   \
         ui::setApplicationTitle(QStringLiteral("Quillmere"));                                                          \
         fixture::guardUnscripted();                                                                                    \
         TestClass t;                                                                                                   \
+        return QTest::qExec(&t, argc, argv);                                                                           \
+    }
+
+// QTEST_MAIN for the tests of the record layer: the layer is tied to the
+// action edges as the program's start-up ties it.
+#define QM_TEST_MAIN(TestClass)                                                                                        \
+    int main(int argc, char **argv)                                                                                    \
+    {                                                                                                                  \
+        QApplication app(argc, argv);                                                                                  \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                                       \
+        store::installActionHooks();                                                                                   \
+        TestClass t;                                                                                                   \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
         return QTest::qExec(&t, argc, argv);                                                                           \
     }

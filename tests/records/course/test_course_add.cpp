@@ -24,6 +24,7 @@ private slots:
     void emptyNumberOrNameWritesNothing();
     void failedCreditStoresNothingAndNextAdditionWorks_data();
     void failedCreditStoresNothingAndNextAdditionWorks();
+    void courseRefusedAfterTheBoxIsDropped();
     void duplicateNumberCheck_data();
     void duplicateNumberCheck();
     void leavingTheNumberBoxRunsTheCheckButAMouseClickDoesNot();
@@ -170,6 +171,32 @@ void CourseAddTest::failedCreditStoresNothingAndNextAdditionWorks()
     QCOMPARE(boxes.texts(), QStringList{"生物的信息已经成功添加!"});
     QCOMPARE(w->plans(), (QStringList{"1:C1", "2:C2", "3:C4"}));
     QCOMPARE(w->courses(), (QStringList{"C1", "C2", "C4"}));
+}
+
+// The success box runs a real nested loop, whose events are actions of
+// their own; the course record is stored only after it, and when the engine
+// refuses it then, the failed action still drops it: no later move of the
+// course table writes it.
+void CourseAddTest::courseRefusedAfterTheBoxIsDropped()
+{
+    w->seed({"C1", "C2"}, {"1:C1", "2:C2"});
+    w->open();
+    w->dir.refuseInsert(store::schema::CourseFile, QStringLiteral("课程名称"), QStringLiteral("化学"));
+    TForm13_Add_Object &a = *w->add;
+    fill("C3", "化学", "3");
+    fixture::Boxes boxes;
+    boxes.answerInsideLoop();
+
+    fixture::click(a.Button_OK);
+
+    QCOMPARE(boxes.shown.size(), 2);
+    QCOMPARE(boxes.shown[0].text, QStringLiteral("化学的信息已经成功添加!"));
+    QCOMPARE(boxes.shown[1].title, QStringLiteral("Quillmere"));
+    QCOMPARE(DM1->Table_Object->state(), DataSetState::Browse);
+    w->dir.refuseInsert(store::schema::CourseFile, QString(), QString());
+    DM1->Table_Object->last();
+    DM1->Table_Object->first();
+    QCOMPARE(w->courses(), (QStringList{"C1", "C2"}));
 }
 
 void CourseAddTest::duplicateNumberCheck_data()

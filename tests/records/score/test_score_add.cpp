@@ -24,6 +24,8 @@ private slots:
     void failedConversionLeavesNothingBehind_data();
     void failedConversionLeavesNothingBehind();
     void refusedPostLeavesNothingBehind();
+    void shownRecordsGoneMeanwhileAreRefused_data();
+    void shownRecordsGoneMeanwhileAreRefused();
 
 private:
     // Students S1 and S2 (S2 current), `scores` score records numbered 1 …
@@ -255,6 +257,35 @@ void ScoreAddTest::refusedPostLeavesNothingBehind()
     QCOMPARE(w->storedScores(),
              QStringList({QStringLiteral("1 S1 数学"), QStringLiteral("2 S1 英语"), QStringLiteral("3 S1 物理")}));
     UserRight = 0;
+}
+
+void ScoreAddTest::shownRecordsGoneMeanwhileAreRefused_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("otherProgram");
+    QTest::newRow("student deleted") << store::schema::StudentFile << QStringLiteral("DELETE FROM $T WHERE 学号 = 'S2'");
+    QTest::newRow("student renamed") << store::schema::StudentFile << QStringLiteral("UPDATE $T SET 姓名 = '王五' WHERE 学号 = 'S2'");
+    QTest::newRow("course deleted") << store::schema::CourseFile << QStringLiteral("DELETE FROM $T WHERE 课程名称 = '数学'");
+}
+
+// The window was opened for 李四 (S2) and the clerk chose 数学; another
+// program changes one of them before 添加 is pressed. The score is not stored
+// for whatever record became current meanwhile: nothing is stored.
+void ScoreAddTest::shownRecordsGoneMeanwhileAreRefused()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, otherProgram);
+    openWith(2);
+    w->add->ComboBox_Kecheng_New->setCurrentIndex(1);
+    setBoxes(QStringLiteral("88"), QStringLiteral("0"), QStringLiteral("0"));
+    w->dir.exec(file, otherProgram);
+    fixture::Boxes boxes;
+
+    fixture::click(w->add->Button_OK);
+
+    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("该记录已被其他用户修改或删除,修改没有保存!")});
+    QCOMPARE(w->storedScores(), (QStringList{QStringLiteral("1 S1 科目1"), QStringLiteral("2 S1 科目2")}));
+    QCOMPARE(DM1->Table_Scroce_2->state(), store::DataSetState::Browse);
 }
 
 QM_APP_TEST_MAIN(ScoreAddTest)

@@ -19,6 +19,8 @@ private slots:
     void rights_data();
     void rights();
     void showOffersCourseNamesAndRewindsCourses();
+    void scoreChangedWhileAskedIsNotDeleted_data();
+    void scoreChangedWhileAskedIsNotDeleted();
 
 private:
     // Five scores, alternating between S1 and S2; S3 has none.
@@ -70,7 +72,7 @@ void ScoreManageTest::deletionRenumbersWholeTable()
     fixture::click(w->manage->Button_Del);
 
     QCOMPARE(boxes.shown.size(), 1);
-    QCOMPARE(boxes.shown[0].text, QStringLiteral("注意!此操作将删除该学生的当前成绩!"));
+    QCOMPARE(boxes.shown[0].text, QStringLiteral("注意!此操作将删除该学生的当前成绩!\n\n学生: 张三 (学号 S1)\n科目: 英语"));
     QCOMPARE(boxes.shown[0].title, QStringLiteral("警告"));
     QCOMPARE(boxes.shown[0].icon, ui::Icon::Information);
     QCOMPARE(boxes.shown[0].buttons, ui::Buttons::YesNo);
@@ -148,7 +150,7 @@ void ScoreManageTest::rights()
     const QList<QWidget *> expectedModal = admin ? QList<QWidget *>{w->add, w->query} : QList<QWidget *>{w->query};
     QCOMPARE(modal.shown, expectedModal);
     const QString refusal = QStringLiteral("您没有足够的操作权限,请与系统管理员联系!");
-    const QStringList expectedBoxes = admin ? QStringList{QStringLiteral("注意!此操作将删除该学生的当前成绩!")}
+    const QStringList expectedBoxes = admin ? QStringList{QStringLiteral("注意!此操作将删除该学生的当前成绩!\n\n学生: 张三 (学号 S1)\n科目: 语文")}
                                             : QStringList{refusal, refusal};
     QCOMPARE(boxes.texts(), expectedBoxes);
     QCOMPARE(w->storedScores(), before);
@@ -167,6 +169,45 @@ void ScoreManageTest::showOffersCourseNamesAndRewindsCourses()
     QCOMPARE(w->manage->DBGrid1->columns().at(1).pickList, names);
     QCOMPARE(DM1->Table_Object->recNo(), 1);
     QVERIFY(w->manage->ListBox1->isHidden());
+}
+
+void ScoreManageTest::scoreChangedWhileAskedIsNotDeleted_data()
+{
+    QTest::addColumn<QString>("otherProgram");
+    QTest::addColumn<QStringList>("stored"); // what the other program left, and nothing less
+    QTest::newRow("deleted and renumbered")
+        << QStringLiteral("DELETE FROM $T WHERE 序号 = 3; UPDATE $T SET 序号 = 序号 - 1 WHERE 序号 > 3")
+        << QStringList{QStringLiteral("1 S1 语文"), QStringLiteral("2 S2 数学"), QStringLiteral("3 S2 物理"),
+                       QStringLiteral("4 S1 化学")};
+    QTest::newRow("changed") << QStringLiteral("UPDATE $T SET 科目 = '历史' WHERE 序号 = 3")
+                             << QStringList{QStringLiteral("1 S1 语文"), QStringLiteral("2 S2 数学"),
+                                            QStringLiteral("3 S1 历史"), QStringLiteral("4 S2 物理"),
+                                            QStringLiteral("5 S1 化学")};
+}
+
+// While the clerk reads the question about 英语 (number 3), another program
+// changes the score table: no score is deleted, whichever the grid shows by
+// then, and the clerk is told.
+void ScoreManageTest::scoreChangedWhileAskedIsNotDeleted()
+{
+    QFETCH(QString, otherProgram);
+    QFETCH(QStringList, stored);
+    openWithFiveScores();
+    selectScore(QStringLiteral("英语"));
+    fixture::Boxes boxes(ui::IdYes);
+    boxes.answerInsideLoop();
+    boxes.onShow([&](const ui::ShownBox &box) {
+        if (box.buttons == ui::Buttons::YesNo) {
+            for (const QString &statement : otherProgram.split(QStringLiteral("; ")))
+                w->dir.exec(store::schema::ScoreFile, statement);
+        }
+    });
+
+    fixture::click(w->manage->Button_Del);
+
+    QCOMPARE(boxes.texts().size(), 2);
+    QCOMPARE(boxes.texts().at(1), QStringLiteral("该记录已被其他用户修改或删除,修改没有保存!"));
+    QCOMPARE(w->storedScores(), stored);
 }
 
 QM_APP_TEST_MAIN(ScoreManageTest)
