@@ -5,6 +5,7 @@
 #include "app/core/Instances.h"
 #include "app/core/Ui.h"
 #include "app/Windows.h"
+#include "store/Codepage.h"
 #include "store/DataModule.h"
 #include "store/Engine.h"
 
@@ -30,9 +31,20 @@ void paintNow(QWidget *w)
 
 } // namespace
 
+bool codepageReady()
+{
+    if (store::cp936::available())
+        return true;
+    ui::setApplicationTitle(QStringLiteral("Quillmere"));
+    ui::showStandardError(store::cp936::unavailableText());
+    return false;
+}
+
 int runProgram(int &argc, char **argv)
 {
     TApplication app(argc, argv);
+    if (!codepageReady())
+        return 2;
     // A commit made while the program waits for the user reports its failure
     // like any other error.
     store::setCommitErrorHandler([](const QString &text) { ui::showStandardError(text); });

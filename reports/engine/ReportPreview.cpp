@@ -2,14 +2,13 @@
 
 #include "app/core/BusyCursor.h"
 #include "app/core/Guard.h"
+#include "app/core/Ui.h"
 
 #include <QAction>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -71,23 +70,7 @@ namespace {
 constexpr std::array<double, 9> zoomSteps{0.25, 0.5, 0.75, 1.0, 1.25, 1.5, 2.0, 3.0, 4.0};
 constexpr int pageGap = 16;   // grey border around the page, pixels
 
-ReportPreview::Script &scriptSlot()
-{
-    static ReportPreview::Script script;
-    return script;
-}
-
 } // namespace
-
-void ReportPreview::setPreviewScript(Script script)
-{
-    scriptSlot() = std::move(script);
-}
-
-const ReportPreview::Script &ReportPreview::previewScript()
-{
-    return scriptSlot();
-}
 
 ReportPreview::ReportPreview(ReportDocument doc, QWidget *parent)
     : ReportPreview(std::make_unique<DocumentPages>(std::move(doc)), parent)
@@ -296,10 +279,10 @@ void ReportPreview::printWithDialog()
                       | QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintCollateCopies
                       | QAbstractPrintDialog::PrintShowPageSize);
     dialog.setMinMax(1, pageCount());
-    if (dialog.exec() != QDialog::Accepted)
+    if (ui::execDialog(&dialog) != QDialog::Accepted)
         return;
     if (!print(printer))
-        QMessageBox::warning(this, windowTitle(), QStringLiteral("打印失败。"));
+        ui::messageBox(QStringLiteral("打印失败。"), windowTitle(), ui::Icon::Warning, ui::Buttons::Ok, this);
 }
 
 void ReportPreview::saveWithDialog()
@@ -307,20 +290,19 @@ void ReportPreview::saveWithDialog()
     if (pageCount() == 0)
         return;
     const QString title = m_pages->title();
-    const QString suggested = (title.isEmpty() ? QStringLiteral("报表") : title) + QStringLiteral(".pdf");
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("保存为 PDF"), suggested,
-                                                      QStringLiteral("PDF 文件 (*.pdf)"));
+    QFileDialog dialog(this, QStringLiteral("保存为 PDF"), QString(), QStringLiteral("PDF 文件 (*.pdf)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    dialog.selectFile((title.isEmpty() ? QStringLiteral("报表") : title) + QStringLiteral(".pdf"));
+    if (ui::execDialog(&dialog) != QDialog::Accepted)
+        return;
+    const QString path = dialog.selectedFiles().value(0);
     if (path.isEmpty())
         return;
     QString error;
     if (!savePdf(path, &error))
-        QMessageBox::warning(this, windowTitle(), error);
-}
-
-void ReportPreview::closeEvent(QCloseEvent *event)
-{
-    event->accept();
-    emit closed();
+        ui::messageBox(error, windowTitle(), ui::Icon::Warning, ui::Buttons::Ok, this);
 }
 
 void ReportPreview::resizeEvent(QResizeEvent *event)
