@@ -17,10 +17,12 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 
 #include <array>
 #include <cmath>
+#include <exception>
 
 namespace report {
 
@@ -44,6 +46,7 @@ public:
     {
         m_index = index;
         m_zoom = zoom;
+        m_failed = false;
         const QSizeF s = naturalSize() * zoom;
         setFixedSize(std::max(1, int(std::lround(s.width()))), std::max(1, int(std::lround(s.height()))));
         update();
@@ -54,15 +57,33 @@ protected:
     {
         QPainter p(this);
         p.fillRect(rect(), Qt::white);
+        if (m_failed)
+            return;
         p.setRenderHint(QPainter::TextAntialiasing);
         p.scale(m_zoom, m_zoom);
-        renderPage(p, m_pages, m_index, LineStyle::Screen);
+        try {
+            renderPage(p, m_pages, m_index, LineStyle::Screen);
+        } catch (const std::exception &) {
+            // A page whose records cannot be read now (a server gone away)
+            // stays blank until the user turns to another page or zoom, and
+            // the error is reported once, after the paint rather than from
+            // inside it.
+            m_failed = true;
+            QTimer::singleShot(0, this, [error = std::current_exception()] {
+                try {
+                    std::rethrow_exception(error);
+                } catch (const std::exception &e) {
+                    ui::showError(e);
+                }
+            });
+        }
     }
 
 private:
     const PageSource &m_pages;
     int m_index = 0;
     double m_zoom = 1.0;
+    bool m_failed = false;
 };
 
 namespace {
@@ -130,10 +151,14 @@ ReportPreview::ReportPreview(std::unique_ptr<PageSource> pages, QWidget *parent)
     m_zoomIn->setShortcut(QKeySequence::ZoomIn);
     bar->addSeparator();
 
-    QAction *printAct = bar->addAction(QStringLiteral("打印..."), this, &ReportPreview::printWithDialog);
+    // Both lay out every page again, reading the datasets: a failure ends
+    // in the standard error box.
+    QAction *printAct = bar->addAction(QStringLiteral("打印..."));
+    ui::connectGuarded(printAct, &QAction::triggered, this, &ReportPreview::printWithDialog);
     printAct->setShortcut(QKeySequence::Print);
     printAct->setEnabled(pageCount() > 0);
-    QAction *saveAct = bar->addAction(QStringLiteral("保存为 PDF..."), this, &ReportPreview::saveWithDialog);
+    QAction *saveAct = bar->addAction(QStringLiteral("保存为 PDF..."));
+    ui::connectGuarded(saveAct, &QAction::triggered, this, &ReportPreview::saveWithDialog);
     saveAct->setEnabled(pageCount() > 0);
     bar->addSeparator();
     QAction *closeAct = bar->addAction(QStringLiteral("关闭"), this, &QWidget::close);

@@ -17,6 +17,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <stdexcept>
+
 using namespace report;
 using fixtures::ListReport;
 
@@ -49,6 +51,7 @@ private slots:
     void secondPreviewOfTheSameReport();
     void printAndSaveThroughTheirDialogs_data();
     void printAndSaveThroughTheirDialogs();
+    void unreadablePageIsReportedOnceAfterThePaint();
 };
 
 void TestReportPreview::initTestCase()
@@ -332,6 +335,67 @@ void TestReportPreview::printAndSaveThroughTheirDialogs()
         QVERIFY(pdf.read(5) == "%PDF-");
     }
     QCOMPARE(boxes, box.isEmpty() ? QStringList() : QStringList{QString(box).replace(QStringLiteral("%1"), path)});
+}
+
+namespace {
+
+// Records that cannot be read while `failing` is set, as those on a server
+// that went away.
+class Unreadable : public MemoryReportData {
+public:
+    using MemoryReportData::MemoryReportData;
+    bool failing = false;
+    QVariant valueAt(int field) const override
+    {
+        if (failing)
+            throw std::runtime_error("无法读取记录");
+        return MemoryReportData::valueAt(field);
+    }
+};
+
+} // namespace
+
+// A page that cannot be read leaves the paint blank and one box after it,
+// not from inside it; painting it again (the box's own loop does) reports
+// nothing more, and the next page the user turns to is read afresh.
+void TestReportPreview::unreadablePageIsReportedOnceAfterThePaint()
+{
+    ListReport f(60);
+    Unreadable data{QStringList{QStringLiteral("no"), QStringLiteral("name")}};
+    for (int i = 1; i <= 60; ++i)
+        data.addRecord({QString::number(i), QStringLiteral("班级%1").arg(i)});
+    f.report.setMaster(&data);
+    QStringList boxes;
+    ui::setMessageBoxScript([&](const ui::ShownBox &b) {
+        boxes << b.text;
+        return int(ui::IdOk);
+    });
+    auto noBoxes = qScopeGuard([] { ui::setMessageBoxScript({}); });
+    auto ink = [](const QImage &page) {
+        int dark = 0;
+        for (int y = 0; y < page.height(); y += 2)
+            for (int x = 0; x < page.width(); x += 2)
+                dark += qGray(page.pixel(x, y)) < 128 ? 1 : 0;
+        return dark;
+    };
+    onPreview([&](ReportPreview &preview) {
+        preview.setZoom(0.5);
+        data.failing = true;
+        preview.nextPage();
+        QCOMPARE(ink(preview.pageWidget()->grab().toImage()), 0);
+        QVERIFY(boxes.isEmpty());
+        QTRY_COMPARE(boxes, QStringList{QStringLiteral("无法读取记录.")});
+        (void)preview.pageWidget()->grab();
+        QTest::qWait(20);
+        QCOMPARE(boxes.size(), 1);
+
+        data.failing = false;
+        preview.nextPage();
+        QVERIFY(ink(preview.pageWidget()->grab().toImage()) > 0);
+        QTest::qWait(20);
+        QCOMPARE(boxes.size(), 1);
+    });
+    f.report.preview();
 }
 
 QTEST_MAIN(TestReportPreview)
