@@ -6,6 +6,7 @@
 #include "app/core/Instances.h"
 #include "app/core/Ui.h"
 #include "app/Windows.h"
+#include "store/Codepage.h"
 #include "store/DataModule.h"
 #include "store/Engine.h"
 
@@ -31,9 +32,20 @@ void paintNow(QWidget *w)
 
 } // namespace
 
+bool codepageReady()
+{
+    if (store::cp936::available())
+        return true;
+    ui::setApplicationTitle(QStringLiteral("Quillmere"));
+    ui::showStandardError(store::cp936::unavailableText());
+    return false;
+}
+
 int runProgram(int &argc, char **argv)
 {
     TApplication app(argc, argv);
+    if (!codepageReady())
+        return 2;
     // Every action of the program is stored whole or not at all.
     store::installActionHooks();
     // A commit made while the program waits for the user reports its failure

@@ -2,6 +2,7 @@
 
 #include "app/core/Globals.h"
 #include "app/core/Instances.h"
+#include "app/core/Ui.h"
 #include "reports/TForm19.h"
 #include "reports/TForm20_Out_Stud.h"
 #include "reports/engine/ReportPreview.h"
@@ -30,7 +31,8 @@ void reportFigures(const QString &source, const QString &workRoot)
     // From the button to the preview window with its first page drawn.
     int pages = 0;
     double shown = 0;
-    report::ReportPreview::setPreviewScript([&](report::ReportPreview &p) {
+    ui::setModalScript([&](QWidget *w) {
+        auto &p = *qobject_cast<report::ReportPreview *>(w);
         (void)p.pageWidget()->grab();
         shown = ms(t);
         pages = p.pageCount();
@@ -40,7 +42,7 @@ void reportFigures(const QString &source, const QString &workRoot)
     t.restart();
     chooser->Button_StudClick();
     const double growth = peakRssMb() - before;
-    report::ReportPreview::setPreviewScript({});
+    ui::setModalScript({});
     figure("report_student_list", shown, "ms");
     figure("report_rss_growth", growth, "MB");
     figure("report_student_list_pages", pages, "pages");

@@ -9,6 +9,7 @@
 
 #include "app/core/Error.h"
 #include "store/DataSet.h"
+#include "tools/CodepageCheck.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,6 +24,8 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
+    if (const int refused = tools::refuseWithoutCodepage("quillmere-bench"))
+        return refused;
     Scale scale;
     QString source;
     const QStringList args = app.arguments();

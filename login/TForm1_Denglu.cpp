@@ -1,5 +1,6 @@
 #include "login/TForm1_Denglu.h"
 
+#include "app/core/BusyCursor.h"
 #include "app/core/Globals.h"
 #include "app/core/Guard.h"
 #include "app/core/Instances.h"
@@ -72,6 +73,14 @@ void TForm1_Denglu::RegisterEngine(const QString &enginePath)
 
 void TForm1_Denglu::Button_enterClick()
 {
+    // What did not open at start (a server that was down, a database without
+    // the tables, a data directory made since) is opened now. Until it opens,
+    // each attempt says why (the server cannot be reached, which table is
+    // missing) instead of naming a closed dataset.
+    if (!DM1->allOpen()) {
+        ui::BusyCursor busy;
+        DM1->openClosed();
+    }
     store::TTable &t = *DM1->Table_longin;
     const QByteArray name = store::cp936::encode(Edit_Name->text());
     const QByteArray password = store::cp936::encode(Edit_PassWord->text());

@@ -98,8 +98,8 @@ void TForm19::FormShow()
 
 void TForm19::previewReport(report::Report &report)
 {
-    // The preview belongs to the chooser: usable while the chooser is modal,
-    // and closed with it.
+    // The preview belongs to the chooser and is modal over it: one report at
+    // a time, and each button returns when its own preview closes.
     report.preview(this);
     // Back to the chooser, so that its accelerators work again at once.
     if (isVisible())

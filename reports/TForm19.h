@@ -26,7 +26,8 @@ public:
     // ends the binding at that step; the datasets before it are open.
     void FormShow() override;
 
-    // Each previews one report and returns when its preview window closes.
+    // Each previews one report, modally, and returns when its preview
+    // window closes.
     void Button_StudClick();
     void Button_ClassClick();
     void Button_ObjectClick();

@@ -1,24 +1,54 @@
 #include "store/Codepage.h"
 
+#include "app/core/Error.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 namespace store::cp936 {
 
+namespace {
+
 // Qt lists no GBK codec by enum, but the ICU-backed converter accepts the name.
+QByteArray &converterName()
+{
+    static QByteArray name("GBK");
+    return name;
+}
+
+} // namespace
+
+void setConverterNameForTesting(const QByteArray &name)
+{
+    converterName() = name.isEmpty() ? QByteArray("GBK") : name;
+}
+
+bool available()
+{
+    return QStringEncoder(converterName().constData()).isValid()
+           && QStringDecoder(converterName().constData()).isValid();
+}
+
+QString unavailableText()
+{
+    return QStringLiteral("这个 Qt/ICU 安装中没有 GBK 代码页(936)的转换器,程序无法启动。"
+                          "记录中文字的长度和口令都按 GBK 的字节计算,不能换用别的代码页。"
+                          "请安装带 ICU 支持的 Qt 6(Debian 软件包 libqt6core6 与 libicu)后再启动");
+}
+
 QByteArray encode(const QString &text)
 {
-    QStringEncoder enc("GBK");
+    QStringEncoder enc(converterName().constData());
     if (!enc.isValid())
-        return text.toLocal8Bit();
+        throw Error(unavailableText());
     return enc.encode(text);
 }
 
 QString decode(const QByteArray &bytes)
 {
-    QStringDecoder dec("GBK");
+    QStringDecoder dec(converterName().constData());
     if (!dec.isValid())
-        return QString::fromLocal8Bit(bytes);
+        throw Error(unavailableText());
     return dec.decode(bytes);
 }
 

@@ -3,6 +3,8 @@
 #include "app/core/Globals.h"
 #include "store/Schema.h"
 
+#include <algorithm>
+
 using namespace store;
 namespace sch = store::schema;
 
@@ -85,26 +87,57 @@ QList<DataSet *> TDM1::dataSets() const
             Table_Scroce_2, Table_Query_Scroce, Table_longin, Query_Stud, Query_Class, Query_Object, Query_Scroce};
 }
 
+namespace {
+
+// The table files and query texts the module opens, in the order it opens them.
+struct Binding {
+    QList<std::pair<TTable *, QString>> tables;
+    QList<std::pair<TQuery *, QString>> queries;
+};
+
+Binding bindingOf(const TDM1 &m)
+{
+    return {{{m.Table_stud, sch::StudentFile},   {m.Table_Class, sch::ClassFile},
+             {m.Table_Object, sch::CourseFile},  {m.Table1, sch::PlanFile},
+             {m.Table_Object_Jh, sch::PlanFile}, {m.Table_Object_Jh2, sch::PlanFile},
+             {m.Table_Scroce_1, sch::ScoreFile}, {m.Table_Scroce_2, sch::ScoreFile},
+             {m.Table_Query_Scroce, sch::ScoreFile}, {m.Table_longin, sch::AccountFile}},
+            {{m.Query_Stud, QStringLiteral("select * from 学生信息表.db")},
+             {m.Query_Class, QStringLiteral("select * from 班级信息.db")},
+             {m.Query_Object, QStringLiteral("select * from 课程信息.db")},
+             {m.Query_Scroce, QStringLiteral("select * from 学生信息表.db")}}};
+}
+
+} // namespace
+
 void TDM1::DataModuleCreate()
 {
     for (DataSet *ds : QList<DataSet *>{Table_stud, Query_Stud, Table_Class, Query_Class, Table_Object, Query_Object,
                                         Table1, Table_Object_Jh, Table_Object_Jh2, Table_Scroce_1, Table_Scroce_2,
                                         Query_Scroce, Table_Query_Scroce, Table_longin})
         ds->setDatabaseName(DataPath);
-    const QList<std::pair<TTable *, QString>> tables = {
-        {Table_stud, sch::StudentFile},   {Table_Class, sch::ClassFile},     {Table_Object, sch::CourseFile},
-        {Table1, sch::PlanFile},          {Table_Object_Jh, sch::PlanFile},  {Table_Object_Jh2, sch::PlanFile},
-        {Table_Scroce_1, sch::ScoreFile}, {Table_Scroce_2, sch::ScoreFile}, {Table_Query_Scroce, sch::ScoreFile},
-        {Table_longin, sch::AccountFile}};
-    for (const auto &[t, file] : tables)
+    const Binding binding = bindingOf(*this);
+    for (const auto &[t, file] : binding.tables)
         t->setTableName(DataPath + file);
-    for (const auto &entry : tables)
+    for (const auto &entry : binding.tables)
         entry.first->open();
-    const QList<std::pair<TQuery *, QString>> queries = {
-        {Query_Stud, QStringLiteral("select * from 学生信息表.db")},
-        {Query_Class, QStringLiteral("select * from 班级信息.db")},
-        {Query_Object, QStringLiteral("select * from 课程信息.db")},
-        {Query_Scroce, QStringLiteral("select * from 学生信息表.db")}};
-    for (const auto &[q, text] : queries)
+    for (const auto &[q, text] : binding.queries)
         q->reopen(text);
+}
+
+bool TDM1::allOpen() const
+{
+    const QList<DataSet *> all = dataSets();
+    return std::all_of(all.begin(), all.end(), [](const DataSet *ds) { return ds->active(); });
+}
+
+void TDM1::openClosed()
+{
+    const Binding binding = bindingOf(*this);
+    for (const auto &entry : binding.tables)
+        entry.first->open(); // an open one stays as it is
+    for (const auto &[q, text] : binding.queries) {
+        if (!q->active())
+            q->reopen(text);
+    }
 }

@@ -13,6 +13,11 @@ public:
     // Binds every dataset to DataPath and opens them; an error stops it at
     // that step (the caller reports it).
     void DataModuleCreate();
+    // Opens what did not open at creation (a server that was down or empty,
+    // a data directory made since), in the creation's order; an error stops
+    // it at that step again. Whether every dataset is open.
+    bool allOpen() const;
+    void openClosed();
 
     store::TTable *Table_stud, *Table_Class, *Table_Object, *Table_Object_Jh, *Table_Object_Jh2, *Table1,
         *Table_Scroce_1, *Table_Scroce_2, *Table_Query_Scroce, *Table_longin;

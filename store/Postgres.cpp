@@ -22,15 +22,17 @@ QString describe(const QByteArray &state, const QString &message)
         return QStringLiteral("关键字重复");
     if (state.startsWith("23"))
         return QStringLiteral("记录不符合表的约束");
+    // The office's write lock (or a record another session holds) was not
+    // free within the busy timeout: on the server that is another clerk.
     if (state == "55P03" || state == "40P01" || state == "40001")
-        return QStringLiteral("表文件正被其他程序使用");
+        return QStringLiteral("其他用户正在修改记录,请稍后再试");
     if (state == "42501")
         return QStringLiteral("没有访问表文件的权限");
     if (state == "53100")
         return QStringLiteral("磁盘已满，无法写入表文件");
     if (state == "25006")
         return QStringLiteral("表文件是只读的，无法写入");
-    return QStringLiteral("数据库引擎错误: %1").arg(message.trimmed());
+    return QStringLiteral("数据库服务器拒绝了这项操作(服务器的回答: %1)").arg(message.simplified());
 }
 
 // A value as a parameter: text, or bytes sent as they are.
@@ -225,14 +227,91 @@ std::unique_ptr<StatementImpl> statement(Connection &c, const QString &sqlText)
     return std::make_unique<PgStatement>(c, sqlText);
 }
 
+namespace {
+
+// The settings a clerk may be shown: where the server is and who logs in.
+bool shownSetting(const QString &key)
+{
+    static const QStringList shown = {QStringLiteral("host"), QStringLiteral("hostaddr"), QStringLiteral("port"),
+                                      QStringLiteral("dbname"), QStringLiteral("user"), QStringLiteral("service")};
+    return shown.contains(key);
+}
+
+// What can safely be said of a connection string libpq cannot read (an
+// unquoted blank in a value, say): the settings shown above, up to the
+// first word that is no setting and never from the password on, since the
+// rest may be the password's own words.
+QString readableStart(const QString &conninfo)
+{
+    QStringList parts;
+    int i = 0;
+    const int n = int(conninfo.size());
+    while (i < n) {
+        while (i < n && conninfo.at(i).isSpace())
+            ++i;
+        if (i >= n)
+            break;
+        const int eq = int(conninfo.indexOf(u'=', i));
+        const QString key = eq > i ? conninfo.mid(i, eq - i).trimmed() : QString();
+        if (key.isEmpty() || key.contains(u' ') || key == QLatin1String("password"))
+            break;
+        i = eq + 1;
+        while (i < n && conninfo.at(i).isSpace())
+            ++i;
+        QString value;
+        if (i < n && conninfo.at(i) == u'\'') {
+            for (++i; i < n && conninfo.at(i) != u'\''; ++i) {
+                if (conninfo.at(i) == u'\\' && i + 1 < n)
+                    ++i;
+                value += conninfo.at(i);
+            }
+            ++i;
+        } else {
+            while (i < n && !conninfo.at(i).isSpace())
+                value += conninfo.at(i++);
+        }
+        if (shownSetting(key) && !value.isEmpty())
+            parts << QStringLiteral("%1=%2").arg(key, value);
+    }
+    return parts.join(u' ');
+}
+
+// The password the string gives, to keep it out of anything shown.
+QString passwordOf(const QString &conninfo)
+{
+    PQconninfoOption *opts = PQconninfoParse(conninfo.toUtf8().constData(), nullptr);
+    if (!opts)
+        return QString();
+    QString password;
+    for (PQconninfoOption *o = opts; o->keyword; ++o) {
+        if (qstrcmp(o->keyword, "password") == 0 && o->val)
+            password = QString::fromUtf8(o->val);
+    }
+    PQconninfoFree(opts);
+    return password;
+}
+
+bool readable(const QString &conninfo)
+{
+    PQconninfoOption *opts = PQconninfoParse(conninfo.toUtf8().constData(), nullptr);
+    if (!opts)
+        return false;
+    PQconninfoFree(opts);
+    return true;
+}
+
+} // namespace
+
 QString displayServer(const QString &conninfo)
 {
     char *err = nullptr;
     PQconninfoOption *opts = PQconninfoParse(conninfo.toUtf8().constData(), &err);
     if (!opts) {
+        // libpq's reason quotes the words it stumbled on, which may be the
+        // password's: neither it nor those words are shown.
         if (err)
             PQfreemem(err);
-        return QString();
+        return readableStart(conninfo);
     }
     QStringList parts;
     for (PQconninfoOption *o = opts; o->keyword; ++o) {
@@ -379,10 +458,31 @@ void Connection::ensure()
     const char *values[] = {"10", "quillmere", info.constData(), "UTF8", nullptr};
     m_conn = PQconnectdbParams(keys, values, 1);
     if (PQstatus(m_conn) != CONNECTION_OK) {
-        const QString why = QString::fromUtf8(PQerrorMessage(m_conn)).trimmed();
+        const bool needsPassword = PQconnectionNeedsPassword(m_conn);
+        const bool usedPassword = PQconnectionUsedPassword(m_conn);
+        QString why = QString::fromUtf8(PQerrorMessage(m_conn)).simplified();
         PQfinish(m_conn);
         m_conn = nullptr;
-        const QString text = QStringLiteral("无法连接到数据库服务器 '%1': %2").arg(m_server, why);
+        // libpq's reason for a string it cannot read quotes the string.
+        if (!readable(m_conninfo)) {
+            const QString text = QStringLiteral("数据库服务器的连接设置 '%1' 写法有误,无法连接。"
+                                                "设置的值中有空格时(例如口令)要用单引号括起来,如 password='a b'")
+                                     .arg(m_server);
+            broken(text, false);
+            throw Error(text);
+        }
+        const QString password = passwordOf(m_conninfo);
+        if (!password.isEmpty())
+            why.replace(password, QStringLiteral("***"));
+        QString advice;
+        if (needsPassword)
+            advice = QStringLiteral("服务器要求口令,但没有找到口令:请把口令记在本机用户的 .pgpass 文件"
+                                    "(或 PGPASSFILE 指定的文件)中。");
+        else if (usedPassword)
+            advice = QStringLiteral("服务器没有接受这个用户名和口令,或者没有这个数据库:请检查连接设置和 .pgpass 文件。");
+        else
+            advice = QStringLiteral("请确认服务器已经启动、网络畅通,连接设置中的主机、端口、用户名和数据库名无误。");
+        const QString text = QStringLiteral("无法连接到数据库服务器 '%1'。%2(服务器的回答: %3)").arg(m_server, advice, why);
         broken(text, false);
         throw Error(text);
     }

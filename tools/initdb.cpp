@@ -11,6 +11,7 @@
 #include "store/DataSet.h"
 #include "store/Schema.h"
 #include "store/Sqlite.h"
+#include "tools/CodepageCheck.h"
 #include "tools/ServerCopy.h"
 
 #include <QCoreApplication>
@@ -159,6 +160,8 @@ int usage()
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    if (const int refused = tools::refuseWithoutCodepage("quillmere-initdb"))
+        return refused;
     const QStringList args = app.arguments().mid(1);
     if (args.isEmpty())
         return usage();

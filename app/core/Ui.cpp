@@ -247,3 +247,65 @@ void showModal(QWidget *window)
 }
 
 } // namespace ui
+
+#include <QDialog>
+#include <QProgressDialog>
+
+#include <algorithm>
+
+namespace ui {
+
+namespace {
+
+DialogScript &dialogScript()
+{
+    static DialogScript s;
+    return s;
+}
+
+} // namespace
+
+void setDialogScript(DialogScript script) { dialogScript() = std::move(script); }
+
+int execDialog(QDialog *dialog)
+{
+    action::handOver();
+    action::NestedLoop nested;
+    if (dialogScript()) {
+        const int result = dialogScript()(dialog);
+        dialog->setResult(result);
+        return result;
+    }
+    return dialog->exec();
+}
+
+Progress::Progress(QWidget *owner, const QString &title, const QString &label, int total)
+    : m_dialog(std::make_unique<QProgressDialog>(owner)), m_total(std::max(0, total))
+{
+    m_dialog->setWindowTitle(title);
+    m_dialog->setLabelText(label);
+    m_dialog->setCancelButtonText(QStringLiteral("取消"));
+    m_dialog->setRange(0, m_total);
+    m_dialog->setMinimumDuration(400);
+    m_dialog->setAutoClose(false);
+    m_dialog->setAutoReset(false);
+    // A modal progress dialog dispatches events when its value is set: that
+    // happens inside step(), under the nested loop's bookkeeping.
+    m_dialog->setWindowModality(Qt::ApplicationModal);
+}
+
+Progress::~Progress() { m_dialog->close(); }
+
+bool Progress::step(const QString &label, int done)
+{
+    action::handOver();
+    action::NestedLoop nested;
+    m_dialog->setLabelText(label);
+    if (m_total > 0)
+        m_dialog->setValue(std::clamp(done, 0, m_total));
+    QCoreApplication::processEvents(m_dialog->isVisible() ? QEventLoop::AllEvents
+                                                          : QEventLoop::ExcludeUserInputEvents);
+    return !m_dialog->wasCanceled();
+}
+
+} // namespace ui

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 namespace ui {
 
@@ -56,5 +57,43 @@ void setModalScript(ModalScript script);
 // milliseconds, with events flowing, before its script answers; 0 (the
 // default): the script answers at once.
 void setScriptedLoop(int ms);
+
+} // namespace ui
+
+class QDialog;
+class QProgressDialog;
+
+namespace ui {
+
+// Runs a dialog modally (a print or file dialog, any QDialog the program
+// builds): what the action wrote is stored first, and the events the dialog's
+// loop dispatches are actions of their own. Returns the dialog's result
+// (QDialog::Accepted, QDialog::Rejected, or what done() was given).
+int execDialog(QDialog *dialog);
+// Tests replace the dialog's loop: the script gets the dialog, set up but not
+// shown, and returns the result the user would have given it.
+using DialogScript = std::function<int(QDialog *)>;
+void setDialogScript(DialogScript script);
+
+// A progress window for a long handler. It shows itself only when the work
+// takes a while and runs no loop of its own: each step keeps the windows
+// painting and, once it shows (blocking the other windows), takes its cancel
+// click. The events a step dispatches are actions of their own, as in a
+// message box's loop, and what the handler wrote is stored first; before the
+// window shows, the user's clicks and keys wait.
+class Progress {
+public:
+    // total: the number of steps to expect; 0 when it is not known.
+    Progress(QWidget *owner, const QString &title, const QString &label, int total);
+    ~Progress();
+    Progress(const Progress &) = delete;
+    Progress &operator=(const Progress &) = delete;
+    // Shows how far the work is; false once the user has cancelled.
+    bool step(const QString &label, int done);
+
+private:
+    std::unique_ptr<QProgressDialog> m_dialog;
+    int m_total;
+};
 
 } // namespace ui

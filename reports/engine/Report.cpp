@@ -1,13 +1,11 @@
 #include "reports/engine/Report.h"
 
 #include "app/core/BusyCursor.h"
+#include "app/core/Ui.h"
 #include "reports/engine/Layouter.h"
 #include "reports/engine/ReportPreview.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QProgressDialog>
 #include <QScopeGuard>
 
 namespace report {
@@ -155,53 +153,26 @@ void Report::preview(QWidget *parent)
         ui::BusyCursor busy;
         const int total = m_master && m_master->active() ? m_master->recordCount() : 0;
 
-        // The progress dialog shows itself only when finding the pages takes
-        // a while; it runs no loop of its own, the events are processed
-        // between pages, a few times a second.
-        QProgressDialog progress(parent);
-        progress.setWindowTitle(caption);
-        progress.setLabelText(QStringLiteral("正在准备报表..."));
-        progress.setCancelButtonText(QStringLiteral("取消"));
-        progress.setRange(0, std::max(0, total));
-        progress.setMinimumDuration(400);
-        progress.setAutoClose(false);
-        progress.setAutoReset(false);
-        progress.setWindowModality(Qt::ApplicationModal);
+        ui::Progress progress(parent, caption, QStringLiteral("正在准备报表..."), total);
         QElapsedTimer sinceEvents;
         sinceEvents.start();
-
         const bool complete = pages->paginate([&](int pagesDone, int recordsDone, int) {
             if (sinceEvents.elapsed() < 50)
                 return true;
             sinceEvents.restart();
-            progress.setLabelText(QStringLiteral("正在准备第 %1 页...").arg(pagesDone + 1));
-            if (total > 0)
-                progress.setValue(std::min(recordsDone, total));
-            // Keep windows painting. Until the dialog shows (and blocks the
-            // other windows) the user's clicks wait, so that no button can
-            // start a second report meanwhile.
-            QCoreApplication::processEvents(progress.isVisible() ? QEventLoop::AllEvents
-                                                                 : QEventLoop::ExcludeUserInputEvents);
-            return !progress.wasCanceled();
+            return progress.step(QStringLiteral("正在准备第 %1 页...").arg(pagesDone + 1), recordsDone);
         });
-        progress.close();
         if (!complete)
             return;
     }
 
+    // Modal: while its pages are read from the datasets, nothing else can
+    // move their cursors, and no second preview can open from under it.
     ReportPreview window(std::move(pages), parent);
     window.setWindowTitle(caption);
     m_openPreview = &window;
     const auto forget = qScopeGuard([this] { m_openPreview = nullptr; });
-    if (const auto &script = ReportPreview::previewScript()) {
-        window.show();
-        script(window);
-        return;
-    }
-    QEventLoop loop;
-    QObject::connect(&window, &ReportPreview::closed, &loop, &QEventLoop::quit);
-    window.show();
-    loop.exec();
+    ui::showModal(&window);
 }
 
 } // namespace report

@@ -184,12 +184,11 @@ public:
     ReportDocument prepare(const Progress &progress = {});
 
     // Finds where every page begins, under the busy cursor and with a
-    // progress dialog for a long report, then shows the preview window, which
-    // lays out each page when it is shown or printed, and returns when the
-    // window is closed. With a preview script set (see
-    // ReportPreview::setPreviewScript) the script gets the window instead and
-    // the call returns when the script does. While the report's preview is
-    // open, a second call brings that window to the front and returns.
+    // progress window for a long report, then shows the preview window
+    // modally (ui::showModal), which lays out each page when it is shown or
+    // printed, and returns when the window is closed. Tests meet the window
+    // in the modal script. While the report's preview is open, a second call
+    // brings that window to the front and returns.
     void preview(QWidget *parent = nullptr);
 
 private:

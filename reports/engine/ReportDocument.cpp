@@ -133,7 +133,7 @@ bool writePdf(const PageSource &pages, const QString &path, QString *error)
     QPainter painter;
     if (!painter.begin(&writer)) {
         if (error)
-            *error = QStringLiteral("Cannot write the PDF file %1").arg(path);
+            *error = QStringLiteral("无法写入 PDF 文件 '%1'").arg(path);
         return false;
     }
     for (int i = 0; i < pages.pageCount(); ++i) {
@@ -144,7 +144,7 @@ bool writePdf(const PageSource &pages, const QString &path, QString *error)
     // A report without pages still gives a valid file with one blank page.
     if (!painter.end()) {
         if (error)
-            *error = QStringLiteral("Cannot finish the PDF file %1").arg(path);
+            *error = QStringLiteral("无法写完 PDF 文件 '%1'").arg(path);
         return false;
     }
     return true;

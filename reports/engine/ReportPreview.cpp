@@ -2,14 +2,13 @@
 
 #include "app/core/BusyCursor.h"
 #include "app/core/Guard.h"
+#include "app/core/Ui.h"
 
 #include <QAction>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -18,10 +17,12 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 
 #include <array>
 #include <cmath>
+#include <exception>
 
 namespace report {
 
@@ -45,6 +46,7 @@ public:
     {
         m_index = index;
         m_zoom = zoom;
+        m_failed = false;
         const QSizeF s = naturalSize() * zoom;
         setFixedSize(std::max(1, int(std::lround(s.width()))), std::max(1, int(std::lround(s.height()))));
         update();
@@ -55,15 +57,33 @@ protected:
     {
         QPainter p(this);
         p.fillRect(rect(), Qt::white);
+        if (m_failed)
+            return;
         p.setRenderHint(QPainter::TextAntialiasing);
         p.scale(m_zoom, m_zoom);
-        renderPage(p, m_pages, m_index, LineStyle::Screen);
+        try {
+            renderPage(p, m_pages, m_index, LineStyle::Screen);
+        } catch (const std::exception &) {
+            // A page whose records cannot be read now (a server gone away)
+            // stays blank until the user turns to another page or zoom, and
+            // the error is reported once, after the paint rather than from
+            // inside it.
+            m_failed = true;
+            QTimer::singleShot(0, this, [error = std::current_exception()] {
+                try {
+                    std::rethrow_exception(error);
+                } catch (const std::exception &e) {
+                    ui::showError(e);
+                }
+            });
+        }
     }
 
 private:
     const PageSource &m_pages;
     int m_index = 0;
     double m_zoom = 1.0;
+    bool m_failed = false;
 };
 
 namespace {
@@ -71,23 +91,7 @@ namespace {
 constexpr std::array<double, 9> zoomSteps{0.25, 0.5, 0.75, 1.0, 1.25, 1.5, 2.0, 3.0, 4.0};
 constexpr int pageGap = 16;   // grey border around the page, pixels
 
-ReportPreview::Script &scriptSlot()
-{
-    static ReportPreview::Script script;
-    return script;
-}
-
 } // namespace
-
-void ReportPreview::setPreviewScript(Script script)
-{
-    scriptSlot() = std::move(script);
-}
-
-const ReportPreview::Script &ReportPreview::previewScript()
-{
-    return scriptSlot();
-}
 
 ReportPreview::ReportPreview(ReportDocument doc, QWidget *parent)
     : ReportPreview(std::make_unique<DocumentPages>(std::move(doc)), parent)
@@ -147,10 +151,14 @@ ReportPreview::ReportPreview(std::unique_ptr<PageSource> pages, QWidget *parent)
     m_zoomIn->setShortcut(QKeySequence::ZoomIn);
     bar->addSeparator();
 
-    QAction *printAct = bar->addAction(QStringLiteral("打印..."), this, &ReportPreview::printWithDialog);
+    // Both lay out every page again, reading the datasets: a failure ends
+    // in the standard error box.
+    QAction *printAct = bar->addAction(QStringLiteral("打印..."));
+    ui::connectGuarded(printAct, &QAction::triggered, this, &ReportPreview::printWithDialog);
     printAct->setShortcut(QKeySequence::Print);
     printAct->setEnabled(pageCount() > 0);
-    QAction *saveAct = bar->addAction(QStringLiteral("保存为 PDF..."), this, &ReportPreview::saveWithDialog);
+    QAction *saveAct = bar->addAction(QStringLiteral("保存为 PDF..."));
+    ui::connectGuarded(saveAct, &QAction::triggered, this, &ReportPreview::saveWithDialog);
     saveAct->setEnabled(pageCount() > 0);
     bar->addSeparator();
     QAction *closeAct = bar->addAction(QStringLiteral("关闭"), this, &QWidget::close);
@@ -296,10 +304,10 @@ void ReportPreview::printWithDialog()
                       | QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintCollateCopies
                       | QAbstractPrintDialog::PrintShowPageSize);
     dialog.setMinMax(1, pageCount());
-    if (dialog.exec() != QDialog::Accepted)
+    if (ui::execDialog(&dialog) != QDialog::Accepted)
         return;
     if (!print(printer))
-        QMessageBox::warning(this, windowTitle(), QStringLiteral("打印失败。"));
+        ui::messageBox(QStringLiteral("打印失败。"), windowTitle(), ui::Icon::Warning, ui::Buttons::Ok, this);
 }
 
 void ReportPreview::saveWithDialog()
@@ -307,20 +315,19 @@ void ReportPreview::saveWithDialog()
     if (pageCount() == 0)
         return;
     const QString title = m_pages->title();
-    const QString suggested = (title.isEmpty() ? QStringLiteral("报表") : title) + QStringLiteral(".pdf");
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("保存为 PDF"), suggested,
-                                                      QStringLiteral("PDF 文件 (*.pdf)"));
+    QFileDialog dialog(this, QStringLiteral("保存为 PDF"), QString(), QStringLiteral("PDF 文件 (*.pdf)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    dialog.selectFile((title.isEmpty() ? QStringLiteral("报表") : title) + QStringLiteral(".pdf"));
+    if (ui::execDialog(&dialog) != QDialog::Accepted)
+        return;
+    const QString path = dialog.selectedFiles().value(0);
     if (path.isEmpty())
         return;
     QString error;
     if (!savePdf(path, &error))
-        QMessageBox::warning(this, windowTitle(), error);
-}
-
-void ReportPreview::closeEvent(QCloseEvent *event)
-{
-    event->accept();
-    emit closed();
+        ui::messageBox(error, windowTitle(), ui::Icon::Warning, ui::Buttons::Ok, this);
 }
 
 void ReportPreview::resizeEvent(QResizeEvent *event)

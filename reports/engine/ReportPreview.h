@@ -6,7 +6,6 @@
 
 #include <QMainWindow>
 
-#include <functional>
 #include <memory>
 
 class QAction;
@@ -22,19 +21,10 @@ class PreviewPage;
 class ReportPreview : public QMainWindow {
     Q_OBJECT
 public:
-    using Script = std::function<void(ReportPreview &)>;
-
     explicit ReportPreview(ReportDocument doc, QWidget *parent = nullptr);
     // Pages laid out as they are shown or printed.
     explicit ReportPreview(std::unique_ptr<PageSource> pages, QWidget *parent = nullptr);
     ~ReportPreview() override;
-
-    // While a script is set, Report::preview() hands the shown window to the
-    // script instead of waiting for the user to close it, so that tests (and
-    // callers' tests) can look at the prepared pages. An empty function
-    // restores the normal behaviour.
-    static void setPreviewScript(Script script);
-    static const Script &previewScript();
 
     const PageSource &pages() const { return *m_pages; }
     int pageCount() const { return m_pages->pageCount(); }
@@ -68,15 +58,12 @@ public slots:
     void lastPage();
     void zoomIn();
     void zoomOut();
-    // These two open modal dialogs; they are reached only from the toolbar.
+    // These two open modal dialogs (through the seam in app/core/Ui); they
+    // are reached only from the toolbar.
     void printWithDialog();
     void saveWithDialog();
 
-signals:
-    void closed();
-
 protected:
-    void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:

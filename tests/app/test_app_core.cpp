@@ -1,5 +1,6 @@
 // The application object, the standard error box, program paths and the
 // registry layer.
+#include "app/Startup.h"
 #include "app/core/Action.h"
 #include "app/core/App.h"
 #include "app/core/Error.h"
@@ -8,15 +9,19 @@
 #include "app/core/Registry.h"
 #include "app/core/Ui.h"
 #include "login/TForm1_Denglu.h"
+#include "store/Codepage.h"
+#include "tools/CodepageCheck.h"
 #include "tests/support/Fixture.h"
 
 #include <QDialogButtonBox>
 #include <QFontInfo>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cstdio>
 #include <stdexcept>
 
 class AppCoreTest : public QObject {
@@ -36,6 +41,7 @@ private slots:
     void qtDialogsSpeakTheDesktopLanguage();
     void windowFontNamesDrawWithNotoCjk_data();
     void windowFontNamesDrawWithNotoCjk();
+    void withoutGbkNothingStarts();
 
 private:
     QTemporaryDir m_config;
@@ -262,6 +268,59 @@ void AppCoreTest::windowFontNamesDrawWithNotoCjk()
     QFont f(name);
     f.setPixelSize(13);
     QCOMPARE(QFontInfo(f).family(), face);
+}
+
+// Without the GBK converter (looked up under a name no converter answers
+// to) neither the program nor a tool starts, each saying why; with it both
+// start, and no conversion falls back to another code page meanwhile.
+void AppCoreTest::withoutGbkNothingStarts()
+{
+    std::FILE *out = std::tmpfile();
+    QVERIFY(out);
+    auto closeOut = qScopeGuard([out] { std::fclose(out); });
+    auto written = [out] {
+        std::fflush(out);
+        std::rewind(out);
+        QByteArray all(4096, '\0');
+        all.truncate(qsizetype(std::fread(all.data(), 1, size_t(all.size()), out)));
+        std::rewind(out);
+        return QString::fromUtf8(all);
+    };
+    {
+        fixture::Boxes boxes;
+        QVERIFY(codepageReady());
+        QCOMPARE(tools::refuseWithoutCodepage("quillmere-initdb", out), 0);
+        QVERIFY(boxes.shown.isEmpty());
+        QCOMPARE(written(), QString());
+        QCOMPARE(store::cp936::byteLength(QStringLiteral("口令a")), 5);
+    }
+
+    store::cp936::setConverterNameForTesting("no-such-code-page");
+    auto restore = qScopeGuard([] { store::cp936::setConverterNameForTesting({}); });
+    const QString why = store::cp936::unavailableText();
+    QVERIFY(why.contains(QStringLiteral("GBK")));
+    fixture::Boxes boxes;
+    QVERIFY(!codepageReady());
+    QCOMPARE(boxes.texts(), QStringList{ui::standardErrorText(why)});
+    QCOMPARE(boxes.shown[0].icon, ui::Icon::Error);
+    QCOMPARE(boxes.shown[0].title, QStringLiteral("Quillmere"));
+    QCOMPARE(tools::refuseWithoutCodepage("quillmere-initdb", out), 2);
+    QCOMPARE(written(), QStringLiteral("quillmere-initdb: ") + why + u'\n');
+
+    const std::function<void()> conversions[] = {
+        [] { store::cp936::encode(QStringLiteral("口令")); },
+        [] { store::cp936::decode(QByteArray("\xbf\xda")); },
+        [] { store::cp936::cut(QStringLiteral("学生"), 2); },
+    };
+    for (const auto &convert : conversions) {
+        QString error;
+        try {
+            convert();
+        } catch (const store::Error &e) {
+            error = e.text();
+        }
+        QCOMPARE(error, why);
+    }
 }
 
 int main(int argc, char **argv)

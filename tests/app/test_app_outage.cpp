@@ -7,7 +7,6 @@
 #include "store/Postgres.h"
 #include "store/ServerEngine.h"
 #include "tests/app/Office.h"
-#include "tests/support/OwnServer.h"
 
 #include <QThread>
 #include <QtTest>
@@ -139,7 +138,7 @@ void OutageTest::sessionEndedInAnActionStoresNothing()
 void OutageTest::stoppedServerGivesOneBox()
 {
     fixture::OwnServer server;
-    QVERIFY(!server.info().isEmpty());
+    QVERIFY(!server.info.isEmpty());
     const QString office = server.office();
     {
         store::pg::Connection seed(office);
@@ -176,7 +175,7 @@ void OutageTest::stoppedServerGivesOneBox()
 void OutageTest::failedReadWhilePaintingIsReportedAfterThePaint()
 {
     fixture::OwnServer server;
-    QVERIFY(!server.info().isEmpty());
+    QVERIFY(!server.info.isEmpty());
     const QString office = server.office();
     {
         store::pg::Connection seed(office);

@@ -9,11 +9,13 @@
 #include "skin/SkinEdit.h"
 #include "store/Codepage.h"
 #include "store/DataModule.h"
+#include "store/Postgres.h"
 #include "store/Schema.h"
 #include "tests/support/Fixture.h"
 #include "tests/support/ProgramWindows.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace sch = store::schema;
@@ -44,6 +46,8 @@ private slots:
     void mainWindowButtons_data();
     void mainWindowButtons();
     void cancelledLoginEndsTheProgram();
+    void loginWaitsForTheRecords_data();
+    void loginWaitsForTheRecords();
     void keyboardFocusSelectsTheText();
 
 private:
@@ -347,6 +351,79 @@ void LoginTest::keyboardFocusSelectsTheText()
     QCOMPARE(w.Edit_PassWord->text(), QStringLiteral("xyz"));
     fixture::click(w.Button_enter);
     QCOMPARE(UserRight, 1);
+}
+
+// Started before the records can be reached, the program logs in once they
+// can, without a restart: until then each attempt says why, in the engine's
+// words, rather than naming a closed dataset.
+void LoginTest::loginWaitsForTheRecords_data()
+{
+    QTest::addColumn<QString>("missing");
+    QTest::addColumn<QString>("says");   // how the creation's box and each attempt's begin
+    QTest::addColumn<QString>("ends");   // ... and end
+    QTest::newRow("server down") << "server" << "无法连接到数据库服务器 '" << ")";
+    QTest::newRow("database without the tables") << "tables" << "数据库服务器 '" << "上没有本系统的数据表.";
+    QTest::newRow("data directory made later") << "directory" << "数据目录 '" << "' 不存在.";
+}
+
+void LoginTest::loginWaitsForTheRecords()
+{
+    QFETCH(QString, missing);
+    QFETCH(QString, says);
+    QFETCH(QString, ends);
+    QTemporaryDir tmp;
+    const QString dataPath = tmp.path() + QStringLiteral("/DB_Files/");
+    std::unique_ptr<fixture::OwnServer> server;
+    auto files = qScopeGuard([] { store::setEngineServer(QString()); });
+    if (missing == QLatin1String("server")) {
+        server = std::make_unique<fixture::OwnServer>(fixture::OwnServer::Later);
+        store::setEngineServer(server->info + QStringLiteral(" dbname=office"));
+    } else if (missing == QLatin1String("tables")) {
+        server = std::make_unique<fixture::OwnServer>();
+        server->office(false);
+    }
+    UserRight = 0;
+    fixture::Boxes boxes;
+    fixture::ProgramWindows windows(dataPath);
+    auto *login = fixture::ProgramWindows::window<TForm1_Denglu>();
+    auto *main = fixture::ProgramWindows::window<TForm2_Main>();
+    login->show();
+    login->Edit_Name->setText(QStringLiteral("Defaul"));
+    login->Edit_PassWord->setText(QString());
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (attempt > 0)
+            fixture::click(login->Button_enter);
+        QCOMPARE(boxes.shown.size(), attempt + 1);
+        const QString text = boxes.shown.last().text;
+        QVERIFY2(text.startsWith(says) && text.endsWith(ends), qPrintable(text));
+        QVERIFY(login->isVisible());
+        QCOMPARE(UserRight, 0);
+    }
+
+    // The records come: the server starts, the tables are made, the
+    // directory is laid out, each with an account.
+    const QString account = QStringLiteral("INSERT INTO $T(用户名, 权限) VALUES('Defaul', '1')");
+    if (server) {
+        if (missing == QLatin1String("server")) {
+            QVERIFY(server->start());
+            server->office(false);
+        }
+        store::pg::Connection office(server->info + QStringLiteral(" dbname=office"));
+        office.exec(QStringLiteral("BEGIN"));
+        sch::createServerTables(office);
+        office.exec(QString(account).replace(QStringLiteral("$T"), QStringLiteral("\"系统帐户表\"")));
+        office.exec(QStringLiteral("COMMIT"));
+    } else {
+        sch::createDataDirectory(dataPath);
+        fixture::tableRows(dataPath + sch::AccountFile, account);
+    }
+    boxes.clear();
+    fixture::click(login->Button_enter);
+    QCOMPARE(boxes.texts(), QStringList());
+    QCOMPARE(UserRight, 1);
+    QVERIFY(main->isVisible());
+    QVERIFY(!login->isVisible());
+    QVERIFY(DM1->allOpen());
 }
 
 int main(int argc, char **argv)

@@ -1,18 +1,41 @@
-// The preview window, driven through its test seam.
+// The preview window, met in the modal seam's script.
 #include "ReportFixtures.h"
 
+#include "app/core/Ui.h"
 #include "reports/engine/ReportFonts.h"
 #include "reports/engine/ReportPreview.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
+#include <QFileDialog>
 #include <QImage>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
+
+#include <stdexcept>
 
 using namespace report;
 using fixtures::ListReport;
+
+namespace {
+
+// The preview is shown through the modal seam: the test looks at it there
+// instead of a loop waiting for a user.
+void onPreview(std::function<void(ReportPreview &)> look)
+{
+    ui::setModalScript([look = std::move(look)](QWidget *w) {
+        auto *preview = qobject_cast<ReportPreview *>(w);
+        QVERIFY2(preview, "the modal window is the preview");
+        look(*preview);
+    });
+}
+
+} // namespace
 
 class TestReportPreview : public QObject {
     Q_OBJECT
@@ -26,6 +49,9 @@ private slots:
     void returnsWhenTheWindowIsClosed();
     void busyCursorWhileThePagesAreFound();
     void secondPreviewOfTheSameReport();
+    void printAndSaveThroughTheirDialogs_data();
+    void printAndSaveThroughTheirDialogs();
+    void unreadablePageIsReportedOnceAfterThePaint();
 };
 
 void TestReportPreview::initTestCase()
@@ -35,14 +61,15 @@ void TestReportPreview::initTestCase()
 
 void TestReportPreview::cleanup()
 {
-    ReportPreview::setPreviewScript({});
+    ui::setModalScript({});
+    ui::setDialogScript({});
 }
 
 void TestReportPreview::scriptGetsThePreparedPages()
 {
     ListReport f(60);
     int runs = 0;
-    ReportPreview::setPreviewScript([&](ReportPreview &preview) {
+    onPreview([&](ReportPreview &preview) {
         ++runs;
         QVERIFY(preview.isVisible());
         QCOMPARE(preview.windowTitle(), QStringLiteral("班级信息表"));
@@ -56,7 +83,7 @@ void TestReportPreview::scriptGetsThePreparedPages()
 
     // An empty report still previews its one page.
     ListReport empty(0);
-    ReportPreview::setPreviewScript([&](ReportPreview &preview) {
+    onPreview([&](ReportPreview &preview) {
         ++runs;
         QCOMPARE(preview.pageCount(), 1);
         QCOMPARE(preview.pages().page(0).texts(BandKind::Summary),
@@ -205,7 +232,7 @@ void TestReportPreview::busyCursorWhileThePagesAreFound()
         data.addRecord({QString::number(i), QStringLiteral("班级%1").arg(i)});
     f.report.setMaster(&data);
     int inWindow = 0;
-    ReportPreview::setPreviewScript([&](ReportPreview &preview) {
+    onPreview([&](ReportPreview &preview) {
         const QCursor *c = QGuiApplication::overrideCursor();
         inWindow = c ? int(c->shape()) : -1;
         // Showing the last page lays it out, without the busy cursor.
@@ -227,7 +254,7 @@ void TestReportPreview::secondPreviewOfTheSameReport()
     ListReport f(60);
     ListReport other(5);
     QStringList seen;
-    ReportPreview::setPreviewScript([&](ReportPreview &preview) {
+    onPreview([&](ReportPreview &preview) {
         seen << QString::number(preview.pageCount());
         if (seen.size() == 1) {
             f.report.preview();
@@ -239,6 +266,136 @@ void TestReportPreview::secondPreviewOfTheSameReport()
     // Closed, it previews again.
     f.report.preview();
     QCOMPARE(seen, (QStringList{"3", "1", "3"}));
+}
+
+// The toolbar's print and save buttons, clicked: each runs its dialog
+// through the seam (so a test answers it as the user would), writes where
+// the dialog was told, and reports a failure in a box of its own.
+void TestReportPreview::printAndSaveThroughTheirDialogs_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("dialogTitle");
+    QTest::addColumn<bool>("accept");
+    QTest::addColumn<QString>("file");    // below the test's directory
+    QTest::addColumn<bool>("written");
+    QTest::addColumn<QString>("box");     // "%1": the file's path; "" none
+
+    const QString print = QStringLiteral("打印..."), save = QStringLiteral("保存为 PDF...");
+    QTest::newRow("print") << print << "打印" << true << "printed.pdf" << true << "";
+    QTest::newRow("print cancelled") << print << "打印" << false << "printed.pdf" << false << "";
+    QTest::newRow("printer fails") << print << "打印" << true << "missing/printed.pdf" << false << "打印失败。";
+    QTest::newRow("save") << save << "保存为 PDF" << true << "saved.pdf" << true << "";
+    QTest::newRow("save cancelled") << save << "保存为 PDF" << false << "saved.pdf" << false << "";
+    QTest::newRow("file cannot be written") << save << "保存为 PDF" << true << "missing/saved.pdf" << false
+                                            << "无法写入 PDF 文件 '%1'";
+}
+
+void TestReportPreview::printAndSaveThroughTheirDialogs()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, dialogTitle);
+    QFETCH(bool, accept);
+    QFETCH(QString, file);
+    QFETCH(bool, written);
+    QFETCH(QString, box);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(file);
+    ListReport f(60);
+    QStringList dialogs, boxes;
+    ui::setDialogScript([&](QDialog *d) {
+        dialogs << d->windowTitle();
+        if (auto *p = qobject_cast<QPrintDialog *>(d))
+            p->printer()->setOutputFileName(path);
+        else if (auto *fd = qobject_cast<QFileDialog *>(d))
+            fd->selectFile(path);
+        return accept ? int(QDialog::Accepted) : int(QDialog::Rejected);
+    });
+    ui::setMessageBoxScript([&](const ui::ShownBox &b) {
+        boxes << b.text;
+        return int(ui::IdOk);
+    });
+    auto noBoxes = qScopeGuard([] { ui::setMessageBoxScript({}); });
+    onPreview([&](ReportPreview &preview) {
+        QToolButton *clicked = nullptr;
+        for (QToolButton *b : preview.findChildren<QToolButton *>()) {
+            if (b->defaultAction() && b->defaultAction()->text() == button)
+                clicked = b;
+        }
+        QVERIFY(clicked);
+        QTest::mouseClick(clicked, Qt::LeftButton);
+    });
+    f.report.preview();
+
+    QCOMPARE(dialogs, QStringList{dialogTitle});
+    QCOMPARE(QFile::exists(path), written);
+    if (written) {
+        QFile pdf(path);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY(pdf.read(5) == "%PDF-");
+    }
+    QCOMPARE(boxes, box.isEmpty() ? QStringList() : QStringList{QString(box).replace(QStringLiteral("%1"), path)});
+}
+
+namespace {
+
+// Records that cannot be read while `failing` is set, as those on a server
+// that went away.
+class Unreadable : public MemoryReportData {
+public:
+    using MemoryReportData::MemoryReportData;
+    bool failing = false;
+    QVariant valueAt(int field) const override
+    {
+        if (failing)
+            throw std::runtime_error("无法读取记录");
+        return MemoryReportData::valueAt(field);
+    }
+};
+
+} // namespace
+
+// A page that cannot be read leaves the paint blank and one box after it,
+// not from inside it; painting it again (the box's own loop does) reports
+// nothing more, and the next page the user turns to is read afresh.
+void TestReportPreview::unreadablePageIsReportedOnceAfterThePaint()
+{
+    ListReport f(60);
+    Unreadable data{QStringList{QStringLiteral("no"), QStringLiteral("name")}};
+    for (int i = 1; i <= 60; ++i)
+        data.addRecord({QString::number(i), QStringLiteral("班级%1").arg(i)});
+    f.report.setMaster(&data);
+    QStringList boxes;
+    ui::setMessageBoxScript([&](const ui::ShownBox &b) {
+        boxes << b.text;
+        return int(ui::IdOk);
+    });
+    auto noBoxes = qScopeGuard([] { ui::setMessageBoxScript({}); });
+    auto ink = [](const QImage &page) {
+        int dark = 0;
+        for (int y = 0; y < page.height(); y += 2)
+            for (int x = 0; x < page.width(); x += 2)
+                dark += qGray(page.pixel(x, y)) < 128 ? 1 : 0;
+        return dark;
+    };
+    onPreview([&](ReportPreview &preview) {
+        preview.setZoom(0.5);
+        data.failing = true;
+        preview.nextPage();
+        QCOMPARE(ink(preview.pageWidget()->grab().toImage()), 0);
+        QVERIFY(boxes.isEmpty());
+        QTRY_COMPARE(boxes, QStringList{QStringLiteral("无法读取记录.")});
+        (void)preview.pageWidget()->grab();
+        QTest::qWait(20);
+        QCOMPARE(boxes.size(), 1);
+
+        data.failing = false;
+        preview.nextPage();
+        QVERIFY(ink(preview.pageWidget()->grab().toImage()) > 0);
+        QTest::qWait(20);
+        QCOMPARE(boxes.size(), 1);
+    });
+    f.report.preview();
 }
 
 QTEST_MAIN(TestReportPreview)

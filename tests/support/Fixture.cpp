@@ -7,11 +7,13 @@
 #include "store/Sqlite.h"
 
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QRegularExpression>
 #include <QApplication>
 #include <QFileInfo>
 #include <QPointer>
+#include <QProcess>
 #include <QTest>
 #include <QWidget>
 
@@ -126,6 +128,48 @@ void DataDir::exec(const QString &fileName, const QString &sql, const QVariantLi
 QList<QVariantList> DataDir::rows(const QString &fileName, const QString &sql, const QVariantList &params)
 {
     return tableRows(file(fileName), sql, params);
+}
+
+OwnServer::OwnServer(Start when)
+{
+    static int made = 0;
+    dir = QStringLiteral("/tmp/qm-own-%1-%2").arg(QCoreApplication::applicationPid()).arg(++made);
+    info = QStringLiteral("host=%1 port=5432 user=quillmere dbname=postgres").arg(dir);
+    // What a run cut short left under the same name goes first.
+    QProcess::execute(script(), {QStringLiteral("stop"), dir});
+    if (when == Now)
+        start();
+}
+
+OwnServer::~OwnServer() { QProcess::execute(script(), {QStringLiteral("stop"), dir}); }
+
+QString OwnServer::script() { return qEnvironmentVariable("QUILLMERE_SOURCE_DIR") + QStringLiteral("/scripts/pgcluster"); }
+
+bool OwnServer::start()
+{
+    QProcess p;
+    p.start(script(), {QStringLiteral("start"), dir});
+    p.waitForFinished(120000);
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0
+           && QString::fromUtf8(p.readAllStandardOutput()).trimmed() == info;
+}
+
+bool OwnServer::halt() { return QProcess::execute(script(), {QStringLiteral("halt"), dir}) == 0; }
+
+bool OwnServer::resume() { return QProcess::execute(script(), {QStringLiteral("resume"), dir}) == 0; }
+
+QString OwnServer::office(bool tables) const
+{
+    store::pg::Connection(info).exec(QStringLiteral("CREATE DATABASE office"));
+    const QString office = info + QStringLiteral(" dbname=office");
+    if (tables) {
+        store::pg::Connection c(office);
+        c.exec(QStringLiteral("BEGIN"));
+        store::schema::createServerTables(c);
+        c.exec(QStringLiteral("COMMIT"));
+    }
+    store::setEngineServer(office);
+    return office;
 }
 
 QList<QVariantList> tableRows(const QString &path, const QString &sql, const QVariantList &params)
@@ -300,6 +344,13 @@ void unscriptedModal(QWidget *w)
     QTest::qFail(qPrintable(QStringLiteral("a modal window no test runs: ") + w->objectName()), __FILE__, __LINE__);
 }
 
+// A dialog nobody fills in is cancelled, as its close button does.
+int unscriptedDialog(QDialog *d)
+{
+    QTest::qFail(qPrintable(QStringLiteral("a dialog no test answers: ") + d->windowTitle()), __FILE__, __LINE__);
+    return QDialog::Rejected;
+}
+
 } // namespace
 
 void guardUnscripted()
@@ -307,6 +358,7 @@ void guardUnscripted()
     guarded() = true;
     ui::setMessageBoxScript(unscriptedBox);
     ui::setModalScript(unscriptedModal);
+    ui::setDialogScript(unscriptedDialog);
 }
 
 Boxes::Boxes(int defaultAnswer) : m_default(defaultAnswer)
@@ -401,5 +453,15 @@ Modal::Modal(std::function<void(QWidget *)> script) : m_script(std::move(script)
 }
 
 Modal::~Modal() { ui::setModalScript(guarded() ? ui::ModalScript(unscriptedModal) : ui::ModalScript()); }
+
+Dialogs::Dialogs(std::function<int(QDialog *)> script) : m_script(std::move(script))
+{
+    ui::setDialogScript([this](QDialog *d) {
+        titles << d->windowTitle();
+        return m_script ? m_script(d) : int(QDialog::Rejected);
+    });
+}
+
+Dialogs::~Dialogs() { ui::setDialogScript(guarded() ? ui::DialogScript(unscriptedDialog) : ui::DialogScript()); }
 
 } // namespace fixture

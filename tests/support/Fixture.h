@@ -9,6 +9,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
 
@@ -80,6 +81,29 @@ private:
     std::unique_ptr<Files> m_files;
 };
 
+// A PostgreSQL cluster of the test's own (scripts/pgcluster in a directory of
+// its own), which the test may stop and start again; removed at the end.
+class OwnServer {
+public:
+    enum Start { Now, Later };
+    // Later: the directory is named, so that a connection string to it finds
+    // no server there, until start().
+    explicit OwnServer(Start when = Now);
+    ~OwnServer();
+    OwnServer(const OwnServer &) = delete;
+    OwnServer &operator=(const OwnServer &) = delete;
+    static QString script();
+    // pgcluster start: makes the cluster or starts it again; its connection
+    // string is info either way.
+    bool start();
+    bool halt();
+    bool resume();
+    // A database "office" with the six empty tables, the engine pointed at
+    // it (with tables = false: an empty one); its connection string.
+    QString office(bool tables = true) const;
+    QString dir, info;
+};
+
 // Runs a statement on the table file at path; "$T" names its one table.
 QList<QVariantList> tableRows(const QString &path, const QString &sql, const QVariantList &params = {});
 
@@ -133,10 +157,10 @@ void click(QWidget *button);
 // box's window is shown and activated first. False when it could not be.
 [[nodiscard]] bool tabOutOf(QWidget *box);
 
-// From now on a message box or a modal window that no Boxes or Modal
-// answers fails the running test and is closed at once, where a real one
-// would wait for a user who is not there; Boxes and Modal put this back
-// when they end.
+// From now on a message box, a modal window or a dialog that no Boxes,
+// Modal or Dialogs answers fails the running test and is closed at once,
+// where a real one would wait for a user who is not there; Boxes, Modal and
+// Dialogs put this back when they end.
 void guardUnscripted();
 
 // Runs a modal window through a script instead of a nested loop.
@@ -148,6 +172,19 @@ public:
 
 private:
     std::function<void(QWidget *)> m_script;
+};
+
+// Answers the dialogs run through ui::execDialog: the script fills each one
+// in as the user would and returns its result (rejected without a script).
+class Dialogs {
+public:
+    explicit Dialogs(std::function<int(QDialog *)> script = {});
+    ~Dialogs();
+    // The windows' titles of the dialogs run, in order.
+    QStringList titles;
+
+private:
+    std::function<int(QDialog *)> m_script;
 };
 
 } // namespace fixture

@@ -120,6 +120,8 @@ private slots:
     void copyRefusesTablesThatExist();
     void failedCopyLeavesNothing();
     void serverDemoData();
+    void badSettingsShowNoPassword_data();
+    void badSettingsShowNoPassword();
 };
 
 void CopyTest::copyCarriesEveryRecord_data()
@@ -204,6 +206,33 @@ void CopyTest::serverDemoData()
     QCOMPARE(serverRecords(db.info(), sch::StudentFile).size(), 12);
     QCOMPARE(serverRecords(db.info(), sch::ScoreFile).size(), 30);
     QCOMPARE(tableCount(db.info()), 7);
+}
+
+// A connection string the tool cannot use is reported in Chinese, and no
+// part of its password reaches the terminal.
+void CopyTest::badSettingsShowNoPassword_data()
+{
+    QTest::addColumn<QString>("settings"); // after the test server's own
+    QTest::addColumn<QString>("says");
+    QTest::newRow("unquoted blank in the password") << " password=Kxq7 Zrw9" << "写法有误";
+    QTest::newRow("no such database") << " dbname=qm_nosuch password='Kxq7 Zrw9'" << "无法连接到数据库服务器";
+}
+
+void CopyTest::badSettingsShowNoPassword()
+{
+    QFETCH(QString, settings);
+    QFETCH(QString, says);
+    QTemporaryDir tmp;
+    const QString dir = tmp.path() + QStringLiteral("/DB_Files");
+    QCOMPARE(initdb({dir}).code, 0);
+    const QList<QStringList> runs = {{QStringLiteral("--server"), cluster() + settings, QStringLiteral("--demo")},
+                                     {QStringLiteral("--copy"), dir, QStringLiteral("--server"), cluster() + settings}};
+    for (const QStringList &args : runs) {
+        const Run run = initdb(args);
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.startsWith(QStringLiteral("quillmere-initdb: ")) && run.err.contains(says), qPrintable(run.err));
+        QVERIFY2(!run.err.contains(QStringLiteral("Kxq7")) && !run.err.contains(QStringLiteral("Zrw9")), qPrintable(run.err));
+    }
 }
 
 QTEST_GUILESS_MAIN(CopyTest)
