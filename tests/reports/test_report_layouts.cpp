@@ -4,6 +4,7 @@
 #include "ReportHolders.h"
 
 #include "app/core/App.h"
+#include "app/core/Dates.h"
 #include "reports/engine/Layouter.h"
 #include "reports/engine/ReportData.h"
 #include "store/Schema.h"
@@ -21,7 +22,7 @@ namespace sch = store::schema;
 
 namespace {
 
-const QString Date = holders::Today.toString(shortDateFormat());
+const QString Date = dates::text(holders::Today);
 const QString StudentHeader = QStringLiteral("C:学号|姓名|性别|籍贯|民族|出生日期|入学日期|班级|专业|系别");
 const QString ScoreCaptions = QStringLiteral("|科目|成绩|第一次补考成绩|第二次补考成绩");
 
@@ -117,7 +118,8 @@ void TestReportLayouts::studentList()
         QStringLiteral("T:学生信息表|") + Date,
         StudentHeader,
         QStringLiteral("D:2002|") + longName + QStringLiteral("|计算机02"),
-        QStringLiteral("D:2001|张三|男|江苏|汉|1985-02-03|2003-09-01|计算机01|计算机|信息系"),
+        QStringLiteral("D:2001|张三|男|江苏|汉|%1|%2|计算机01|计算机|信息系")
+                .arg(dates::text(QDate(1985, 2, 3)), dates::text(QDate(2003, 9, 1))),
         QStringLiteral("M:共有 2  个学生"),
         QStringLiteral("F:第 1 页"),
     }));
