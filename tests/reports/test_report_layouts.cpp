@@ -460,6 +460,20 @@ void TestReportLayouts::pdf()
         at = found + expected.size();
     }
     QVERIFY2(texts.last().endsWith(lastPageEnd), qPrintable(texts.last()));
+
+    // Every page reads back as exactly the characters printed on it: no "生"
+    // copied out as its look-alike radical "⽣", none lost or added.
+    for (int i = 0; i < pages; ++i) {
+        QString printed = doc.pages[size_t(i)].texts().join(QString());
+        printed.remove(QRegularExpression(QStringLiteral("\\s")));
+        for (const QString &t : doc.pages[size_t(i)].texts())
+            QVERIFY2(texts[i].contains(QString(t).remove(QRegularExpression(QStringLiteral("\\s")))),
+                     qPrintable(t + QStringLiteral(" in ") + texts[i]));
+        QString read = texts[i];
+        std::sort(printed.begin(), printed.end());
+        std::sort(read.begin(), read.end());
+        QCOMPARE(read, printed);
+    }
 }
 
 int main(int argc, char **argv)
