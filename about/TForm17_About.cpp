@@ -49,7 +49,9 @@ TForm17_About::TForm17_About(QWidget *parent) : TForm(parent)
     // The trailing blanks belong to the texts: they widen the labels, and a
     // text running past the right edge is cut off there.
     Label1 = blueLabel(this, QStringLiteral("Quillmere1.01版") + QString(16, u' '), 144, 48, big);
-    Label2 = blueLabel(this, QStringLiteral("作者：林望舒(Halvorn)    "), 284, 168, f);
+    // The author's name is short enough for the line to end 8 pixels inside
+    // the right edge, the margin the window keeps on its left.
+    Label2 = blueLabel(this, QStringLiteral("作者：林舒(Halvorn)    "), 284, 168, f);
     Label4 = blueLabel(this, QStringLiteral("联系我：  ") + ContactAddress + QStringLiteral("    "), 8, 188, f);
     Label4->setCursor(Qt::PointingHandCursor);
     Label4->installEventFilter(this);

@@ -1,5 +1,6 @@
 #include "store/Convert.h"
 
+#include "app/core/Dates.h"
 #include "store/DataSet.h"
 
 #include <QRegularExpression>
@@ -23,17 +24,8 @@ qint32 strToInt(const QString &text)
 
 QDateTime strToDateTime(const QString &text)
 {
-    static const QRegularExpression re(QStringLiteral(
-        "^\\s*(\\d{4})[-/.](\\d{1,2})[-/.](\\d{1,2})(?:[ T]+(\\d{1,2}):(\\d{1,2})(?::(\\d{1,2}))?)?\\s*$"));
-    const auto m = re.match(text);
-    if (m.hasMatch()) {
-        const QDate d(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
-        QTime t(0, 0);
-        if (!m.captured(4).isEmpty())
-            t = QTime(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).isEmpty() ? 0 : m.captured(6).toInt());
-        if (d.isValid() && t.isValid())
-            return QDateTime(d, t);
-    }
+    if (const std::optional<QDateTime> dt = dates::parse(text))
+        return *dt;
     throw Error(QStringLiteral("'%1' 不是一个有效的日期").arg(text));
 }
 

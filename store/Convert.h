@@ -8,8 +8,8 @@ namespace store {
 
 // Decimal, signed 32-bit; otherwise "'<text>' 不是一个有效的整形值".
 qint32 strToInt(const QString &text);
-// "yyyy-M-d" or "yyyy/M/d", optionally followed by a time "h:m[:s]";
-// otherwise "'<text>' 不是一个有效的日期".
+// A date as dates::parse() reads it (the short date form, or the stored
+// "yyyy-M-d"), optionally with a time; otherwise "'<text>' 不是一个有效的日期".
 QDateTime strToDateTime(const QString &text);
 
 } // namespace store

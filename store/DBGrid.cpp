@@ -2,6 +2,7 @@
 
 #include "app/core/Guard.h"
 #include "app/core/Ui.h"
+#include "skin/SkinItemHeightDelegate.h"
 #include "store/DBControls.h"
 
 #include <QGuiApplication>
@@ -209,13 +210,21 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_model(this)
     setModel(&m_model);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    verticalHeader()->setDefaultSectionSize(18);
-    verticalHeader()->setMinimumSectionSize(12);
+    // Rows, the title row and columns keep the sizes given, whatever the
+    // face: Qt would raise them to what the font's metrics ask, and only a
+    // lowered minimum lets a smaller size stand.
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(RowHeight);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setFixedWidth(12);
+    horizontalHeader()->setMinimumSectionSize(1);
+    horizontalHeader()->setFixedHeight(RowHeight);
     horizontalHeader()->setHighlightSections(false);
-    // The old grids cut a text at the column's edge, with no "…".
+    // The old grids drew a text on one line and cut it at the column's edge,
+    // with no "…".
+    setWordWrap(false);
     setTextElideMode(Qt::ElideNone);
+    setItemDelegate(new TSkinItemHeightDelegate(RowHeight, this));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(&m_model, &QAbstractItemModel::modelReset, this, &TDBGrid::followDataSet);
 }

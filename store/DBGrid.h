@@ -65,6 +65,9 @@ private:
 class TDBGrid : public QTableView {
     Q_OBJECT
 public:
+    // The height of every row, the title row's included, in pixels.
+    static constexpr int RowHeight = 18;
+
     explicit TDBGrid(QWidget *parent = nullptr);
     void setDataSource(TDataSource *src);
     TDataSource *dataSource() const { return m_model.dataSource(); }

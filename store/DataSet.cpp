@@ -1,6 +1,7 @@
 #include "store/DataSet.h"
 
 #include "app/core/Action.h"
+#include "app/core/Dates.h"
 
 #include "store/Codepage.h"
 #include "store/Convert.h"
@@ -192,11 +193,8 @@ QString DataSet::displayText(const QVariant &v)
     if (!v.isValid() || v.isNull())
         return QString();
     switch (v.typeId()) {
-    case QMetaType::QDateTime: {
-        const QDateTime dt = v.toDateTime();
-        return dt.time() == QTime(0, 0) ? dt.toString(QStringLiteral("yyyy-MM-dd"))
-                                         : dt.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-    }
+    case QMetaType::QDateTime:
+        return dates::text(v.toDateTime());
     case QMetaType::QByteArray:
         return cp936::decode(v.toByteArray());
     default:

@@ -138,7 +138,8 @@ public:
     std::function<void(DataSet &)> onNewRecord;
     std::function<void(DataSet &)> beforePost;
 
-    // Text shown for a value of the given type.
+    // Text shown for a value of the given type; a date in the short date
+    // form (dates::text).
     static QString displayText(const QVariant &v);
 
 signals:

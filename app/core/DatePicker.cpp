@@ -1,12 +1,14 @@
 #include "app/core/DatePicker.h"
 
+#include "app/core/Dates.h"
+
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
 
 TDateTimePicker::TDateTimePicker(const QDate &date, QWidget *parent) : QDateEdit(date, parent)
 {
-    setDisplayFormat(QStringLiteral("yyyy-M-d"));
+    setDisplayFormat(dates::shortDateFormat());
     setCalendarPopup(true);
     lineEdit()->installEventFilter(this);
 }

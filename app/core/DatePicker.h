@@ -1,6 +1,6 @@
-// The date picker of the old windows: date only, a drop-down calendar, and a
-// click on a part of the date (year, month or day) chooses that whole part,
-// so that the digits typed next replace it.
+// The date picker of the old windows: date only, in the program's short date
+// form, a drop-down calendar, and a click on a part of the date (year, month
+// or day) chooses that whole part, so that the digits typed next replace it.
 #pragma once
 
 #include <QDateEdit>

@@ -1,22 +1,25 @@
 #include "app/core/Fonts.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 
 namespace fonts {
 
 QString firstInstalled(const QStringList &candidates)
 {
-    // A family that several foundries provide is listed once per foundry,
-    // as "Nimbus Sans [urw]"; the bare name reaches any of them.
-    QStringList families = QFontDatabase::families();
-    for (QString &f : families) {
-        const qsizetype bracket = f.indexOf(QLatin1String(" ["));
-        if (bracket > 0)
-            f.truncate(bracket);
-    }
+    // The font list names a face once, in the desktop's language where the
+    // face has a name in it: a Chinese desktop lists WenQuanYi Zen Hei only
+    // as "文泉驿正黑", and a family that several foundries provide as "Nimbus
+    // Sans [urw]". hasFamily() knows a face by every one of its names; the
+    // name returned is the one the list holds, with no foundry.
     for (const QString &c : candidates) {
-        if (families.contains(c, Qt::CaseInsensitive))
-            return c;
+        if (!QFontDatabase::hasFamily(c))
+            continue;
+        QString listed = QFontInfo(QFont(c)).family();
+        const qsizetype bracket = listed.indexOf(QLatin1String(" ["));
+        if (bracket > 0)
+            listed.truncate(bracket);
+        return listed;
     }
     return {};
 }

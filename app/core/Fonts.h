@@ -8,7 +8,9 @@
 
 namespace fonts {
 
-// The first of the candidates that is installed, or "".
+// The first of the candidates that is installed, known by any of its names,
+// as the font list names it (in the desktop's language where the face has a
+// name in it); "" when none is.
 QString firstInstalled(const QStringList &candidates);
 
 // The windows' Song face, then their Hei face, each falling back on the other

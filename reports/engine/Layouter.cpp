@@ -1,5 +1,7 @@
 #include "reports/engine/Layouter.h"
 
+#include "app/core/Dates.h"
+
 #include <QtDebug>
 
 namespace report {
@@ -13,7 +15,7 @@ Layouter::Layouter(Report &report)
       m_summary(report.band(BandKind::Summary)),
       m_pageFooter(report.band(BandKind::PageFooter))
 {
-    m_today = (r.m_today.isValid() ? r.m_today : QDate::currentDate()).toString(shortDateFormat());
+    m_today = dates::text(r.m_today.isValid() ? r.m_today : QDate::currentDate());
     m_left = r.m_page.marginsMm.left();
     m_top = r.m_page.marginsMm.top();
     const double bottom = r.m_page.paperMm.height() - r.m_page.marginsMm.bottom();

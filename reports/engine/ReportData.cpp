@@ -1,39 +1,22 @@
 #include "reports/engine/ReportData.h"
 
+#include "app/core/Dates.h"
+
 #include <QDateTime>
-#include <QLocale>
 
 #include <algorithm>
 
 namespace report {
-
-QString shortDateFormat()
-{
-    // The user's own short date (the default locale is the system's). A
-    // system set to no language at all (C, POSIX) has no date form of its
-    // own worth the name, and prints the ISO form.
-    const QLocale locale;
-    if (locale.language() == QLocale::C)
-        return QStringLiteral("yyyy-MM-dd");
-    return locale.dateFormat(QLocale::ShortFormat);
-}
 
 QString displayText(const QVariant &value)
 {
     if (value.isNull())
         return {};
     switch (value.typeId()) {
-    case QMetaType::QDateTime: {
-        const QDateTime dt = value.toDateTime();
-        if (!dt.isValid())
-            return {};
-        QString s = dt.date().toString(shortDateFormat());
-        if (dt.time() != QTime(0, 0))
-            s += dt.time().toString(QStringLiteral(" hh:mm:ss"));
-        return s;
-    }
+    case QMetaType::QDateTime:
+        return dates::text(value.toDateTime());
     case QMetaType::QDate:
-        return value.toDate().toString(shortDateFormat());
+        return dates::text(value.toDate());
     case QMetaType::QTime:
         return value.toTime().toString(QStringLiteral("hh:mm:ss"));
     case QMetaType::Double:

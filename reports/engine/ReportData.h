@@ -38,13 +38,10 @@ public:
     QVariant value(const QString &field) const;
 };
 
-// Display text of a field value as a report prints it: dates in the short
-// date format, a date-time followed by its time unless it is midnight,
-// numbers as their digits, an empty field as "".
+// Display text of a field value as a report prints it: dates in the
+// program's short date form (dates::text), a date-time followed by its time
+// unless it is midnight, numbers as their digits, an empty field as "".
 QString displayText(const QVariant &value);
-// The system's short date format ("yyyy/M/d" on a Chinese desktop), or
-// "yyyy-MM-dd" where the system names no language.
-QString shortDateFormat();
 
 // Records kept in memory. It can follow a master the way a detail table
 // does: at first() it selects the records whose key equals, ignoring case,

@@ -28,6 +28,7 @@ private slots:
     void init();
     void cleanup();
     void logoIsOurPicture();
+    void authorLineKeepsItsMargin();
     void contactLineOpensMailLinkOncePerClick();
     void otherPlacesDoNothing_data();
     void otherPlacesDoNothing();
@@ -41,7 +42,12 @@ private:
     QList<Opened> m_opened;
 };
 
-void AboutTest::initTestCase() { initAssets(); }
+void AboutTest::initTestCase()
+{
+    initAssets();
+    // The faces the program draws its windows with.
+    installFontSubstitutions();
+}
 
 void AboutTest::init()
 {
@@ -78,6 +84,26 @@ void AboutTest::logoIsOurPicture()
     const QPixmap shown = m_w->Image1->pixmap();
     QCOMPARE(shown.size(), QSize(81, 81));
     QCOMPARE(m_w->Image1->geometry(), QRect(8, 28, 81, 81));
+}
+
+// The author line ends whole, as far inside the window's right edge as the
+// logo and the contact line stand inside its left one.
+void AboutTest::authorLineKeepsItsMargin()
+{
+    const QImage shot = m_w->grab().toImage();
+    const QRect line = m_w->Label2->geometry().intersected(m_w->rect());
+    int right = -1;
+    for (int y = line.top(); y <= line.bottom(); ++y) {
+        for (int x = line.left(); x < shot.width(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            if (c.blue() - c.red() > 40) // the blue text on the grey face
+                right = std::max(right, x);
+        }
+    }
+    const QString text = m_w->Label2->text().trimmed();
+    QVERIFY(right >= line.left() + QFontMetrics(m_w->Label2->font()).horizontalAdvance(text) - 3);
+    QCOMPARE(m_w->Image1->x(), 8);
+    QVERIFY2(right <= m_w->width() - 1 - 8, qPrintable(QStringLiteral("ends at %1 of %2").arg(right).arg(m_w->width())));
 }
 
 void AboutTest::contactLineOpensMailLinkOncePerClick()

@@ -9,6 +9,7 @@
 #include "ReportHolders.h"
 
 #include "app/core/App.h"
+#include "app/core/Dates.h"
 #include "app/core/Ui.h"
 #include "reports/engine/ReportPreview.h"
 #include "skin/SkinButton.h"
@@ -211,7 +212,7 @@ void TestReportChooser::failedOpen_data()
     QTest::addColumn<QStringList>("scoreRows");  // the score report's bands
 
     const QString captions = QStringLiteral("|科目|成绩|第一次补考成绩|第二次补考成绩");
-    const QString head = QStringLiteral("H:学生成绩信息表|") + holders::Today.toString(shortDateFormat());
+    const QString head = QStringLiteral("H:学生成绩信息表|") + dates::text(holders::Today);
     const QString columns = QStringLiteral("C:姓名|成绩情况");
     // A report whose dataset did not open prints as if its table were empty.
     QTest::newRow("score table") << sch::ScoreFile << "11110"

@@ -4,6 +4,7 @@
 #include "ReportHolders.h"
 
 #include "app/core/App.h"
+#include "app/core/Dates.h"
 #include "reports/engine/Layouter.h"
 #include "reports/engine/ReportData.h"
 #include "store/Schema.h"
@@ -21,7 +22,7 @@ namespace sch = store::schema;
 
 namespace {
 
-const QString Date = holders::Today.toString(shortDateFormat());
+const QString Date = dates::text(holders::Today);
 const QString StudentHeader = QStringLiteral("C:学号|姓名|性别|籍贯|民族|出生日期|入学日期|班级|专业|系别");
 const QString ScoreCaptions = QStringLiteral("|科目|成绩|第一次补考成绩|第二次补考成绩");
 
@@ -117,7 +118,8 @@ void TestReportLayouts::studentList()
         QStringLiteral("T:学生信息表|") + Date,
         StudentHeader,
         QStringLiteral("D:2002|") + longName + QStringLiteral("|计算机02"),
-        QStringLiteral("D:2001|张三|男|江苏|汉|1985-02-03|2003-09-01|计算机01|计算机|信息系"),
+        QStringLiteral("D:2001|张三|男|江苏|汉|%1|%2|计算机01|计算机|信息系")
+                .arg(dates::text(QDate(1985, 2, 3)), dates::text(QDate(2003, 9, 1))),
         QStringLiteral("M:共有 2  个学生"),
         QStringLiteral("F:第 1 页"),
     }));
@@ -458,6 +460,20 @@ void TestReportLayouts::pdf()
         at = found + expected.size();
     }
     QVERIFY2(texts.last().endsWith(lastPageEnd), qPrintable(texts.last()));
+
+    // Every page reads back as exactly the characters printed on it: no "生"
+    // copied out as its look-alike radical "⽣", none lost or added.
+    for (int i = 0; i < pages; ++i) {
+        QString printed = doc.pages[size_t(i)].texts().join(QString());
+        printed.remove(QRegularExpression(QStringLiteral("\\s")));
+        for (const QString &t : doc.pages[size_t(i)].texts())
+            QVERIFY2(texts[i].contains(QString(t).remove(QRegularExpression(QStringLiteral("\\s")))),
+                     qPrintable(t + QStringLiteral(" in ") + texts[i]));
+        QString read = texts[i];
+        std::sort(printed.begin(), printed.end());
+        std::sort(read.begin(), read.end());
+        QCOMPARE(read, printed);
+    }
 }
 
 int main(int argc, char **argv)

@@ -8,9 +8,12 @@
 #include "skin/SkinEdit.h"
 #include "skin/SkinForm.h"
 #include "skin/SkinGroupBox.h"
+#include "skin/SkinItemHeightDelegate.h"
 #include "skin/SkinListBox.h"
 
+#include <QFontDatabase>
 #include <QFontInfo>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTest>
 
@@ -57,6 +60,8 @@ class TestSkinControls : public QObject
 private slots:
     void editRings();
     void listRingsAndRows();
+    void listItemsWholeInTheirRows_data();
+    void listItemsWholeInTheirRows();
     void comboButtonAndArrow_data();
     void comboButtonAndArrow();
     void groupBoxOutline_data();
@@ -119,6 +124,92 @@ void TestSkinControls::listRingsAndRows()
     const QImage img = list->grab().toImage();
     const QString fault = ringFault(img, list->viewport()->palette().color(list->viewport()->backgroundRole()));
     QVERIFY2(fault.isEmpty(), qPrintable(fault));
+}
+
+// Where an image painted on a clear ground carries ink.
+QRect inkBox(const QImage &img)
+{
+    QRect box;
+    for (int y = 0; y < img.height(); ++y) {
+        for (int x = 0; x < img.width(); ++x) {
+            if (qAlpha(img.pixel(x, y)) != 0)
+                box |= QRect(x, y, 1, 1);
+        }
+    }
+    return box;
+}
+
+// The items keep their 13 pixels whatever the face, and every character is
+// drawn whole inside its item: in the face's own size where its ink fits,
+// smaller where it does not.
+void TestSkinControls::listItemsWholeInTheirRows_data()
+{
+    QTest::addColumn<QString>("face");
+    QTest::addColumn<int>("pixels");
+    QTest::addColumn<bool>("ownSize"); // the face's ink fits 13 pixels as it is
+
+    QTest::newRow("Noto Serif 13") << "Noto Serif CJK SC" << 13 << false;
+    QTest::newRow("Noto Sans 13") << "Noto Sans CJK SC" << 13 << false;
+    QTest::newRow("Noto Serif 12") << "Noto Serif CJK SC" << 12 << false;
+    QTest::newRow("an old face, UMing 12") << "AR PL UMing CN" << 12 << true;
+}
+
+void TestSkinControls::listItemsWholeInTheirRows()
+{
+    QFETCH(QString, face);
+    QFETCH(int, pixels);
+    QFETCH(bool, ownSize);
+    if (!QFontDatabase::hasFamily(face))
+        QSKIP(qPrintable(face + QStringLiteral(" is not installed")));
+    QFont font(face);
+    font.setPixelSize(pixels);
+
+    SkinnedWindow f;
+    auto *list = new TSkinListBox(&f.w);
+    list->setFont(font);
+    list->setGeometry(20, 40, 200, 100);
+    const QStringList texts{QStringLiteral("计算机01班"), QStringLiteral("C语言程序设计"),
+                            QStringLiteral("English(gjpqy)[|]_"), QStringLiteral("《马克思主义哲学》，。")};
+    list->addItems(texts);
+    QVERIFY(SkinTest::showAndActivate(f.w));
+
+    const QFont drawnIn = TSkinItemHeightDelegate::rowText(list->font(), 13).font;
+    for (int i = 0; i < texts.size(); ++i) {
+        const QModelIndex index = list->model()->index(i, 0);
+        QCOMPARE(list->visualRect(index).height(), 13);
+
+        // The item painted in the middle of a taller clear picture: any ink
+        // that left its 13 rows would show above or below them.
+        QStyleOptionViewItem option;
+        option.initFrom(list->viewport());
+        option.state = QStyle::State_Enabled | QStyle::State_Active; // neither selected nor focused
+        option.widget = list;
+        option.font = list->font();
+        option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+        option.rect = QRect(0, 13, 200, 13);
+        QImage drawn(200, 39, QImage::Format_ARGB32_Premultiplied);
+        drawn.fill(Qt::transparent);
+        {
+            QPainter p(&drawn);
+            list->itemDelegate()->paint(&p, option, index);
+        }
+        const QRect ink = inkBox(drawn);
+        QVERIFY2(ink.top() >= 13 && ink.bottom() <= 25,
+                 qPrintable(QStringLiteral("%1: ink in rows %2..%3 of 13..25").arg(texts[i]).arg(ink.top()).arg(ink.bottom())));
+
+        // Nothing of the glyphs is missing: the same text drawn freely in
+        // that face has the same ink.
+        QImage free(400, 60, QImage::Format_ARGB32_Premultiplied);
+        free.fill(Qt::transparent);
+        {
+            QPainter p(&free);
+            p.setFont(drawnIn);
+            p.drawText(QPoint(2, 40), texts[i]);
+        }
+        QCOMPARE(ink.size(), inkBox(free).size());
+        QVERIFY2(ink.height() >= 10, qPrintable(texts[i])); // still to be read
+    }
+    QCOMPARE(QFontInfo(drawnIn).pixelSize() == pixels, ownSize);
 }
 
 void TestSkinControls::comboButtonAndArrow_data()

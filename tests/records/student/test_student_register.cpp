@@ -351,7 +351,7 @@ void StudentRegisterTest::failureWhileFillingLeavesNoRecord()
 // typed next replace it.
 void StudentRegisterTest::pickerTakesDigitsAfterOneClick_data()
 {
-    QTest::addColumn<int>("at"); // the caret position clicked, in "2003-4-23"
+    QTest::addColumn<int>("at"); // the caret position clicked, in "2003-04-23"
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QDate>("date");
     QTest::newRow("year") << 2 << "1990" << QDate(1990, 4, 23);
@@ -370,7 +370,7 @@ void StudentRegisterTest::pickerTakesDigitsAfterOneClick()
     QVERIFY(showActive(w));
     auto *text = w->DateTime_New_Brothday->findChild<QLineEdit *>();
     QVERIFY(text);
-    QCOMPARE(text->text(), QStringLiteral("2003-4-23"));
+    QCOMPARE(text->text(), QStringLiteral("2003-04-23"));
     QList<int> xs; // where a click puts the caret at `at`
     for (int x = 0; x < text->width(); ++x) {
         if (text->cursorPositionAt(QPoint(x, text->height() / 2)) == at)
