@@ -1,8 +1,8 @@
 #include "about/TForm17_About.h"
 
 #include "about/OpenUrl.h"
-#include "app/core/Guard.h"
-#include "app/core/Jpeg.h"
+#include "ui/Guard.h"
+#include "ui/Jpeg.h"
 #include "skin/SkinForm.h"
 
 #include <QMouseEvent>

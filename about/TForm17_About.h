@@ -2,7 +2,7 @@
 // and a contact line that opens a new mail message to the author.
 #pragma once
 
-#include "app/core/Form.h"
+#include "ui/Form.h"
 
 #include <QLabel>
 

@@ -1,14 +1,14 @@
 #include "app/Startup.h"
 
 #include "app/TForm_Flash.h"
-#include "app/core/App.h"
-#include "app/core/Guard.h"
-#include "app/core/Instances.h"
-#include "app/core/Ui.h"
+#include "ui/App.h"
+#include "ui/Guard.h"
+#include "ui/Instances.h"
+#include "ui/Ui.h"
 #include "app/Windows.h"
-#include "store/Codepage.h"
-#include "store/DataModule.h"
-#include "store/Engine.h"
+#include "db/Codepage.h"
+#include "office/DataModule.h"
+#include "db/Engine.h"
 
 #include <QElapsedTimer>
 #include <QThread>

@@ -1,7 +1,7 @@
 // The splash window shown while the program starts.
 #pragma once
 
-#include "app/core/Form.h"
+#include "ui/Form.h"
 
 #include <QLabel>
 

@@ -1,8 +1,8 @@
 #include "app/Windows.h"
 
 #include "about/TForm17_About.h"
-#include "app/core/Guard.h"
-#include "app/core/Instances.h"
+#include "ui/Guard.h"
+#include "ui/Instances.h"
 #include "login/TForm1_Denglu.h"
 #include "login/TForm2_Main.h"
 #include "login/TForm7_Login.h"
@@ -23,7 +23,7 @@
 #include "reports/TForm20_Out_Stud.h"
 #include "reports/TForm21_Out_Class.h"
 #include "reports/TForm22_Object_Out.h"
-#include "store/DataModule.h"
+#include "office/DataModule.h"
 
 #include <vector>
 

@@ -1,8 +1,8 @@
 #include "bench/Bench.h"
 
-#include "app/core/Instances.h"
-#include "store/DataModule.h"
-#include "store/Engine.h"
+#include "ui/Instances.h"
+#include "office/DataModule.h"
+#include "db/Engine.h"
 
 #include <QFile>
 

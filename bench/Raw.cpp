@@ -1,11 +1,11 @@
 #include "bench/Raw.h"
 
-#include "app/core/Error.h"
-#include "app/core/Globals.h"
-#include "store/DataSet.h"
-#include "store/Postgres.h"
-#include "store/Schema.h"
-#include "store/Sqlite.h"
+#include "core/Error.h"
+#include "core/Globals.h"
+#include "data/DataSet.h"
+#include "db/server/Postgres.h"
+#include "office/Schema.h"
+#include "db/sqlite/Sqlite.h"
 #include "tools/ServerCopy.h"
 
 #include <QCoreApplication>

@@ -1,16 +1,16 @@
 #include "bench/Figures.h"
 
-#include "app/core/Globals.h"
-#include "app/core/Instances.h"
-#include "app/core/Ui.h"
+#include "core/Globals.h"
+#include "ui/Instances.h"
+#include "ui/Ui.h"
 #include "records/score/TForm16_Scroce_Query.h"
 #include "records/student/TForm3_stud.h"
 #include "skin/SkinComboBox.h"
 #include "skin/SkinEdit.h"
-#include "store/DataModule.h"
-#include "store/Engine.h"
-#include "store/Schema.h"
-#include "store/Walk.h"
+#include "office/DataModule.h"
+#include "db/Engine.h"
+#include "office/Schema.h"
+#include "data/Walk.h"
 
 #include <QLabel>
 

@@ -1,12 +1,12 @@
 #include "bench/Figures.h"
 
-#include "app/core/Globals.h"
-#include "app/core/Instances.h"
-#include "app/core/Ui.h"
+#include "core/Globals.h"
+#include "ui/Instances.h"
+#include "ui/Ui.h"
 #include "reports/TForm19.h"
 #include "reports/TForm20_Out_Stud.h"
 #include "reports/engine/ReportPreview.h"
-#include "store/DataModule.h"
+#include "office/DataModule.h"
 
 #include <cstdio>
 

@@ -7,8 +7,8 @@
 // (dropped at the end) and the program and the baselines run on it.
 #include "bench/Figures.h"
 
-#include "app/core/Error.h"
-#include "store/DataSet.h"
+#include "core/Error.h"
+#include "data/DataSet.h"
 #include "tools/CodepageCheck.h"
 
 #include <QApplication>

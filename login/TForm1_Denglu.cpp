@@ -1,17 +1,17 @@
 #include "login/TForm1_Denglu.h"
 
-#include "app/core/BusyCursor.h"
-#include "app/core/Globals.h"
-#include "app/core/Guard.h"
-#include "app/core/Instances.h"
-#include "app/core/Registry.h"
-#include "app/core/Ui.h"
+#include "ui/BusyCursor.h"
+#include "core/Globals.h"
+#include "ui/Guard.h"
+#include "ui/Instances.h"
+#include "ui/Registry.h"
+#include "ui/Ui.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinEdit.h"
 #include "skin/SkinForm.h"
-#include "store/Codepage.h"
-#include "store/Convert.h"
-#include "store/DataModule.h"
+#include "db/Codepage.h"
+#include "db/Convert.h"
+#include "office/DataModule.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

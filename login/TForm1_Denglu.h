@@ -2,7 +2,7 @@
 // closing it ends the program.
 #pragma once
 
-#include "app/core/Form.h"
+#include "ui/Form.h"
 
 #include <QLabel>
 

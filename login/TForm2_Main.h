@@ -1,7 +1,7 @@
 // The main window: the column of buttons that opens every other window.
 #pragma once
 
-#include "app/core/Form.h"
+#include "ui/Form.h"
 
 #include <QLabel>
 

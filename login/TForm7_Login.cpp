@@ -1,17 +1,17 @@
 #include "login/TForm7_Login.h"
 
-#include "app/core/Globals.h"
-#include "app/core/Guard.h"
-#include "app/core/Ui.h"
+#include "core/Globals.h"
+#include "ui/Guard.h"
+#include "ui/Ui.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinComboBox.h"
 #include "skin/SkinEdit.h"
 #include "skin/SkinForm.h"
-#include "store/Codepage.h"
-#include "store/DBGrid.h"
-#include "store/DBNavigator.h"
-#include "store/DataModule.h"
-#include "store/Recheck.h"
+#include "db/Codepage.h"
+#include "dbwidgets/DBGrid.h"
+#include "dbwidgets/DBNavigator.h"
+#include "office/DataModule.h"
+#include "data/Recheck.h"
 
 #include <QHeaderView>
 

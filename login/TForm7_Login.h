@@ -3,7 +3,7 @@
 // shows it only to an administrator; the window itself checks no rights.
 #pragma once
 
-#include "app/core/Form.h"
+#include "ui/Form.h"
 
 #include <QLabel>
 

@@ -1,7 +1,7 @@
 #include "reports/TForm1.h"
 
 #include "reports/LayoutFonts.h"
-#include "store/DataSet.h"
+#include "data/DataSet.h"
 
 using namespace report;
 using layout::BandHeight;

@@ -1,17 +1,17 @@
 #include "reports/TForm19.h"
 
-#include "app/core/ButtonColumn.h"
-#include "app/core/Globals.h"
-#include "app/core/Instances.h"
+#include "ui/ButtonColumn.h"
+#include "core/Globals.h"
+#include "ui/Instances.h"
 #include "reports/TForm1.h"
 #include "reports/TForm20_Out_Stud.h"
 #include "reports/TForm21_Out_Class.h"
 #include "reports/TForm22_Object_Out.h"
-#include "app/core/BusyCursor.h"
+#include "ui/BusyCursor.h"
 #include "reports/engine/ReportPreview.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinForm.h"
-#include "store/DataSet.h"
+#include "data/DataSet.h"
 
 #include <QBitmap>
 #include <QHideEvent>

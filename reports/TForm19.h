@@ -2,7 +2,7 @@
 // directory every time it is shown, and previews one report per button.
 #pragma once
 
-#include "app/core/Form.h"
+#include "ui/Form.h"
 
 #include <QLabel>
 

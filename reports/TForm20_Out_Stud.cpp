@@ -1,7 +1,7 @@
 #include "reports/TForm20_Out_Stud.h"
 
 #include "reports/LayoutFonts.h"
-#include "store/DataSet.h"
+#include "data/DataSet.h"
 
 using namespace report;
 using layout::BandHeight;

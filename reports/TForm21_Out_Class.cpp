@@ -1,7 +1,7 @@
 #include "reports/TForm21_Out_Class.h"
 
 #include "reports/LayoutFonts.h"
-#include "store/DataSet.h"
+#include "data/DataSet.h"
 
 using namespace report;
 using layout::BandHeight;

@@ -1,7 +1,7 @@
 #include "reports/TForm22_Object_Out.h"
 
 #include "reports/LayoutFonts.h"
-#include "store/DataSet.h"
+#include "data/DataSet.h"
 
 using namespace report;
 using layout::BandHeight;

@@ -2,9 +2,9 @@
 // the chooser binds and opens the table and previews the report.
 #pragma once
 
-#include "app/core/Form.h"
+#include "ui/Form.h"
 #include "reports/engine/Report.h"
-#include "reports/engine/StoreReportData.h"
+#include "reports/data/StoreReportData.h"
 
 namespace store {
 class TTable;

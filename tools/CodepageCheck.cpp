@@ -1,6 +1,6 @@
 #include "tools/CodepageCheck.h"
 
-#include "store/Codepage.h"
+#include "db/Codepage.h"
 
 namespace tools {
 

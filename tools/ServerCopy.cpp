@@ -1,10 +1,10 @@
 #include "tools/ServerCopy.h"
 
-#include "app/core/Error.h"
-#include "store/Engine.h"
-#include "store/Postgres.h"
-#include "store/Schema.h"
-#include "store/Sqlite.h"
+#include "core/Error.h"
+#include "db/Engine.h"
+#include "db/server/Postgres.h"
+#include "office/Schema.h"
+#include "db/sqlite/Sqlite.h"
 
 #include <QDir>
 #include <QFileInfo>

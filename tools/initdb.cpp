@@ -6,11 +6,11 @@
 // --demo adds demonstration records, --students and --scores generate that
 // many records (for benchmarks). --copy moves an office's existing files
 // onto the server, leaving the files as they are.
-#include "app/core/Globals.h"
-#include "store/Codepage.h"
-#include "store/DataSet.h"
-#include "store/Schema.h"
-#include "store/Sqlite.h"
+#include "core/Globals.h"
+#include "db/Codepage.h"
+#include "data/DataSet.h"
+#include "office/Schema.h"
+#include "db/sqlite/Sqlite.h"
 #include "tools/CodepageCheck.h"
 #include "tools/ServerCopy.h"
 

@@ -1,16 +1,16 @@
 #include "records/class/TForm11_Add_Class.h"
 
-#include "app/core/FocusLeave.h"
-#include "app/core/Guard.h"
-#include "app/core/Ui.h"
+#include "ui/FocusLeave.h"
+#include "ui/Guard.h"
+#include "ui/Ui.h"
 #include "records/class/DesignedFrame.h"
 #include "records/common/NumberBox.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinEdit.h"
 #include "skin/SkinForm.h"
 #include "skin/SkinListBox.h"
-#include "store/DataModule.h"
-#include "store/Walk.h"
+#include "office/DataModule.h"
+#include "data/Walk.h"
 
 #include <QResizeEvent>
 

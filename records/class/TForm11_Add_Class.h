@@ -2,7 +2,7 @@
 // that existed when it opened.
 #pragma once
 
-#include "app/core/Form.h"
+#include "ui/Form.h"
 
 #include <QLabel>
 

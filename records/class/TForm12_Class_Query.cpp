@@ -1,13 +1,13 @@
 #include "records/class/TForm12_Class_Query.h"
 
-#include "app/core/Guard.h"
+#include "ui/Guard.h"
 #include "records/class/DesignedFrame.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinComboBox.h"
 #include "skin/SkinEdit.h"
 #include "skin/SkinForm.h"
-#include "store/DBGrid.h"
-#include "store/DataModule.h"
+#include "dbwidgets/DBGrid.h"
+#include "office/DataModule.h"
 
 #include <QResizeEvent>
 

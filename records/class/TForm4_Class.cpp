@@ -1,16 +1,16 @@
 #include "records/class/TForm4_Class.h"
 
-#include "app/core/ButtonColumn.h"
-#include "app/core/Globals.h"
-#include "app/core/Instances.h"
-#include "app/core/Ui.h"
+#include "ui/ButtonColumn.h"
+#include "core/Globals.h"
+#include "ui/Instances.h"
+#include "ui/Ui.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinForm.h"
-#include "store/DBControls.h"
-#include "store/DBGrid.h"
-#include "store/DBNavigator.h"
-#include "store/DataModule.h"
-#include "store/Recheck.h"
+#include "dbwidgets/DBControls.h"
+#include "dbwidgets/DBGrid.h"
+#include "dbwidgets/DBNavigator.h"
+#include "office/DataModule.h"
+#include "data/Recheck.h"
 
 TForm4_Class::TForm4_Class(QWidget *parent) : TForm(parent)
 {

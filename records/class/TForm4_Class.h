@@ -2,7 +2,7 @@
 // add and search dialogs. Classes are never changed in place.
 #pragma once
 
-#include "app/core/Form.h"
+#include "ui/Form.h"
 
 #include <QLabel>
 #include <QTimer>

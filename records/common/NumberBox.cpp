@@ -1,7 +1,7 @@
 #include "records/common/NumberBox.h"
 
-#include "app/core/Ui.h"
-#include "store/Walk.h"
+#include "ui/Ui.h"
+#include "data/Walk.h"
 
 #include <QLineEdit>
 

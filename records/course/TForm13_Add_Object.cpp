@@ -1,18 +1,18 @@
 #include "records/course/TForm13_Add_Object.h"
 
-#include "app/core/FocusLeave.h"
-#include "app/core/Guard.h"
-#include "app/core/Ui.h"
-#include "app/core/KeyFilter.h"
+#include "ui/FocusLeave.h"
+#include "ui/Guard.h"
+#include "ui/Ui.h"
+#include "ui/KeyFilter.h"
 #include "records/common/NumberBox.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinEdit.h"
 #include "skin/SkinForm.h"
 #include "skin/SkinGroupBox.h"
 #include "skin/SkinListBox.h"
-#include "store/Convert.h"
-#include "store/DataModule.h"
-#include "store/Walk.h"
+#include "db/Convert.h"
+#include "office/DataModule.h"
+#include "data/Walk.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // teaching-plan record.
 #pragma once
 
-#include "app/core/Form.h"
+#include "ui/Form.h"
 
 #include <QLabel>
 

@@ -2,7 +2,7 @@
 // teaching plan of the found course that is current.
 #pragma once
 
-#include "app/core/Form.h"
+#include "ui/Form.h"
 
 #include <QLabel>
 #include <QTimer>

@@ -3,7 +3,7 @@
 // its plan.
 #pragma once
 
-#include "app/core/Form.h"
+#include "ui/Form.h"
 
 #include <QLabel>
 #include <QTimer>

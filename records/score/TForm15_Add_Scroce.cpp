@@ -1,17 +1,17 @@
 #include "records/score/TForm15_Add_Scroce.h"
 
-#include "app/core/Guard.h"
-#include "app/core/KeyFilter.h"
+#include "ui/Guard.h"
+#include "ui/KeyFilter.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinComboBox.h"
 #include "skin/SkinEdit.h"
 #include "skin/SkinForm.h"
-#include "store/Convert.h"
-#include "store/DBControls.h"
-#include "store/DBGrid.h"
-#include "store/DBNavigator.h"
-#include "store/DataModule.h"
-#include "store/Walk.h"
+#include "db/Convert.h"
+#include "dbwidgets/DBControls.h"
+#include "dbwidgets/DBGrid.h"
+#include "dbwidgets/DBNavigator.h"
+#include "office/DataModule.h"
+#include "data/Walk.h"
 
 TForm15_Add_Scroce::TForm15_Add_Scroce(QWidget *parent) : TForm(parent)
 {

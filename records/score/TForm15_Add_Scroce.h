@@ -2,8 +2,8 @@
 // names and three whole numbers per record; stays open for the next one.
 #pragma once
 
-#include "app/core/Form.h"
-#include "store/Recheck.h"
+#include "ui/Form.h"
+#include "data/Recheck.h"
 
 #include <QLabel>
 

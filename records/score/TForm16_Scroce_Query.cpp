@@ -1,15 +1,15 @@
 #include "records/score/TForm16_Scroce_Query.h"
 
-#include "app/core/Guard.h"
+#include "ui/Guard.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinComboBox.h"
 #include "skin/SkinEdit.h"
 #include "skin/SkinForm.h"
 #include "skin/SkinGroupBox.h"
-#include "store/DBControls.h"
-#include "store/DBGrid.h"
-#include "store/DBNavigator.h"
-#include "store/DataModule.h"
+#include "dbwidgets/DBControls.h"
+#include "dbwidgets/DBGrid.h"
+#include "dbwidgets/DBNavigator.h"
+#include "office/DataModule.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>

@@ -2,7 +2,7 @@
 // student that is current, and that student's total and average first score.
 #pragma once
 
-#include "app/core/Form.h"
+#include "ui/Form.h"
 
 #include <QLabel>
 

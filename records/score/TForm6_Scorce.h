@@ -2,7 +2,7 @@
 // the buttons that add a score, delete the selected one and search.
 #pragma once
 
-#include "app/core/Form.h"
+#include "ui/Form.h"
 
 #include <QLabel>
 #include <QListWidget>

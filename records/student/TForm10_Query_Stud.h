@@ -2,7 +2,7 @@
 // the shared query and shows the result; it never changes a record.
 #pragma once
 
-#include "app/core/Form.h"
+#include "ui/Form.h"
 
 #include <QLabel>
 #include <QTimer>

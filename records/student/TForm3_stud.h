@@ -3,7 +3,7 @@
 // registration and search dialogs.
 #pragma once
 
-#include "app/core/Form.h"
+#include "ui/Form.h"
 
 #include <QLabel>
 #include <QTimer>

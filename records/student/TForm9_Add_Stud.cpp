@@ -1,16 +1,16 @@
 #include "records/student/TForm9_Add_Stud.h"
 
-#include "app/core/FocusLeave.h"
-#include "app/core/Guard.h"
-#include "app/core/Ui.h"
+#include "ui/FocusLeave.h"
+#include "ui/Guard.h"
+#include "ui/Ui.h"
 #include "records/common/NumberBox.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinComboBox.h"
 #include "skin/SkinEdit.h"
 #include "skin/SkinForm.h"
-#include "store/DataModule.h"
-#include "store/Recheck.h"
-#include "store/Walk.h"
+#include "office/DataModule.h"
+#include "data/Recheck.h"
+#include "data/Walk.h"
 
 
 namespace {

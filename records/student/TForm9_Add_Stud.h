@@ -3,9 +3,9 @@
 // registrations and openings.
 #pragma once
 
-#include "app/core/Form.h"
+#include "ui/Form.h"
 
-#include "app/core/DatePicker.h"
+#include "ui/DatePicker.h"
 #include <QLabel>
 
 class TSkinForm;

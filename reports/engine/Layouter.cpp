@@ -1,6 +1,6 @@
 #include "reports/engine/Layouter.h"
 
-#include "app/core/Dates.h"
+#include "core/Dates.h"
 
 #include <QtDebug>
 

@@ -1,7 +1,7 @@
 #include "reports/engine/Report.h"
 
-#include "app/core/BusyCursor.h"
-#include "app/core/Ui.h"
+#include "ui/BusyCursor.h"
+#include "ui/Ui.h"
 #include "reports/engine/Layouter.h"
 #include "reports/engine/ReportPreview.h"
 

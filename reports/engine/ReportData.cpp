@@ -1,6 +1,6 @@
 #include "reports/engine/ReportData.h"
 
-#include "app/core/Dates.h"
+#include "core/Dates.h"
 
 #include <QDateTime>
 

@@ -1,6 +1,6 @@
 #include "reports/engine/ReportFonts.h"
 
-#include "app/core/Fonts.h"
+#include "ui/Fonts.h"
 
 #include <QHash>
 

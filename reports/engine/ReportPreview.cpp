@@ -1,8 +1,8 @@
 #include "reports/engine/ReportPreview.h"
 
-#include "app/core/BusyCursor.h"
-#include "app/core/Guard.h"
-#include "app/core/Ui.h"
+#include "ui/BusyCursor.h"
+#include "ui/Guard.h"
+#include "ui/Ui.h"
 
 #include <QAction>
 #include <QComboBox>

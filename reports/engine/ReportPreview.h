@@ -58,7 +58,7 @@ public slots:
     void lastPage();
     void zoomIn();
     void zoomOut();
-    // These two open modal dialogs (through the seam in app/core/Ui); they
+    // These two open modal dialogs (through the seam in ui/Ui); they
     // are reached only from the toolbar.
     void printWithDialog();
     void saveWithDialog();

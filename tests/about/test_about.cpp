@@ -7,8 +7,8 @@
 
 #include "about/OpenUrl.h"
 #include "about/TForm17_About.h"
-#include "app/core/App.h"
-#include "app/core/Jpeg.h"
+#include "ui/App.h"
+#include "ui/Jpeg.h"
 
 #include <QtTest>
 

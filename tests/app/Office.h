@@ -3,8 +3,8 @@
 // done through their real buttons.
 #pragma once
 
-#include "app/core/Globals.h"
-#include "app/core/Instances.h"
+#include "core/Globals.h"
+#include "ui/Instances.h"
 #include "login/TForm7_Login.h"
 #include "records/course/TForm13_Add_Object.h"
 #include "records/course/TForm5_Object.h"
@@ -15,10 +15,10 @@
 #include "skin/SkinButton.h"
 #include "skin/SkinComboBox.h"
 #include "skin/SkinEdit.h"
-#include "store/DBControls.h"
-#include "store/DataModule.h"
-#include "store/Engine.h"
-#include "store/Schema.h"
+#include "dbwidgets/DBControls.h"
+#include "office/DataModule.h"
+#include "db/Engine.h"
+#include "office/Schema.h"
 #include "tests/support/Fixture.h"
 #include "tests/support/ProgramWindows.h"
 

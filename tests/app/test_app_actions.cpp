@@ -1,8 +1,8 @@
 // Every action is all or nothing, also when a write fails part-way: the
 // failed action's writes are undone before its one error box, no success
 // message announces what was not stored, and the next action works.
-#include "store/Engine.h"
-#include "app/core/App.h"
+#include "db/Engine.h"
+#include "ui/App.h"
 #include "tests/app/Office.h"
 
 #include <QDir>

@@ -1,15 +1,15 @@
 // The application object, the standard error box, program paths and the
 // registry layer.
 #include "app/Startup.h"
-#include "app/core/Action.h"
-#include "app/core/App.h"
-#include "app/core/Error.h"
-#include "app/core/Globals.h"
-#include "app/core/Guard.h"
-#include "app/core/Registry.h"
-#include "app/core/Ui.h"
+#include "core/Action.h"
+#include "ui/App.h"
+#include "core/Error.h"
+#include "core/Globals.h"
+#include "ui/Guard.h"
+#include "ui/Registry.h"
+#include "ui/Ui.h"
 #include "login/TForm1_Denglu.h"
-#include "store/Codepage.h"
+#include "db/Codepage.h"
 #include "tools/CodepageCheck.h"
 #include "tests/support/Fixture.h"
 

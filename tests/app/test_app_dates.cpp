@@ -2,19 +2,19 @@
 // and grid, the registration picker and the printed student list show a
 // date alike, and a clerk types it so; the record layer reads a typed date
 // in the order of the desktop's form.
-#include "app/core/App.h"
-#include "app/core/Globals.h"
+#include "ui/App.h"
+#include "core/Globals.h"
 #include "records/student/TForm10_Query_Stud.h"
 #include "records/student/TForm3_stud.h"
 #include "records/student/TForm9_Add_Stud.h"
 #include "reports/TForm19.h"
 #include "reports/TForm20_Out_Stud.h"
-#include "store/Convert.h"
-#include "store/DBControls.h"
-#include "store/DBGrid.h"
-#include "store/DataModule.h"
-#include "store/DataSet.h"
-#include "store/Schema.h"
+#include "db/Convert.h"
+#include "dbwidgets/DBControls.h"
+#include "dbwidgets/DBGrid.h"
+#include "office/DataModule.h"
+#include "data/DataSet.h"
+#include "office/Schema.h"
 #include "tests/support/Fixture.h"
 #include "tests/support/ProgramWindows.h"
 

@@ -1,10 +1,10 @@
 // Dialogs and progress windows go through the box seam like the boxes: what
 // the running action wrote is stored before the user sees them, and a test
 // that does not answer one fails instead of hanging.
-#include "app/core/Guard.h"
-#include "app/core/Ui.h"
-#include "store/DataSet.h"
-#include "store/Schema.h"
+#include "ui/Guard.h"
+#include "ui/Ui.h"
+#include "data/DataSet.h"
+#include "office/Schema.h"
 #include "tests/support/Fixture.h"
 
 #include <QDialog>

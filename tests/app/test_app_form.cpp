@@ -1,6 +1,6 @@
 // The window base's shared set-up: name, title, size and font, the place in
 // the middle of the screen, captions, counters and the 100 ms timer.
-#include "app/core/Form.h"
+#include "ui/Form.h"
 
 #include <QGuiApplication>
 #include <QLabel>

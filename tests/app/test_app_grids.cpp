@@ -1,9 +1,9 @@
 // Every grid of the program as its window shows it: rows, title row and
 // columns keep their sizes whatever the face asks for, and a text longer
 // than its column is drawn on one line and cut at the column's edge.
-#include "app/core/App.h"
-#include "store/DBGrid.h"
-#include "store/Schema.h"
+#include "ui/App.h"
+#include "dbwidgets/DBGrid.h"
+#include "office/Schema.h"
 #include "tests/support/Fixture.h"
 #include "tests/support/ProgramWindows.h"
 

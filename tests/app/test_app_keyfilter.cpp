@@ -1,6 +1,6 @@
 // The integer-only key filter of the credit and score boxes, and the
 // key-press route it rides on (typed keys and input-method text alike).
-#include "app/core/KeyFilter.h"
+#include "ui/KeyFilter.h"
 #include "tests/support/Fixture.h"
 
 #include <QInputMethodEvent>

@@ -1,8 +1,8 @@
 // The real program killed (SIGKILL) while 删除学生 deletes a student's scores
 // and renumbers the score table: whenever it dies, the files hold either the
 // whole deletion or none of it.
-#include "store/Schema.h"
-#include "store/Sqlite.h"
+#include "office/Schema.h"
+#include "db/sqlite/Sqlite.h"
 #include "tests/support/Fixture.h"
 #include "tests/support/RealProgram.h"
 

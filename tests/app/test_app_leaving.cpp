@@ -1,7 +1,7 @@
 // Leaving a box: which focus moves run a box's leaving handler, in either
 // sense of leaving, and what becomes of an error the handler raises.
-#include "app/core/Error.h"
-#include "app/core/FocusLeave.h"
+#include "core/Error.h"
+#include "ui/FocusLeave.h"
 #include "tests/support/Fixture.h"
 
 #include <QLineEdit>

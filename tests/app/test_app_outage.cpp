@@ -3,9 +3,9 @@
 // one box says so, and the next action works. A server that stops while
 // windows count their records gives one box, not a pile of them, and a read
 // that fails while a grid paints is reported once, after the paint.
-#include "store/DBGrid.h"
-#include "store/Postgres.h"
-#include "store/ServerEngine.h"
+#include "dbwidgets/DBGrid.h"
+#include "db/server/Postgres.h"
+#include "db/server/ServerEngine.h"
 #include "tests/app/Office.h"
 
 #include <QThread>

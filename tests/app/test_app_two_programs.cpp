@@ -5,8 +5,8 @@
 // Program A is this test process; program B is this same binary started as
 // a clerk that reads one step a line from its standard input and answers
 // with the boxes it was shown.
-#include "store/Engine.h"
-#include "app/core/App.h"
+#include "db/Engine.h"
+#include "ui/App.h"
 #include "tests/app/Office.h"
 
 #include <QProcess>

@@ -1,14 +1,14 @@
 // Account management: the order of the refusals when adding, the stored
 // (pair-swapped) passwords, deleting, and what the login makes of the result.
-#include "app/core/Globals.h"
+#include "core/Globals.h"
 #include "login/TForm1_Denglu.h"
 #include "login/TForm7_Login.h"
 #include "skin/SkinComboBox.h"
 #include "skin/SkinEdit.h"
-#include "store/DBGrid.h"
-#include "store/DataModule.h"
-#include "store/Engine.h"
-#include "store/Schema.h"
+#include "dbwidgets/DBGrid.h"
+#include "office/DataModule.h"
+#include "db/Engine.h"
+#include "office/Schema.h"
 #include "tests/support/Fixture.h"
 #include "tests/support/ProgramWindows.h"
 

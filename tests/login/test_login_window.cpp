@@ -1,16 +1,16 @@
 // The data module after creation, the login walk and rights, the main
 // window's gate.
-#include "app/core/App.h"
-#include "app/core/Globals.h"
-#include "app/core/Instances.h"
+#include "ui/App.h"
+#include "core/Globals.h"
+#include "ui/Instances.h"
 #include "login/TForm1_Denglu.h"
 #include "login/TForm2_Main.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinEdit.h"
-#include "store/Codepage.h"
-#include "store/DataModule.h"
-#include "store/Postgres.h"
-#include "store/Schema.h"
+#include "db/Codepage.h"
+#include "office/DataModule.h"
+#include "db/server/Postgres.h"
+#include "office/Schema.h"
 #include "tests/support/Fixture.h"
 #include "tests/support/ProgramWindows.h"
 

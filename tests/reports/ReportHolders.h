@@ -3,8 +3,8 @@
 // prepared report for comparisons.
 #pragma once
 
-#include "app/core/Globals.h"
-#include "app/core/Instances.h"
+#include "core/Globals.h"
+#include "ui/Instances.h"
 #include "reports/TForm1.h"
 #include "reports/TForm19.h"
 #include "reports/TForm20_Out_Stud.h"

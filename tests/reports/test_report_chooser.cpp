@@ -8,14 +8,14 @@
 
 #include "ReportHolders.h"
 
-#include "app/core/App.h"
-#include "app/core/Dates.h"
-#include "app/core/Ui.h"
+#include "ui/App.h"
+#include "core/Dates.h"
+#include "ui/Ui.h"
 #include "reports/engine/ReportPreview.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinForm.h"
-#include "store/DataSet.h"
-#include "store/Schema.h"
+#include "data/DataSet.h"
+#include "office/Schema.h"
 #include "tests/support/Fixture.h"
 
 #include <QApplication>

@@ -3,11 +3,11 @@
 // summaries count, the empty tables, and the PDF that reaches paper.
 #include "ReportHolders.h"
 
-#include "app/core/App.h"
-#include "app/core/Dates.h"
+#include "ui/App.h"
+#include "core/Dates.h"
 #include "reports/engine/Layouter.h"
 #include "reports/engine/ReportData.h"
-#include "store/Schema.h"
+#include "office/Schema.h"
 #include "tests/support/Fixture.h"
 
 #include <QProcess>

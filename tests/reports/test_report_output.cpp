@@ -2,7 +2,7 @@
 // the poppler tools where they are installed.
 #include "ReportFixtures.h"
 
-#include "app/core/Dates.h"
+#include "core/Dates.h"
 #include "reports/engine/ReportFonts.h"
 
 #include <QFontDatabase>

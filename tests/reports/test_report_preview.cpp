@@ -1,7 +1,7 @@
 // The preview window, met in the modal seam's script.
 #include "ReportFixtures.h"
 
-#include "app/core/Ui.h"
+#include "ui/Ui.h"
 #include "reports/engine/ReportFonts.h"
 #include "reports/engine/ReportPreview.h"
 

@@ -1,8 +1,8 @@
 // Reports fed from the record layer's tables through the adapter.
 #include "reports/engine/Report.h"
-#include "reports/engine/StoreReportData.h"
-#include "store/DataSet.h"
-#include "store/Schema.h"
+#include "reports/data/StoreReportData.h"
+#include "data/DataSet.h"
+#include "office/Schema.h"
 #include "tests/support/Fixture.h"
 
 #include <QtTest>

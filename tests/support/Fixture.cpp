@@ -1,10 +1,10 @@
 #include "tests/support/Fixture.h"
 
-#include "app/core/Action.h"
-#include "store/DataSet.h"
-#include "store/Postgres.h"
-#include "store/Schema.h"
-#include "store/Sqlite.h"
+#include "core/Action.h"
+#include "data/DataSet.h"
+#include "db/server/Postgres.h"
+#include "office/Schema.h"
+#include "db/sqlite/Sqlite.h"
 
 #include <QCoreApplication>
 #include <QDialog>

@@ -2,10 +2,10 @@
 // access to its files, and a recorder that answers message boxes.
 #pragma once
 
-#include "app/core/App.h"
-#include "app/core/Ui.h"
+#include "ui/App.h"
+#include "ui/Ui.h"
 #include "skin/SkinButton.h"
-#include "store/Engine.h"
+#include "db/Engine.h"
 
 #include <QList>
 #include <QString>

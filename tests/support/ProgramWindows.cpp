@@ -1,7 +1,7 @@
 #include "tests/support/ProgramWindows.h"
 
-#include "app/core/Globals.h"
-#include "store/Engine.h"
+#include "core/Globals.h"
+#include "db/Engine.h"
 
 namespace fixture {
 

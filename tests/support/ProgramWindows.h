@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/Windows.h"
-#include "app/core/Form.h"
+#include "ui/Form.h"
 
 #include <QByteArray>
 #include <QString>

@@ -3,8 +3,8 @@
 // close() unmakes them all before the data module and clears the pointers.
 #pragma once
 
-#include "app/core/Globals.h"
-#include "store/DataModule.h"
+#include "core/Globals.h"
+#include "office/DataModule.h"
 #include "tests/support/Fixture.h"
 #include "tests/support/ProgramWindows.h"
 

@@ -1,10 +1,10 @@
 // quillmere-initdb on a server: creating the tables there, and moving an
 // office's table files onto it in one transaction.
-#include "app/core/Error.h"
-#include "store/DataSet.h"
-#include "store/Postgres.h"
-#include "store/Schema.h"
-#include "store/Sqlite.h"
+#include "core/Error.h"
+#include "data/DataSet.h"
+#include "db/server/Postgres.h"
+#include "office/Schema.h"
+#include "db/sqlite/Sqlite.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,8 +1,8 @@
 // The class windows: deleting a class (the students keep its name), the add
 // dialog's addition, refusals and duplicate check, the class search with its
 // count, and the dialogs' frame before and after the first resize.
-#include "app/core/Globals.h"
-#include "app/core/Instances.h"
+#include "core/Globals.h"
+#include "ui/Instances.h"
 #include "records/class/TForm11_Add_Class.h"
 #include "records/class/TForm12_Class_Query.h"
 #include "records/class/TForm4_Class.h"
@@ -12,11 +12,11 @@
 #include "skin/SkinForm.h"
 #include "skin/SkinListBox.h"
 #include "skin/SkinTitleBar.h"
-#include "store/DBControls.h"
-#include "store/DBGrid.h"
-#include "store/DataModule.h"
-#include "store/Engine.h"
-#include "store/Schema.h"
+#include "dbwidgets/DBControls.h"
+#include "dbwidgets/DBGrid.h"
+#include "office/DataModule.h"
+#include "db/Engine.h"
+#include "office/Schema.h"
 #include "tests/support/Fixture.h"
 #include "tests/support/RecordWindows.h"
 

@@ -2,14 +2,14 @@
 // creates them; rows of the plan table as "序号:课程号" for short comparisons.
 #pragma once
 
-#include "app/core/Globals.h"
-#include "app/core/Instances.h"
+#include "core/Globals.h"
+#include "ui/Instances.h"
 #include "records/course/TForm13_Add_Object.h"
 #include "records/course/TForm14_Object_Query.h"
 #include "records/course/TForm5_Object.h"
-#include "store/DataModule.h"
-#include "store/Engine.h"
-#include "store/Schema.h"
+#include "office/DataModule.h"
+#include "db/Engine.h"
+#include "office/Schema.h"
 #include "tests/support/Fixture.h"
 #include "tests/support/RecordWindows.h"
 

@@ -6,7 +6,7 @@
 #include "skin/SkinEdit.h"
 #include "skin/SkinGroupBox.h"
 #include "skin/SkinListBox.h"
-#include "store/DBControls.h"
+#include "dbwidgets/DBControls.h"
 
 #include <QLabel>
 #include <QtTest>

@@ -3,9 +3,9 @@
 #include "CourseWorld.h"
 #include "skin/SkinComboBox.h"
 #include "skin/SkinEdit.h"
-#include "store/DBControls.h"
-#include "store/DBGrid.h"
-#include "store/DBNavigator.h"
+#include "dbwidgets/DBControls.h"
+#include "dbwidgets/DBGrid.h"
+#include "dbwidgets/DBNavigator.h"
 
 #include <QtTest>
 

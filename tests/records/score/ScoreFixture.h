@@ -3,14 +3,14 @@
 // tables, the add and search windows after.
 #pragma once
 
-#include "app/core/Globals.h"
-#include "app/core/Instances.h"
+#include "core/Globals.h"
+#include "ui/Instances.h"
 #include "records/score/TForm15_Add_Scroce.h"
 #include "records/score/TForm16_Scroce_Query.h"
 #include "records/score/TForm6_Scorce.h"
-#include "store/DataModule.h"
-#include "store/Engine.h"
-#include "store/Schema.h"
+#include "office/DataModule.h"
+#include "db/Engine.h"
+#include "office/Schema.h"
 #include "tests/support/Fixture.h"
 #include "tests/support/RecordWindows.h"
 

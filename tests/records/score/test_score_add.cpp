@@ -4,7 +4,7 @@
 
 #include "skin/SkinComboBox.h"
 #include "skin/SkinEdit.h"
-#include "store/DBGrid.h"
+#include "dbwidgets/DBGrid.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

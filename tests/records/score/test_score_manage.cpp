@@ -2,7 +2,7 @@
 // whole score table, rights, and the subject pick list.
 #include "ScoreFixture.h"
 
-#include "store/DBGrid.h"
+#include "dbwidgets/DBGrid.h"
 
 #include <QtTest>
 

@@ -4,8 +4,8 @@
 
 #include "skin/SkinComboBox.h"
 #include "skin/SkinEdit.h"
-#include "store/DBGrid.h"
-#include "store/DBNavigator.h"
+#include "dbwidgets/DBGrid.h"
+#include "dbwidgets/DBNavigator.h"
 
 #include <QtTest>
 

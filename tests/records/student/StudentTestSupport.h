@@ -3,15 +3,15 @@
 // opens its datasets, the dialogs after.
 #pragma once
 
-#include "app/core/App.h"
-#include "app/core/Globals.h"
-#include "app/core/Instances.h"
+#include "ui/App.h"
+#include "core/Globals.h"
+#include "ui/Instances.h"
 #include "records/student/TForm10_Query_Stud.h"
 #include "records/student/TForm3_stud.h"
 #include "records/student/TForm9_Add_Stud.h"
-#include "store/DataModule.h"
-#include "store/Engine.h"
-#include "store/Schema.h"
+#include "office/DataModule.h"
+#include "db/Engine.h"
+#include "office/Schema.h"
 #include "tests/support/Fixture.h"
 #include "tests/support/RecordWindows.h"
 

@@ -4,9 +4,9 @@
 #include "StudentTestSupport.h"
 
 #include "skin/SkinButton.h"
-#include "store/DBControls.h"
-#include "store/DBGrid.h"
-#include "store/DBNavigator.h"
+#include "dbwidgets/DBControls.h"
+#include "dbwidgets/DBGrid.h"
+#include "dbwidgets/DBNavigator.h"
 
 #include <QtTest>
 

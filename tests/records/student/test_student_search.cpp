@@ -4,8 +4,8 @@
 
 #include "skin/SkinComboBox.h"
 #include "skin/SkinEdit.h"
-#include "store/DBControls.h"
-#include "store/DBGrid.h"
+#include "dbwidgets/DBControls.h"
+#include "dbwidgets/DBGrid.h"
 
 #include <QtTest>
 

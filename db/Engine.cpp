@@ -1,0 +1,336 @@
+#include "db/Engine.h"
+
+#include "db/server/ServerEngine.h"
+#include "db/sqlite/SqliteEngine.h"
+
+#include "core/Action.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QMetaObject>
+#include <QTimer>
+
+#include <limits>
+
+namespace store {
+
+namespace {
+
+struct Registry {
+    std::map<QString, std::weak_ptr<Engine>> engines;
+    QString configFile;
+    QString server, serverOverride;
+    bool configRead = false;
+    int busyTimeout = 5000;
+    std::vector<QMetaObject::Connection> hookConnections;
+    std::vector<std::shared_ptr<Engine>> writing; // engines in a transaction
+    bool failNextCommit = false;
+    std::function<void(const QString &)> onCommitError;
+};
+
+Registry &registry()
+{
+    static Registry r;
+    return r;
+}
+
+void readConfig()
+{
+    Registry &r = registry();
+    if (r.configRead)
+        return;
+    r.configRead = true;
+    r.busyTimeout = 5000; // what a missing file or value means
+    r.server.clear();
+    if (r.configFile.isEmpty())
+        return;
+    QFile f(r.configFile);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return; // no file: the defaults hold
+    QString section;
+    while (!f.atEnd()) {
+        const QString line = QString::fromUtf8(f.readLine()).trimmed();
+        if (line.startsWith(u'[') && line.endsWith(u']')) {
+            section = line.mid(1, line.size() - 2).trimmed().toUpper();
+            continue;
+        }
+        const int eq = line.indexOf(u'=');
+        if (eq < 0)
+            continue;
+        const QString key = line.left(eq).trimmed().toUpper();
+        const QString text = line.mid(eq + 1).trimmed();
+        bool ok = false;
+        const int value = text.toInt(&ok);
+        if (section == QLatin1String("SERVER")) {
+            if (key == QLatin1String("CONNECTION"))
+                r.server = text;
+        } else if (key == QLatin1String("BUSYTIMEOUT") && ok && value >= 0) {
+            r.busyTimeout = value;
+        }
+    }
+}
+
+} // namespace
+
+void installActionHooks()
+{
+    removeActionHooks();
+    action::Hooks hooks;
+    hooks.beginInput = [] { syncAll(); };
+    hooks.commit = [] {
+        try {
+            commitAll();
+        } catch (const Error &) {
+            DataSet::dropPendingOf(action::current());
+            throw;
+        }
+    };
+    hooks.rollback = [] { rollbackAll(); };
+    action::setHooks(std::move(hooks));
+    auto *app = QCoreApplication::instance();
+    auto *dispatcher = app ? QAbstractEventDispatcher::instance(app->thread()) : nullptr;
+    if (!dispatcher)
+        return;
+    Registry &r = registry();
+    // The safety net: whatever is still pending when the loop waits is
+    // stored. A failure is reported as an action of its own, never by a box
+    // opened from inside the dispatcher.
+    r.hookConnections.push_back(QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, [] {
+        try {
+            commitAll();
+        } catch (const Error &e) {
+            if (registry().onCommitError)
+                registry().onCommitError(e.text());
+            else
+                qWarning("%s", qPrintable(e.text()));
+        }
+    }));
+    // Each time the loop takes up work again, what other programs stored
+    // meanwhile is shown: counts, grids and labels follow the files. A loop
+    // spun without waiting (a progress box) looks at most every 50 ms.
+    r.hookConnections.push_back(QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, [] {
+        static QElapsedTimer last;
+        if (last.isValid() && last.elapsed() < 50)
+            return;
+        last.start();
+        syncAll();
+    }));
+}
+
+void removeActionHooks()
+{
+    action::setHooks({});
+    for (const QMetaObject::Connection &c : registry().hookConnections)
+        QObject::disconnect(c);
+    registry().hookConnections.clear();
+}
+
+void setEngineConfigFile(const QString &path)
+{
+    registry().configFile = path;
+    registry().configRead = false;
+}
+
+int engineBusyTimeout()
+{
+    readConfig();
+    return registry().busyTimeout;
+}
+
+QString engineServer()
+{
+    readConfig();
+    return registry().serverOverride.isEmpty() ? registry().server : registry().serverOverride;
+}
+
+void setEngineServer(const QString &conninfo) { registry().serverOverride = conninfo; }
+
+void setCommitErrorHandler(std::function<void(const QString &)> handler)
+{
+    registry().onCommitError = std::move(handler);
+}
+
+void commitAll()
+{
+    QString firstError;
+    for (auto it = registry().engines.begin(); it != registry().engines.end();) {
+        if (auto e = it->second.lock()) {
+            try {
+                e->commit();
+            } catch (const Error &err) {
+                if (firstError.isEmpty())
+                    firstError = err.text();
+            }
+            ++it;
+        } else {
+            it = registry().engines.erase(it);
+        }
+    }
+    if (!firstError.isEmpty())
+        throw Error(firstError);
+}
+
+void rollbackAll()
+{
+    // The error that made the action fail is the one the user is shown; a
+    // view that cannot be read again now (a server gone) is read later.
+    try {
+        DataSet::dropPendingOf(action::current());
+    } catch (const Error &e) {
+        qWarning("%s", qPrintable(e.text()));
+    }
+    for (auto &entry : registry().engines) {
+        if (auto e = entry.second.lock()) {
+            try {
+                e->rollback();
+            } catch (const Error &err) {
+                qWarning("%s", qPrintable(err.text()));
+            }
+        }
+    }
+}
+
+void syncAll()
+{
+    for (auto &entry : registry().engines) {
+        if (auto e = entry.second.lock()) {
+            try {
+                e->syncExternal();
+            } catch (const Error &err) {
+                qWarning("%s", qPrintable(err.text()));
+            }
+        }
+    }
+}
+
+void endEngines()
+{
+    // What an unfinished action wrote goes with it; nothing is committed.
+    for (auto &entry : registry().engines) {
+        if (auto e = entry.second.lock()) {
+            try {
+                e->rollback();
+            } catch (const Error &) {
+            }
+        }
+    }
+    registry().writing.clear();
+    registry().engines.clear();
+    registry().configRead = false;
+}
+
+void resetEngines()
+{
+    try {
+        commitAll();
+    } catch (const Error &) {
+    }
+    registry().engines.clear();
+    registry().configRead = false;
+}
+
+// ---------------------------------------------------------------- Engine
+
+Engine::~Engine() = default;
+
+std::shared_ptr<Engine> Engine::forDirectory(const QString &dir)
+{
+    readConfig();
+    const QString server = engineServer();
+    // One server holds the tables of every directory the program names.
+    const QString key = server.isEmpty() ? QDir::cleanPath(QFileInfo(dir).absoluteFilePath())
+                                         : QStringLiteral("server:") + server;
+    auto &slot = registry().engines[key];
+    if (auto e = slot.lock())
+        return e;
+    std::shared_ptr<Engine> e;
+    if (server.isEmpty())
+        e = std::make_shared<SqliteEngine>(key);
+    else
+        e = std::make_shared<ServerEngine>(server);
+    slot = e;
+    return e;
+}
+
+QString Engine::resolveFile(const QString &dir, const QString &name)
+{
+    QDir d(dir);
+    if (!d.exists())
+        throw Error(QStringLiteral("数据目录 '%1' 不存在").arg(QDir::toNativeSeparators(dir)));
+    const QString exact = d.filePath(name);
+    if (QFileInfo(exact).isFile())
+        return QDir::cleanPath(QFileInfo(exact).absoluteFilePath());
+    const QString wanted = name.toLower();
+    const QStringList entries = d.entryList(QDir::Files | QDir::Hidden);
+    for (const QString &entry : entries) {
+        if (entry.toLower() == wanted)
+            return QDir::cleanPath(d.absoluteFilePath(entry));
+    }
+    throw Error(QStringLiteral("找不到表文件 '%1'").arg(QDir::toNativeSeparators(d.filePath(name))));
+}
+
+qint64 Engine::countRecords(TableFile &file)
+{
+    Statement st = file.prepare(QStringLiteral("SELECT count(*) FROM %1").arg(file.qualifiedTable()));
+    return st.step() ? st.columnInt64(0) : 0;
+}
+
+std::shared_ptr<TableFile> Engine::openFile(const QString &path)
+{
+    QString schema;
+    const QString key = locate(path, &schema);
+    auto found = m_files.find(key);
+    if (found != m_files.end()) {
+        if (auto f = found->second.lock())
+            return f;
+    }
+    auto f = std::make_shared<TableFile>(shared_from_this(), key, schema);
+    m_files[key] = f;
+    return f;
+}
+
+void Engine::setInTransaction(bool on)
+{
+    if (on == m_inTxn)
+        return;
+    m_inTxn = on;
+    auto &writing = registry().writing;
+    if (on) {
+        writing.push_back(shared_from_this());
+    } else {
+        // Not through shared_from_this: the engine may be in its destructor.
+        std::erase_if(writing, [this](const std::shared_ptr<Engine> &e) { return e.get() == this; });
+    }
+}
+
+void Engine::invalidate(const QString &key)
+{
+    auto it = m_files.find(key);
+    if (it == m_files.end())
+        return;
+    if (auto f = it->second.lock())
+        f->invalidateAll();
+}
+
+void Engine::invalidateEverything()
+{
+    for (auto &entry : m_files) {
+        if (auto f = entry.second.lock())
+            f->invalidateAll();
+    }
+}
+
+void failNextCommitForTesting() { registry().failNextCommit = true; }
+
+bool takeCommitFailureForTesting()
+{
+    const bool fail = registry().failNextCommit;
+    registry().failNextCommit = false;
+    return fail;
+}
+
+} // namespace store

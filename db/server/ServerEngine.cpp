@@ -1,0 +1,330 @@
+#include "db/server/ServerEngine.h"
+
+#include "db/sqlite/Sqlite.h"
+
+#include "core/Action.h"
+
+#include <QFileInfo>
+
+namespace store {
+
+namespace {
+
+// The office's one write lock: every program's actions take it, so numbers
+// handed out as "count + 1" and renumberings never meet.
+const char *const LockAndVersions = "BEGIN; SELECT pg_advisory_xact_lock(936); SELECT name, version FROM quillmere_tables";
+
+} // namespace
+
+ServerEngine::ServerEngine(const QString &conninfo) : m_conn(conninfo)
+{
+    // A lost connection is made again only for the next action.
+    m_conn.epoch = [] { return quint64(action::current()); };
+    m_conn.onSession = [this] { newSession(); };
+    m_conn.onLost = [this] { lost(); };
+    newSession();
+}
+
+ServerEngine::~ServerEngine()
+{
+    // An action still running when the program ends this way did not
+    // finish: nothing of it is stored.
+    if (m_inTxn && m_conn.isOpen()) {
+        try {
+            m_conn.exec(QStringLiteral("ROLLBACK"));
+        } catch (const Error &) {
+        }
+    }
+}
+
+void ServerEngine::newSession()
+{
+    m_conn.exec(QStringLiteral("SET lock_timeout = %1; LISTEN quillmere").arg(engineBusyTimeout()));
+    if (m_schema.isEmpty()) {
+        pg::Result r = m_conn.exec(QStringLiteral("SELECT current_schema()"));
+        m_schema = r.rows() ? r.text(0, 0) : QStringLiteral("public");
+    }
+    // What happened while the program was away is not known: everything is
+    // read again.
+    try {
+        changedTables(m_conn.exec(QStringLiteral("SELECT name, version FROM quillmere_tables")));
+    } catch (const Error &) {
+        throw Error(QStringLiteral("数据库服务器 '%1' 上没有本系统的数据表").arg(m_conn.server()));
+    }
+    m_shapes.clear();
+    invalidateEverything();
+}
+
+void ServerEngine::lost()
+{
+    setInTransaction(false);
+    m_written.clear();
+    invalidateEverything();
+}
+
+QStringList ServerEngine::changedTables(const pg::Result &versions)
+{
+    QStringList changed;
+    for (int i = 0; i < versions.rows(); ++i) {
+        const QString name = versions.text(i, 0);
+        const qint64 v = versions.int64(i, 1);
+        auto it = m_seen.find(name);
+        if (it == m_seen.end()) {
+            m_seen[name] = v;
+        } else if (it->second != v) {
+            it->second = v;
+            changed << name;
+        }
+    }
+    return changed;
+}
+
+namespace {
+
+ColumnInfo columnFrom(const QString &name, const QString &type, qint64 modifier, bool notNull)
+{
+    ColumnInfo c;
+    c.name = name;
+    if (type == QLatin1String("varchar") || type == QLatin1String("text") || type == QLatin1String("bpchar")) {
+        // A character type's modifier is its length plus the 4 bytes of its header.
+        c.type = FieldType::Text;
+        c.size = modifier > 4 ? int(modifier - 4) : 0;
+    } else if (type == QLatin1String("int4") || type == QLatin1String("int8") || type == QLatin1String("int2")) {
+        c.type = FieldType::Integer;
+    } else if (type.startsWith(QLatin1String("timestamp")) || type == QLatin1String("date")) {
+        c.type = FieldType::DateTime;
+    } else if (type == QLatin1String("bytea")) {
+        c.type = FieldType::Bytes;
+    }
+    c.notNull = notNull;
+    return c;
+}
+
+// The column an index's key names: the first quoted name in "学号" or
+// lower(("学号")::text COLLATE "C").
+int indexedColumn(const TableShape &shape, const QString &expr)
+{
+    const int open = expr.indexOf(u'"');
+    const QString name = open >= 0 ? expr.mid(open + 1, expr.indexOf(u'"', open + 1) - open - 1) : expr;
+    for (size_t i = 0; i < shape.columns.size(); ++i) {
+        if (shape.columns[i].name == name)
+            return int(i);
+    }
+    return -1;
+}
+
+} // namespace
+
+void ServerEngine::readCatalog()
+{
+    // Every dataset that opens asks for its table: the schema's tables are
+    // read in two statements once a session, and again only for a name not
+    // among them.
+    m_shapes.clear();
+    pg::Result cols = m_conn.exec(QStringLiteral(
+        "SELECT c.relname, a.attname, t.typname, a.atttypmod, a.attnotnull "
+        "FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid JOIN pg_namespace n ON n.oid = c.relnamespace "
+        "JOIN pg_type t ON t.oid = a.atttypid WHERE n.nspname = current_schema() AND c.relkind = 'r' "
+        "AND a.attnum > 0 AND NOT a.attisdropped ORDER BY c.relname, a.attnum"));
+    for (int i = 0; i < cols.rows(); ++i) {
+        const QString table = cols.text(i, 0);
+        TableShape &shape = m_shapes[table];
+        shape.table = table;
+        if (cols.text(i, 1) != QLatin1String("rowid")) // the record's id, as SQLite keeps it beside the fields
+            shape.columns.push_back(columnFrom(cols.text(i, 1), cols.text(i, 2), cols.int64(i, 3), cols.text(i, 4) == QLatin1String("t")));
+    }
+    pg::Result idx = m_conn.exec(QStringLiteral(
+        "SELECT t.relname, c.relname, pg_get_indexdef(i.indexrelid, 1, true), i.indisprimary "
+        "FROM pg_index i JOIN pg_class c ON c.oid = i.indexrelid JOIN pg_class t ON t.oid = i.indrelid "
+        "JOIN pg_namespace n ON n.oid = t.relnamespace WHERE n.nspname = current_schema() ORDER BY c.relname"));
+    for (int i = 0; i < idx.rows(); ++i) {
+        auto it = m_shapes.find(idx.text(i, 0));
+        if (it == m_shapes.end())
+            continue;
+        TableShape &shape = it->second;
+        const QString expr = idx.text(i, 2);
+        const int column = indexedColumn(shape, expr);
+        if (column < 0)
+            continue; // the row ids' own index
+        if (idx.text(i, 3) == QLatin1String("t")) {
+            shape.pk = column;
+            continue;
+        }
+        IndexInfo ii;
+        ii.name = idx.text(i, 1);
+        ii.column = column;
+        ii.noCase = expr.startsWith(QLatin1String("lower("));
+        shape.indexes.push_back(ii);
+    }
+}
+
+QString ServerEngine::locate(const QString &path, QString *schema)
+{
+    const QString wanted = QFileInfo(path).completeBaseName();
+    auto named = [&] {
+        QStringList tables;
+        for (const auto &[table, shape] : m_shapes) {
+            if (table.compare(wanted, Qt::CaseInsensitive) == 0)
+                tables << table;
+        }
+        return tables;
+    };
+    QStringList tables = named();
+    if (tables.isEmpty()) {
+        readCatalog();
+        tables = named();
+    }
+    if (tables.size() != 1)
+        throw Error(QStringLiteral("数据库服务器 '%1' 上找不到表 '%2'").arg(m_conn.server(), wanted));
+    *schema = m_schema;
+    return tables.front();
+}
+
+TableShape ServerEngine::describe(const QString &, const QString &table)
+{
+    if (!m_shapes.count(table))
+        readCatalog();
+    const auto it = m_shapes.find(table);
+    if (it == m_shapes.end())
+        throw Error(QStringLiteral("数据库服务器 '%1' 上找不到表 '%2'").arg(m_conn.server(), table));
+    return it->second;
+}
+
+Statement ServerEngine::prepare(const QString &sqlText, const QString &) { return Statement(pg::statement(m_conn, sqlText)); }
+
+void ServerEngine::exec(const QString &sqlText) { m_conn.exec(sqlText); }
+
+void ServerEngine::beginWrite()
+{
+    if (m_inTxn && m_conn.transactionFailed()) {
+        rollback();
+        throw TransactionLost(QStringLiteral("数据库服务器放弃了本次操作的事务,操作没有保存"));
+    }
+    if (m_inTxn)
+        return;
+    pg::Result versions;
+    try {
+        versions = m_conn.exec(QString::fromLatin1(LockAndVersions));
+    } catch (const Error &) {
+        try {
+            m_conn.exec(QStringLiteral("ROLLBACK"));
+        } catch (const Error &) {
+        }
+        throw;
+    }
+    setInTransaction(true);
+    ++m_txnSerial;
+    const QStringList changed = changedTables(versions);
+    if (changed.isEmpty())
+        return;
+    m_conn.exec(QStringLiteral("ROLLBACK"));
+    setInTransaction(false);
+    for (const QString &t : changed)
+        invalidate(t);
+    throw Conflict(QStringLiteral("数据已被其他用户修改,已重新读取,请重新操作!"));
+}
+
+void ServerEngine::writing(const TableFile &file) { m_written.insert(file.table()); }
+
+void ServerEngine::commit()
+{
+    if (!m_inTxn)
+        return;
+    try {
+        if (takeCommitFailureForTesting())
+            throw Error(QStringLiteral("磁盘已满，无法写入表文件"));
+        // The server answers COMMIT of a transaction it gave up with a
+        // rollback, not with an error: that must not pass for stored.
+        if (m_conn.transactionFailed())
+            throw Error(QStringLiteral("数据库服务器放弃了本次操作的事务"));
+        if (!m_written.empty()) {
+            QStringList names;
+            for (const QString &t : m_written)
+                names << t;
+            // Counted up under the write lock: other programs compare these
+            // with what they last saw.
+            pg::Result r = m_conn.exec(QByteArray("UPDATE quillmere_tables SET version = version + 1 "
+                                                  "WHERE name = ANY(string_to_array($1, chr(1))) RETURNING name, version"),
+                                       {QVariant(names.join(QChar(1)))});
+            for (int i = 0; i < r.rows(); ++i)
+                m_seen[r.text(i, 0)] = r.int64(i, 1);
+            m_conn.exec(QStringLiteral("NOTIFY quillmere"));
+        }
+        m_conn.exec(QStringLiteral("COMMIT"));
+    } catch (const TransactionLost &) {
+        rollback();
+        throw;
+    } catch (const Error &e) {
+        const QString text = e.text();
+        rollback();
+        throw Error(QStringLiteral("保存修改失败: %1").arg(text));
+    }
+    setInTransaction(false);
+    m_written.clear();
+}
+
+void ServerEngine::rollback()
+{
+    if (!m_inTxn)
+        return;
+    setInTransaction(false);
+    m_written.clear();
+    // A lost connection took the transaction with it; undoing never makes
+    // a new one.
+    if (m_conn.isOpen()) {
+        try {
+            m_conn.exec(QStringLiteral("ROLLBACK"));
+        } catch (const Error &) {
+        }
+    }
+    invalidateEverything();
+}
+
+void ServerEngine::syncExternal()
+{
+    if (m_inTxn || !m_conn.notified())
+        return;
+    try {
+        for (const QString &t : changedTables(m_conn.exec(QStringLiteral("SELECT name, version FROM quillmere_tables"))))
+            invalidate(t);
+    } catch (const Error &) {
+        // The next action reports a server that went away.
+    }
+}
+
+qint64 ServerEngine::catalogued(const char *column, const TableFile &file)
+{
+    pg::Result r = m_conn.run(QByteArray("SELECT ") + column + " FROM quillmere_tables WHERE name = $1", {QVariant(file.table())});
+    return r.rows() ? r.int64(0, 0) : 0;
+}
+
+qint64 ServerEngine::highWater(const TableFile &file) { return catalogued("high_water", file); }
+
+qint64 ServerEngine::countRecords(TableFile &file) { return catalogued("records", file); }
+
+void ServerEngine::raiseHighWater(const TableFile &file, qint64 rowid)
+{
+    m_conn.run(QByteArray("UPDATE quillmere_tables SET high_water = $2 WHERE name = $1 AND high_water < $2"),
+               {QVariant(file.table()), QVariant(rowid)});
+}
+
+QString ServerEngine::noCase(const QString &expr) const
+{
+    // Folds ASCII letters only, as the embedded engine's NOCASE does.
+    return QStringLiteral("lower((%1)::text COLLATE \"C\")").arg(expr);
+}
+
+QString ServerEngine::differ(const QString &a, const QString &b) const
+{
+    return a + QStringLiteral(" IS DISTINCT FROM ") + b;
+}
+
+QString ServerEngine::likeCondition(const QString &field, const QString &like, QVariant *bound) const
+{
+    QString pattern = like;
+    pattern.replace(u'\\', QLatin1String("\\\\")); // the server's LIKE escapes with "\"
+    *bound = pattern;
+    return field + QStringLiteral(" LIKE ?1");
+}
+
+} // namespace store

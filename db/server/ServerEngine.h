@@ -1,0 +1,60 @@
+// The server engine: the tables of an office on a PostgreSQL server, shared
+// by every clerk's program. An action holds the office's write lock (an
+// advisory lock) from its first write to its commit; each commit counts up
+// the versions of the tables it wrote and notifies the other programs.
+#pragma once
+
+#include "db/Engine.h"
+#include "db/server/Postgres.h"
+
+namespace store {
+
+class ServerEngine : public Engine {
+public:
+    explicit ServerEngine(const QString &conninfo);
+    ~ServerEngine() override;
+
+    pg::Connection &connection() { return m_conn; }
+
+    void beginWrite() override;
+    void commit() override;
+    void rollback() override;
+    void syncExternal() override;
+    Statement prepare(const QString &sqlText, const QString &label) override;
+    void exec(const QString &sqlText) override;
+    TableShape describe(const QString &schema, const QString &table) override;
+    qint64 highWater(const TableFile &file) override;
+    void raiseHighWater(const TableFile &file, qint64 rowid) override;
+    qint64 countRecords(TableFile &file) override;
+    void writing(const TableFile &file) override;
+
+    QString noCase(const QString &expr) const override;
+    QString differ(const QString &a, const QString &b) const override;
+    QString likeCondition(const QString &field, const QString &like, QVariant *bound) const override;
+    bool typedColumns() const override { return true; }
+    bool readsAhead() const override { return true; }
+    QString nullsFirst(bool descending) const override
+    {
+        return descending ? QStringLiteral(" NULLS LAST") : QStringLiteral(" NULLS FIRST");
+    }
+
+protected:
+    QString locate(const QString &path, QString *schema) override;
+
+private:
+    void newSession();
+    void lost();
+    // Tables whose version moved since last seen (and now seen).
+    QStringList changedTables(const pg::Result &versions);
+    pg::Connection m_conn;
+    QString m_schema;
+    std::map<QString, qint64> m_seen; // table -> version
+    std::set<QString> m_written;
+    // The schema's tables, read once a session.
+    void readCatalog();
+    // A table's figure kept in quillmere_tables.
+    qint64 catalogued(const char *column, const TableFile &file);
+    std::map<QString, TableShape> m_shapes; // table -> shape
+};
+
+} // namespace store
