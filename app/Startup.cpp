@@ -1,6 +1,8 @@
 #include "app/Startup.h"
 
 #include "app/TForm_Flash.h"
+#include "data/ActionHooks.h"
+#include "db/Engines.h"
 #include "ui/App.h"
 #include "ui/Guard.h"
 #include "ui/Instances.h"

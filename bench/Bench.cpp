@@ -1,5 +1,6 @@
 #include "bench/Bench.h"
 
+#include "db/Engines.h"
 #include "ui/Instances.h"
 #include "office/DataModule.h"
 #include "db/Engine.h"

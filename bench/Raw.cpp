@@ -3,6 +3,7 @@
 #include "core/Error.h"
 #include "core/Globals.h"
 #include "data/DataSet.h"
+#include "db/Engines.h"
 #include "db/server/Postgres.h"
 #include "office/Schema.h"
 #include "db/sqlite/Sqlite.h"

@@ -1,6 +1,7 @@
 #include "bench/Figures.h"
 
 #include "core/Globals.h"
+#include "db/Engines.h"
 #include "ui/Instances.h"
 #include "ui/Ui.h"
 #include "records/score/TForm16_Scroce_Query.h"

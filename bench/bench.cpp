@@ -9,6 +9,7 @@
 
 #include "core/Error.h"
 #include "data/DataSet.h"
+#include "db/Engines.h"
 #include "tools/CodepageCheck.h"
 
 #include <QApplication>

@@ -5,6 +5,7 @@
 
 #include "db/Codepage.h"
 #include "db/Convert.h"
+#include "db/EngineObserver.h"
 
 
 namespace store {
@@ -102,9 +103,20 @@ void TField::clear() { m_ds->setFieldValue(m_index, QVariant()); }
 
 namespace {
 
+// Before the engines undo an action's writes, the records it left being
+// edited or inserted are dropped: the engines hear of datasets only through
+// this observer, registered with the first dataset.
+struct PendingDropper : EngineObserver {
+    void rollingBack(unsigned long long action) override { DataSet::dropPendingOf(action); }
+};
+
 std::vector<DataSet *> &allDataSets()
 {
-    static std::vector<DataSet *> list;
+    static std::vector<DataSet *> list = [] {
+        static PendingDropper dropper;
+        setEngineObserver(&dropper);
+        return std::vector<DataSet *>();
+    }();
     return list;
 }
 

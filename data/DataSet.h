@@ -7,6 +7,8 @@
 
 #include "core/Error.h"
 #include "data/RowWindow.h"
+#include "db/FieldType.h"
+#include "db/TableObserver.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -21,9 +23,6 @@
 #include <vector>
 
 namespace store {
-
-
-enum class FieldType { Text, Integer, DateTime, Bytes, Other };
 
 class DataSet;
 class TableFile;
@@ -172,7 +171,6 @@ public:
 
 protected:
     friend class TField;
-    friend class TableFile;
     struct Row {
         qint64 rowid = 0;
         std::vector<QVariant> values;
@@ -260,8 +258,9 @@ private:
     std::vector<TDataSource *> m_sources; // the sources that show this dataset
 };
 
-// A dataset bound to one table file.
-class TTable : public DataSet {
+// A dataset bound to one table file, which tells it when the stored records
+// change under it.
+class TTable : public DataSet, private TableObserver {
     Q_OBJECT
 public:
     explicit TTable(const QString &name, QObject *parent = nullptr);
@@ -306,7 +305,6 @@ protected:
     qint64 rowidAt(int row) const override { return m_rows.at(row).rowid; }
 
 private:
-    friend class TableFile;
     friend class DataSet;
     friend class TDataSource;
     void masterMoved();
@@ -314,7 +312,8 @@ private:
     QVariant masterValue() const;
     OrderEntry entryOf(const Row &row) const;
     bool belongsHere(const Row &row) const;
-    void markStale() { m_stale = true; }
+    void tableChanged() override { m_stale = true; }
+    void catchUp() override { freshen(); }
 
     QString m_tableName;
     QStringList m_fixedFields;
@@ -339,7 +338,7 @@ private:
 // program first writes to the file, the stored records are the snapshot.
 // Just before that write the query takes note of which records it shows,
 // and of the values of each record before it is changed or deleted.
-class TQuery : public DataSet {
+class TQuery : public DataSet, private TableObserver {
     Q_OBJECT
 public:
     explicit TQuery(const QString &name, QObject *parent = nullptr);
@@ -368,10 +367,9 @@ protected:
     qint64 rowidAt(int row) const override;
 
 private:
-    friend class TableFile;
     // Called by the file before this program writes to it; rowid 0: a new
     // record, -1: any number of records.
-    void beforeWrite(qint64 rowid);
+    void beforeWrite(qint64 rowid) override;
     void freeze();
     bool shows(qint64 rowid) const;
 
@@ -427,21 +425,5 @@ private:
     std::vector<QPointer<TTable>> m_details;
     std::vector<PendingEdit *> m_editors;
 };
-
-// Engine-wide operations.
-// Commits the transaction that collects every write since the last commit.
-// Called automatically when the event loop is about to wait.
-void commitAll();
-// Reads engine settings (busy timeout) from this configuration file when the
-// first table is opened; a missing file means the defaults.
-void setEngineConfigFile(const QString &path);
-// Stands in for the settings file's server (tests, tools); empty: the file decides.
-void setEngineServer(const QString &conninfo);
-// Drops every open connection (tests use it between cases), committing what
-// is pending first.
-void resetEngines();
-// The end of the program: what an unfinished action wrote is undone, and
-// every connection closed.
-void endEngines();
 
 } // namespace store

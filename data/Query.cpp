@@ -1,6 +1,7 @@
 #include "data/DataSet.h"
 
 #include "db/Engine.h"
+#include "db/open/OpenEngine.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -75,7 +76,7 @@ void TQuery::doOpen()
         throw Error(qualified(QStringLiteral("没有指定数据库位置")));
     QFileInfo fi(m_file);
     const QString dir = fi.isAbsolute() ? fi.absolutePath() : m_databaseName;
-    auto engine = Engine::forDirectory(dir);
+    auto engine = openEngine(dir);
     auto file = engine->openFile(fi.isAbsolute() ? m_file : dir + u'/' + m_file);
 
     std::vector<FieldDef> defs;
@@ -103,7 +104,7 @@ void TQuery::doOpen()
     m_rowidOrder = pk < 0;
     m_rows.bind(file.get(), pk, false, filter, bound);
     m_table = file;
-    m_table->attachQuery(this);
+    m_table->attachSnapshot(this);
     m_frozen = false;
     m_frozenRows.clear();
     m_sortedRows.clear();
@@ -116,7 +117,7 @@ void TQuery::doOpen()
 void TQuery::doClose()
 {
     if (m_table)
-        m_table->detachQuery(this);
+        m_table->detachSnapshot(this);
     m_table.reset();
     m_rows.unbind();
     m_frozen = false;
@@ -129,7 +130,7 @@ void TQuery::doClose()
 TQuery::~TQuery()
 {
     if (m_table)
-        m_table->detachQuery(this);
+        m_table->detachSnapshot(this);
 }
 
 int TQuery::doCount() const { return m_frozen ? int(m_frozenRows.size()) : m_rows.count(); }

@@ -1,6 +1,7 @@
 #include "data/DataSet.h"
 
 #include "db/Engine.h"
+#include "db/open/OpenEngine.h"
 
 #include <QFileInfo>
 
@@ -54,7 +55,7 @@ void TTable::doOpen()
         dir = fi.absolutePath();
     if (dir.isEmpty())
         throw Error(qualified(QStringLiteral("没有指定数据库位置")));
-    auto engine = Engine::forDirectory(dir);
+    auto engine = openEngine(dir);
     auto file = engine->openFile(fi.isAbsolute() ? m_tableName : dir + u'/' + m_tableName);
 
     std::vector<FieldDef> defs;

@@ -1,7 +1,7 @@
 #include "db/Convert.h"
 
 #include "core/Dates.h"
-#include "data/DataSet.h"
+#include "core/Error.h"
 
 #include <QRegularExpression>
 

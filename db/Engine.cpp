@@ -1,20 +1,14 @@
+// The engine's own members, and the registry of every engine the program
+// has open (db/Engines.h).
 #include "db/Engine.h"
 
-#include "db/server/ServerEngine.h"
-#include "db/sqlite/SqliteEngine.h"
-
 #include "core/Action.h"
+#include "db/EngineObserver.h"
+#include "db/Engines.h"
 
-#include <QAbstractEventDispatcher>
-#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QMetaObject>
-#include <QTimer>
-
-#include <limits>
 
 namespace store {
 
@@ -26,10 +20,9 @@ struct Registry {
     QString server, serverOverride;
     bool configRead = false;
     int busyTimeout = 5000;
-    std::vector<QMetaObject::Connection> hookConnections;
     std::vector<std::shared_ptr<Engine>> writing; // engines in a transaction
     bool failNextCommit = false;
-    std::function<void(const QString &)> onCommitError;
+    EngineObserver *observer = nullptr;
 };
 
 Registry &registry()
@@ -76,59 +69,6 @@ void readConfig()
 
 } // namespace
 
-void installActionHooks()
-{
-    removeActionHooks();
-    action::Hooks hooks;
-    hooks.beginInput = [] { syncAll(); };
-    hooks.commit = [] {
-        try {
-            commitAll();
-        } catch (const Error &) {
-            DataSet::dropPendingOf(action::current());
-            throw;
-        }
-    };
-    hooks.rollback = [] { rollbackAll(); };
-    action::setHooks(std::move(hooks));
-    auto *app = QCoreApplication::instance();
-    auto *dispatcher = app ? QAbstractEventDispatcher::instance(app->thread()) : nullptr;
-    if (!dispatcher)
-        return;
-    Registry &r = registry();
-    // The safety net: whatever is still pending when the loop waits is
-    // stored. A failure is reported as an action of its own, never by a box
-    // opened from inside the dispatcher.
-    r.hookConnections.push_back(QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, [] {
-        try {
-            commitAll();
-        } catch (const Error &e) {
-            if (registry().onCommitError)
-                registry().onCommitError(e.text());
-            else
-                qWarning("%s", qPrintable(e.text()));
-        }
-    }));
-    // Each time the loop takes up work again, what other programs stored
-    // meanwhile is shown: counts, grids and labels follow the files. A loop
-    // spun without waiting (a progress box) looks at most every 50 ms.
-    r.hookConnections.push_back(QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, [] {
-        static QElapsedTimer last;
-        if (last.isValid() && last.elapsed() < 50)
-            return;
-        last.start();
-        syncAll();
-    }));
-}
-
-void removeActionHooks()
-{
-    action::setHooks({});
-    for (const QMetaObject::Connection &c : registry().hookConnections)
-        QObject::disconnect(c);
-    registry().hookConnections.clear();
-}
-
 void setEngineConfigFile(const QString &path)
 {
     registry().configFile = path;
@@ -149,9 +89,16 @@ QString engineServer()
 
 void setEngineServer(const QString &conninfo) { registry().serverOverride = conninfo; }
 
-void setCommitErrorHandler(std::function<void(const QString &)> handler)
+void setEngineObserver(EngineObserver *observer) { registry().observer = observer; }
+
+std::shared_ptr<Engine> sharedEngine(const QString &key, const std::function<std::shared_ptr<Engine>()> &make)
 {
-    registry().onCommitError = std::move(handler);
+    auto &slot = registry().engines[key];
+    if (auto e = slot.lock())
+        return e;
+    std::shared_ptr<Engine> e = make();
+    slot = e;
+    return e;
 }
 
 void commitAll()
@@ -178,10 +125,12 @@ void rollbackAll()
 {
     // The error that made the action fail is the one the user is shown; a
     // view that cannot be read again now (a server gone) is read later.
-    try {
-        DataSet::dropPendingOf(action::current());
-    } catch (const Error &e) {
-        qWarning("%s", qPrintable(e.text()));
+    if (EngineObserver *observer = registry().observer) {
+        try {
+            observer->rollingBack(action::current());
+        } catch (const Error &e) {
+            qWarning("%s", qPrintable(e.text()));
+        }
     }
     for (auto &entry : registry().engines) {
         if (auto e = entry.second.lock()) {
@@ -236,25 +185,6 @@ void resetEngines()
 // ---------------------------------------------------------------- Engine
 
 Engine::~Engine() = default;
-
-std::shared_ptr<Engine> Engine::forDirectory(const QString &dir)
-{
-    readConfig();
-    const QString server = engineServer();
-    // One server holds the tables of every directory the program names.
-    const QString key = server.isEmpty() ? QDir::cleanPath(QFileInfo(dir).absoluteFilePath())
-                                         : QStringLiteral("server:") + server;
-    auto &slot = registry().engines[key];
-    if (auto e = slot.lock())
-        return e;
-    std::shared_ptr<Engine> e;
-    if (server.isEmpty())
-        e = std::make_shared<SqliteEngine>(key);
-    else
-        e = std::make_shared<ServerEngine>(server);
-    slot = e;
-    return e;
-}
 
 QString Engine::resolveFile(const QString &dir, const QString &name)
 {

@@ -5,8 +5,10 @@
 // database. Writes collect in one transaction per user action.
 #pragma once
 
-#include "data/DataSet.h"
+#include "core/Error.h"
+#include "db/FieldType.h"
 #include "db/Statement.h"
+#include "db/TableObserver.h"
 
 #include <QHash>
 #include <QString>
@@ -95,17 +97,19 @@ public:
     void changedInBulk(qint64 removed);
 
     quint64 generation() const { return m_generation; }
-    // Marks every other dataset on this file stale and schedules their refresh.
-    void changedBy(TTable *writer);
-    void attach(TTable *t);
-    // Open queries on this file, told before each write so that their
-    // result stays as it was when they were opened.
-    void attachQuery(TQuery *q);
-    void detachQuery(TQuery *q);
+    // Tells every other view on this file that the records changed, and
+    // schedules their catching up.
+    void changedBy(const TableObserver *writer);
+    // The views that follow the file (tables).
+    void attach(TableObserver *view);
+    void detach(TableObserver *view);
+    // Open results on this file (queries), told before each write so that
+    // they stay as they were when they were opened.
+    void attachSnapshot(TableObserver *snapshot);
+    void detachSnapshot(TableObserver *snapshot);
     // rowid: the record about to be changed or deleted; 0: a new one; -1:
     // any number of them (a set-based statement follows).
     void beforeWrite(qint64 rowid);
-    void detach(TTable *t);
     void invalidateAll();
 
     // Set-based forms of record-by-record walks (Bulk.cpp). They write under
@@ -132,8 +136,8 @@ private:
     int m_pk = -1;
     quint64 m_generation = 1;
     qint64 m_rowCount = -1; // -1: to be counted
-    std::vector<TTable *> m_tables;
-    std::vector<TQuery *> m_queries;
+    std::vector<TableObserver *> m_views;
+    std::vector<TableObserver *> m_snapshots;
     bool m_notifyPending = false;
     std::shared_ptr<bool> m_alive;
     Statement m_fetch, m_insert, m_delete, m_maxRowid;
@@ -205,9 +209,6 @@ public:
     // saves statements.
     virtual bool readsAhead() const { return false; }
 
-    // The engine of a data directory: the server named in the engine
-    // settings, or the directory's own files.
-    static std::shared_ptr<Engine> forDirectory(const QString &dir);
     // Resolves a file name inside dir without regard to letter case.
     static QString resolveFile(const QString &dir, const QString &name);
 
@@ -228,29 +229,5 @@ protected:
 private:
     std::map<QString, std::weak_ptr<TableFile>> m_files;
 };
-
-// Ties the record layer to the action edges (core/Action.h): commit at
-// the end of an action and before a box, rollback before an error box, other
-// programs' changes picked up when the user starts something and when the
-// loop wakes, and the commit of what is pending when the loop waits. The
-// program's start-up installs them once, and so does a test's main.
-void installActionHooks();
-void removeActionHooks();
-
-// Makes the next commit fail as a full disk would (tests of the recovery).
-void failNextCommitForTesting();
-bool takeCommitFailureForTesting();
-
-// What the application shows when a commit at idle time fails.
-void setCommitErrorHandler(std::function<void(const QString &)> handler);
-// Undoes every engine's pending writes and drops the records the running
-// action left in edit or insert state.
-void rollbackAll();
-// Every engine picks up other programs' commits.
-void syncAll();
-int engineBusyTimeout();
-// The server the engine settings name (a libpq connection string), empty
-// for the embedded files.
-QString engineServer();
 
 } // namespace store

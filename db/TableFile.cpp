@@ -1,7 +1,6 @@
 #include "db/Engine.h"
 
 #include "db/Codepage.h"
-#include "db/sqlite/Sqlite.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -228,39 +227,33 @@ void TableFile::remove(qint64 rowid, quint64 stamp, bool unchanged)
     m_engine->raiseHighWater(*this, rowid);
 }
 
-void TableFile::attach(TTable *t)
+void TableFile::attach(TableObserver *view) { m_views.push_back(view); }
+
+void TableFile::detach(TableObserver *view) { std::erase(m_views, view); }
+
+void TableFile::attachSnapshot(TableObserver *snapshot)
 {
-    m_tables.push_back(t);
+    if (std::find(m_snapshots.begin(), m_snapshots.end(), snapshot) == m_snapshots.end())
+        m_snapshots.push_back(snapshot);
 }
 
-void TableFile::detach(TTable *t)
-{
-    std::erase(m_tables, t);
-}
-
-void TableFile::attachQuery(TQuery *q)
-{
-    if (std::find(m_queries.begin(), m_queries.end(), q) == m_queries.end())
-        m_queries.push_back(q);
-}
-
-void TableFile::detachQuery(TQuery *q) { std::erase(m_queries, q); }
+void TableFile::detachSnapshot(TableObserver *snapshot) { std::erase(m_snapshots, snapshot); }
 
 void TableFile::beforeWrite(qint64 rowid)
 {
     m_ahead.clear();
     m_engine->writing(*this);
-    for (TQuery *q : m_queries)
-        q->beforeWrite(rowid);
+    for (TableObserver *s : m_snapshots)
+        s->beforeWrite(rowid);
 }
 
-void TableFile::changedBy(TTable *writer)
+void TableFile::changedBy(const TableObserver *writer)
 {
     ++m_generation;
     bool any = false;
-    for (TTable *t : m_tables) {
-        if (t != writer) {
-            t->markStale();
+    for (TableObserver *v : m_views) {
+        if (v != writer) {
+            v->tableChanged();
             any = true;
         }
     }
@@ -289,8 +282,8 @@ void TableFile::invalidateAll()
     // Another program's commit or a rollback: nothing known holds.
     m_rowCount = -1;
     ++m_generation;
-    for (TTable *t : m_tables)
-        t->markStale();
+    for (TableObserver *v : m_views)
+        v->tableChanged();
     scheduleNotify();
 }
 
@@ -307,10 +300,10 @@ void TableFile::scheduleNotify()
         if (alive.expired())
             return;
         m_notifyPending = false;
-        const std::vector<TTable *> tables = m_tables;
-        for (TTable *t : tables) {
-            if (std::find(m_tables.begin(), m_tables.end(), t) != m_tables.end())
-                t->freshen();
+        const std::vector<TableObserver *> views = m_views;
+        for (TableObserver *v : views) {
+            if (std::find(m_views.begin(), m_views.end(), v) != m_views.end())
+                v->catchUp();
         }
     }, Qt::QueuedConnection);
 }

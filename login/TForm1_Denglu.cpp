@@ -1,3 +1,4 @@
+#include "db/Engines.h"
 #include "login/TForm1_Denglu.h"
 
 #include "ui/BusyCursor.h"

@@ -4,10 +4,6 @@
 #include <QString>
 #include <QStringList>
 
-namespace store::pg {
-class Connection;
-}
-
 namespace store::schema {
 
 inline const QString StudentFile = QStringLiteral("学生信息表.DB");
@@ -24,12 +20,5 @@ QStringList createStatements(const QString &fileName);
 // entry in the catalogue of the tables' high-water marks and versions.
 QStringList serverStatements(const QString &fileName);
 QString serverCatalog();
-// Creates the six tables on a server, in the connection's running
-// transaction; refuses (creating nothing) when one of them is there.
-void createServerTables(pg::Connection &c);
-// Creates one empty table file; refuses a file that exists.
-void createTableFile(const QString &dir, const QString &fileName);
-// Creates all six; refuses (before creating anything) when one exists.
-void createDataDirectory(const QString &dir);
 
 } // namespace store::schema

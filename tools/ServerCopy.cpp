@@ -4,6 +4,7 @@
 #include "db/Engine.h"
 #include "db/server/Postgres.h"
 #include "office/Schema.h"
+#include "tools/CreateTables.h"
 #include "db/sqlite/Sqlite.h"
 
 #include <QDir>
@@ -129,7 +130,7 @@ QStringList copyToServer(const QString &dir, const QString &conninfo)
     QStringList report;
     c.exec(QStringLiteral("BEGIN"));
     try {
-        sch::createServerTables(c);
+        tools::createServerTables(c);
         for (const QString &file : sch::fileNames()) {
             const QString path = store::Engine::resolveFile(dir, file);
             const QString table = QFileInfo(file).completeBaseName();

@@ -10,6 +10,7 @@
 #include "db/Codepage.h"
 #include "data/DataSet.h"
 #include "office/Schema.h"
+#include "tools/CreateTables.h"
 #include "db/sqlite/Sqlite.h"
 #include "tools/CodepageCheck.h"
 #include "tools/ServerCopy.h"
@@ -203,7 +204,7 @@ int main(int argc, char **argv)
                 std::printf("%s\n", line.toUtf8().constData());
             return 0;
         }
-        sch::createDataDirectory(dir);
+        tools::createDataDirectory(dir);
         addAccount(dir, QString::fromLatin1(FirstUser), QString::fromLatin1(FirstPassword), QStringLiteral("1"));
         if (demo || students >= 0 || scores >= 0)
             addClassesAndCourses(dir);

@@ -1,8 +1,7 @@
 #include "db/server/ServerEngine.h"
 
-#include "db/sqlite/Sqlite.h"
-
 #include "core/Action.h"
+#include "db/Engines.h"
 
 #include <QFileInfo>
 

@@ -1,8 +1,10 @@
 #include "db/sqlite/Sqlite.h"
 
-#include "data/DataSet.h"
+#include "core/Error.h"
 
 #include <QDir>
+
+#include <sqlite3.h>
 
 namespace store::sql {
 
@@ -252,12 +254,5 @@ QVariant Stmt::column(int i) const
 qint64 Stmt::columnInt64(int i) const { return sqlite3_column_int64(m_st, i); }
 
 QString Stmt::columnName(int i) const { return QString::fromUtf8(sqlite3_column_name(m_st, i)); }
-
-QString quoteId(const QString &name)
-{
-    QString q = name;
-    q.replace(u'"', QLatin1String("\"\""));
-    return u'"' + q + u'"';
-}
 
 } // namespace store::sql

@@ -3,11 +3,12 @@
 
 #include "db/Statement.h"
 
-#include <sqlite3.h>
-
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
+
+struct sqlite3;
+struct sqlite3_stmt;
 
 namespace store::sql {
 

@@ -1,5 +1,9 @@
 #include "db/sqlite/SqliteEngine.h"
 
+#include "db/Engines.h"
+
+#include <sqlite3.h>
+
 #include <QDir>
 #include <QFileInfo>
 

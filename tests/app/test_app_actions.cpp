@@ -1,7 +1,9 @@
 // Every action is all or nothing, also when a write fails part-way: the
 // failed action's writes are undone before its one error box, no success
 // message announces what was not stored, and the next action works.
+#include "data/ActionHooks.h"
 #include "db/Engine.h"
+#include "db/Engines.h"
 #include "ui/App.h"
 #include "tests/app/Office.h"
 

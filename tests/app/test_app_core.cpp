@@ -2,6 +2,7 @@
 // registry layer.
 #include "app/Startup.h"
 #include "core/Action.h"
+#include "data/ActionHooks.h"
 #include "ui/App.h"
 #include "core/Error.h"
 #include "core/Globals.h"

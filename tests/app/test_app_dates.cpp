@@ -2,6 +2,7 @@
 // and grid, the registration picker and the printed student list show a
 // date alike, and a clerk types it so; the record layer reads a typed date
 // in the order of the desktop's form.
+#include "db/Engines.h"
 #include "ui/App.h"
 #include "core/Globals.h"
 #include "records/student/TForm10_Query_Stud.h"

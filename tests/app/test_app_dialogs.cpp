@@ -1,6 +1,7 @@
 // Dialogs and progress windows go through the box seam like the boxes: what
 // the running action wrote is stored before the user sees them, and a test
 // that does not answer one fails instead of hanging.
+#include "db/Engines.h"
 #include "ui/Guard.h"
 #include "ui/Ui.h"
 #include "data/DataSet.h"

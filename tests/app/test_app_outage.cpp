@@ -3,8 +3,10 @@
 // one box says so, and the next action works. A server that stops while
 // windows count their records gives one box, not a pile of them, and a read
 // that fails while a grid paints is reported once, after the paint.
+#include "db/Engines.h"
 #include "dbwidgets/DBGrid.h"
 #include "db/server/Postgres.h"
+#include "db/open/OpenEngine.h"
 #include "db/server/ServerEngine.h"
 #include "tests/app/Office.h"
 
@@ -33,7 +35,7 @@ class SessionKiller {
 public:
     SessionKiller(const QString &dataPath, const QString &server, const QByteArray &marker) : m_admin(server)
     {
-        auto engine = std::dynamic_pointer_cast<store::ServerEngine>(store::Engine::forDirectory(dataPath));
+        auto engine = std::dynamic_pointer_cast<store::ServerEngine>(store::openEngine(dataPath));
         store::pg::setStatementHookForTesting([this, engine, marker](const QByteArray &text) {
             if (!m_armed || !engine || !text.contains(marker))
                 return;

@@ -5,7 +5,9 @@
 // Program A is this test process; program B is this same binary started as
 // a clerk that reads one step a line from its standard input and answers
 // with the boxes it was shown.
+#include "data/ActionHooks.h"
 #include "db/Engine.h"
+#include "db/Engines.h"
 #include "ui/App.h"
 #include "tests/app/Office.h"
 

@@ -3,6 +3,7 @@
 // every field read on walks, jumps, edits and deletions across the window's
 // edges, in key order and in a secondary index's order.
 #include "db/Engine.h"
+#include "db/Engines.h"
 #include "office/Schema.h"
 #include "data/Walk.h"
 #include "tests/support/Fixture.h"

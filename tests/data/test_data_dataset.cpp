@@ -1,6 +1,7 @@
 // Cursor, editing and master-detail rules of table datasets.
 #include "db/Codepage.h"
 #include "data/DataSet.h"
+#include "db/Engines.h"
 #include "office/Schema.h"
 #include "tests/support/Fixture.h"
 

@@ -1,4 +1,5 @@
 // Whole-dataset walks shared by the windows.
+#include "db/Engines.h"
 #include "office/Schema.h"
 #include "data/Walk.h"
 #include "tests/support/Fixture.h"

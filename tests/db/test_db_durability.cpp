@@ -1,7 +1,9 @@
 // Nothing posted is lost: writes commit when the event loop waits, and a
 // change over several table files is all or nothing when the process dies.
+#include "data/ActionHooks.h"
 #include "data/DataSet.h"
 #include "db/Engine.h"
+#include "db/Engines.h"
 #include "office/Schema.h"
 #include "db/sqlite/Sqlite.h"
 #include "tests/support/Fixture.h"

@@ -1,6 +1,7 @@
 // Bad input of every kind gets a clear error and loses nothing.
 #include "data/DataSet.h"
 #include "db/Engine.h"
+#include "db/Engines.h"
 #include "office/Schema.h"
 #include "db/sqlite/Sqlite.h"
 #include "tests/support/Fixture.h"

@@ -4,6 +4,7 @@
 #include "tests/support/Fixture.h"
 #include "core/Error.h"
 #include "core/Globals.h"
+#include "db/Engines.h"
 #include "office/DataModule.h"
 #include "data/DataSet.h"
 #include "db/Engine.h"

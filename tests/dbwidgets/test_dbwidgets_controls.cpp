@@ -1,4 +1,5 @@
 // Data-aware controls follow their data source and edit through it.
+#include "db/Engines.h"
 #include "dbwidgets/DBControls.h"
 #include "dbwidgets/DBGrid.h"
 #include "dbwidgets/DBNavigator.h"

@@ -1,6 +1,7 @@
 // Account management: the order of the refusals when adding, the stored
 // (pair-swapped) passwords, deleting, and what the login makes of the result.
 #include "core/Globals.h"
+#include "db/Engines.h"
 #include "login/TForm1_Denglu.h"
 #include "login/TForm7_Login.h"
 #include "skin/SkinComboBox.h"

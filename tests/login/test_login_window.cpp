@@ -1,5 +1,7 @@
 // The data module after creation, the login walk and rights, the main
 // window's gate.
+#include "data/ActionHooks.h"
+#include "db/Engines.h"
 #include "ui/App.h"
 #include "core/Globals.h"
 #include "ui/Instances.h"
@@ -11,6 +13,7 @@
 #include "office/DataModule.h"
 #include "db/server/Postgres.h"
 #include "office/Schema.h"
+#include "tools/CreateTables.h"
 #include "tests/support/Fixture.h"
 #include "tests/support/ProgramWindows.h"
 
@@ -410,11 +413,11 @@ void LoginTest::loginWaitsForTheRecords()
         }
         store::pg::Connection office(server->info + QStringLiteral(" dbname=office"));
         office.exec(QStringLiteral("BEGIN"));
-        sch::createServerTables(office);
+        tools::createServerTables(office);
         office.exec(QString(account).replace(QStringLiteral("$T"), QStringLiteral("\"系统帐户表\"")));
         office.exec(QStringLiteral("COMMIT"));
     } else {
-        sch::createDataDirectory(dataPath);
+        tools::createDataDirectory(dataPath);
         fixture::tableRows(dataPath + sch::AccountFile, account);
     }
     boxes.clear();

@@ -8,6 +8,7 @@
 
 #include "ReportHolders.h"
 
+#include "data/ActionHooks.h"
 #include "ui/App.h"
 #include "core/Dates.h"
 #include "ui/Ui.h"

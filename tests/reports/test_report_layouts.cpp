@@ -3,6 +3,7 @@
 // summaries count, the empty tables, and the PDF that reaches paper.
 #include "ReportHolders.h"
 
+#include "data/ActionHooks.h"
 #include "ui/App.h"
 #include "core/Dates.h"
 #include "reports/engine/Layouter.h"

@@ -1,8 +1,10 @@
 // Reports fed from the record layer's tables through the adapter.
+#include "db/Engines.h"
 #include "reports/engine/Report.h"
 #include "reports/data/StoreReportData.h"
 #include "data/DataSet.h"
 #include "office/Schema.h"
+#include "tools/CreateTables.h"
 #include "tests/support/Fixture.h"
 
 #include <QtTest>
@@ -120,7 +122,7 @@ void TestReportStore::tableThatFailedToOpen()
 {
     // The score table file is missing: its dataset stays closed.
     fixture::DataDir dir(false);
-    sch::createTableFile(dir.path(), sch::StudentFile);
+    tools::createTableFile(dir.path(), sch::StudentFile);
     dir.addStudent(QStringLiteral("s1"), QStringLiteral("甲"));
     dir.addStudent(QStringLiteral("s2"), QStringLiteral("乙"));
 

@@ -2,9 +2,13 @@
 
 #include "core/Action.h"
 #include "data/DataSet.h"
+#include "db/Engines.h"
 #include "db/server/Postgres.h"
 #include "office/Schema.h"
+#include "tools/CreateTables.h"
 #include "db/sqlite/Sqlite.h"
+
+#include <sqlite3.h>
 
 #include <QCoreApplication>
 #include <QDialog>
@@ -77,7 +81,7 @@ DataDir::DataDir(bool create, const QString &under)
 {
     if (!onServer()) {
         if (create)
-            store::schema::createDataDirectory(m_tmp.path());
+            tools::createDataDirectory(m_tmp.path());
         return;
     }
     if (cluster().isEmpty())
@@ -89,7 +93,7 @@ DataDir::DataDir(bool create, const QString &under)
     m_server = std::make_unique<store::pg::Connection>(info);
     if (create) {
         m_server->exec(QStringLiteral("BEGIN"));
-        store::schema::createServerTables(*m_server);
+        tools::createServerTables(*m_server);
         m_server->exec(QStringLiteral("COMMIT"));
     }
     liveServers().emplace_back(m_server.get(), info);
@@ -165,7 +169,7 @@ QString OwnServer::office(bool tables) const
     if (tables) {
         store::pg::Connection c(office);
         c.exec(QStringLiteral("BEGIN"));
-        store::schema::createServerTables(c);
+        tools::createServerTables(c);
         c.exec(QStringLiteral("COMMIT"));
     }
     store::setEngineServer(office);

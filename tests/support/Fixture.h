@@ -2,6 +2,7 @@
 // access to its files, and a recorder that answers message boxes.
 #pragma once
 
+#include "data/ActionHooks.h"
 #include "ui/App.h"
 #include "ui/Ui.h"
 #include "skin/SkinButton.h"

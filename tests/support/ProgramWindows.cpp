@@ -2,6 +2,7 @@
 
 #include "core/Globals.h"
 #include "db/Engine.h"
+#include "db/Engines.h"
 
 namespace fixture {
 

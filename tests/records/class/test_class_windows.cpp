@@ -2,6 +2,7 @@
 // dialog's addition, refusals and duplicate check, the class search with its
 // count, and the dialogs' frame before and after the first resize.
 #include "core/Globals.h"
+#include "db/Engines.h"
 #include "ui/Instances.h"
 #include "records/class/TForm11_Add_Class.h"
 #include "records/class/TForm12_Class_Query.h"

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/Globals.h"
+#include "db/Engines.h"
 #include "ui/Instances.h"
 #include "records/course/TForm13_Add_Object.h"
 #include "records/course/TForm14_Object_Query.h"

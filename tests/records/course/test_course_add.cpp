@@ -2,6 +2,7 @@
 // writes, the failed-credit addition, the duplicate-number check and the
 // empty-field refusal.
 #include "CourseWorld.h"
+#include "db/Engines.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinEdit.h"
 #include "skin/SkinGroupBox.h"

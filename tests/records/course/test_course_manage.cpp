@@ -2,6 +2,7 @@
 // renumbering, modify mode on the plan, the credit box's key filter, the
 // rights gates and the count line.
 #include "CourseWorld.h"
+#include "db/Engines.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinEdit.h"
 #include "dbwidgets/DBControls.h"

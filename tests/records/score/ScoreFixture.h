@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/Globals.h"
+#include "db/Engines.h"
 #include "ui/Instances.h"
 #include "records/score/TForm15_Add_Scroce.h"
 #include "records/score/TForm16_Scroce_Query.h"

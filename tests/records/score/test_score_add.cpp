@@ -2,6 +2,7 @@
 // integer-only key filter, and failed additions that leave nothing behind.
 #include "ScoreFixture.h"
 
+#include "db/Engines.h"
 #include "skin/SkinComboBox.h"
 #include "skin/SkinEdit.h"
 #include "dbwidgets/DBGrid.h"

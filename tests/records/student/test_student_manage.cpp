@@ -3,6 +3,7 @@
 // class list and the status line.
 #include "StudentTestSupport.h"
 
+#include "db/Engines.h"
 #include "skin/SkinButton.h"
 #include "dbwidgets/DBControls.h"
 #include "dbwidgets/DBGrid.h"

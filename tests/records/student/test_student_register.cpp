@@ -3,6 +3,7 @@
 // and what a failed write leaves behind.
 #include "StudentTestSupport.h"
 
+#include "db/Engines.h"
 #include "skin/SkinButton.h"
 #include "skin/SkinComboBox.h"
 #include "skin/SkinEdit.h"
