@@ -66,20 +66,26 @@ int GridModel::rowsShown() const
     return ds->recordCount() + (ds->state() == DataSetState::Insert ? 1 : 0);
 }
 
-void GridModel::reset()
+GridModel::Rows GridModel::readRows()
 {
     // Called when the dataset announces a change: a failure to read it is
     // reported later, and the grid shows no rows until it can read them.
-    int rows = 0;
-    bool caughtUp = false;
+    Rows r;
     if (!ui::quietly([&] {
-            caughtUp = catchUp();
-            if (!caughtUp)
-                rows = rowsShown();
+            r.caughtUp = catchUp();
+            if (!r.caughtUp)
+                r.count = rowsShown();
         }))
-        rows = 0;
-    else if (caughtUp)
+        r = Rows{0, false, true};
+    return r;
+}
+
+void GridModel::reset()
+{
+    const Rows r = readRows();
+    if (r.caughtUp)
         return;
+    const int rows = r.count;
     // Fields are looked up by name once per binding, not for every cell.
     std::vector<int> fields;
     DataSet *ds = dataSet();
@@ -99,13 +105,8 @@ void GridModel::reset()
 void GridModel::followState()
 {
     DataSet *ds = dataSet();
-    int rows = 0;
-    bool caughtUp = false;
-    if (!ui::quietly([&] {
-            caughtUp = catchUp();
-            if (!caughtUp)
-                rows = rowsShown();
-        })) {
+    const Rows r = readRows();
+    if (r.failed) {
         if (m_rows != 0) {
             beginResetModel();
             m_rows = 0;
@@ -113,8 +114,9 @@ void GridModel::followState()
         }
         return;
     }
-    if (caughtUp)
+    if (r.caughtUp)
         return;
+    const int rows = r.count;
     const bool inserting = ds && ds->active() && ds->state() == DataSetState::Insert;
     if (rows == m_rows + 1 && inserting) {
         beginInsertRows({}, m_rows, m_rows);

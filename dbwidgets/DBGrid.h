@@ -54,6 +54,14 @@ private:
     void followState();
     bool catchUp();
     int rowsShown() const;
+    // The rows to show now; caughtUp: the dataset's own announcement has
+    // already reset the model; failed: the dataset could not be read.
+    struct Rows {
+        int count = 0;
+        bool caughtUp = false;
+        bool failed = false;
+    };
+    Rows readRows();
     int fieldIndex(int column) const;
     QPointer<TDataSource> m_src;
     QList<TColumn> m_cols;

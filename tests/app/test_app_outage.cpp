@@ -59,6 +59,24 @@ private:
     bool m_fired = false;
 };
 
+// Three students on a cluster of the test's own, which it may stop; the
+// student window shown.
+struct OfficeOnOwnServer {
+    OfficeOnOwnServer()
+    {
+        if (server.info.isEmpty())
+            return;
+        const QString office = server.office();
+        store::pg::Connection(office).exec(
+            QStringLiteral("INSERT INTO \"学生信息表\"(学号, 姓名) VALUES ('S1', '张三'), ('S2', '李四'), ('S3', '王五')"));
+        o = std::make_unique<Office>(data.path() + u'/');
+        o->stud->show();
+    }
+    fixture::OwnServer server;
+    QTemporaryDir data;
+    std::unique_ptr<Office> o;
+};
+
 } // namespace
 
 class OutageTest : public QObject {
@@ -139,16 +157,10 @@ void OutageTest::sessionEndedInAnActionStoresNothing()
 // the server is back the next action works and the counters catch up.
 void OutageTest::stoppedServerGivesOneBox()
 {
-    fixture::OwnServer server;
-    QVERIFY(!server.info.isEmpty());
-    const QString office = server.office();
-    {
-        store::pg::Connection seed(office);
-        seed.exec(QStringLiteral("INSERT INTO \"学生信息表\"(学号, 姓名) VALUES ('S1', '张三'), ('S2', '李四'), ('S3', '王五')"));
-    }
-    QTemporaryDir data;
-    Office o(data.path() + u'/');
-    o.stud->show();
+    OfficeOnOwnServer world;
+    QVERIFY(world.o);
+    fixture::OwnServer &server = world.server;
+    Office &o = *world.o;
     QTRY_COMPARE(o.stud->Label12->text(), QStringLiteral("3"));
     fixture::Boxes boxes(ui::IdYes);
     boxes.answerInsideLoop(500);
@@ -176,16 +188,10 @@ void OutageTest::stoppedServerGivesOneBox()
 // fail. The cells stay blank, and the one report comes after the paint.
 void OutageTest::failedReadWhilePaintingIsReportedAfterThePaint()
 {
-    fixture::OwnServer server;
-    QVERIFY(!server.info.isEmpty());
-    const QString office = server.office();
-    {
-        store::pg::Connection seed(office);
-        seed.exec(QStringLiteral("INSERT INTO \"学生信息表\"(学号, 姓名) VALUES ('S1', '张三'), ('S2', '李四')"));
-    }
-    QTemporaryDir data;
-    Office o(data.path() + u'/');
-    o.stud->show();
+    OfficeOnOwnServer world;
+    QVERIFY(world.o);
+    fixture::OwnServer &server = world.server;
+    Office &o = *world.o;
     QVERIFY(QTest::qWaitForWindowExposed(o.stud));
     QStringList warnings;
     static QStringList *sink = nullptr;
