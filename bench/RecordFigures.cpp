@@ -12,6 +12,7 @@
 #include "db/Engine.h"
 #include "office/Schema.h"
 #include "data/Walk.h"
+#include "data/Table.h"
 
 #include <QLabel>
 

@@ -33,7 +33,7 @@ void installActionHooks()
 {
     removeActionHooks();
     action::Hooks hooks;
-    hooks.beginInput = [] { syncAll(); };
+    hooks.beginInput = [] { syncAll(true); };
     hooks.commit = [] {
         try {
             commitAll();
@@ -70,7 +70,7 @@ void installActionHooks()
         if (last.isValid() && last.elapsed() < 50)
             return;
         last.start();
-        syncAll();
+        syncAll(false);
     }));
 }
 

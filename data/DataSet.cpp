@@ -6,6 +6,8 @@
 #include "db/Codepage.h"
 #include "db/Convert.h"
 #include "db/EngineObserver.h"
+#include "data/Table.h"
+#include "data/DataSource.h"
 
 
 namespace store {

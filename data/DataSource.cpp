@@ -1,4 +1,6 @@
+#include "data/DataSource.h"
 #include "data/DataSet.h"
+#include "data/Table.h"
 
 #include <algorithm>
 

@@ -1,4 +1,6 @@
+#include "data/Query.h"
 #include "data/DataSet.h"
+#include "db/StoredTable.h"
 
 #include "db/Engine.h"
 #include "db/open/OpenEngine.h"
@@ -77,7 +79,7 @@ void TQuery::doOpen()
     QFileInfo fi(m_file);
     const QString dir = fi.isAbsolute() ? fi.absolutePath() : m_databaseName;
     auto engine = openEngine(dir);
-    auto file = engine->openFile(fi.isAbsolute() ? m_file : dir + u'/' + m_file);
+    auto file = engine->openTable(fi.isAbsolute() ? m_file : dir + u'/' + m_file);
 
     std::vector<FieldDef> defs;
     const auto &cols = file->columns();

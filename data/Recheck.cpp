@@ -1,6 +1,8 @@
 #include "data/Recheck.h"
 
 #include "db/Engine.h"
+#include "data/Table.h"
+#include "db/StoredTable.h"
 
 namespace store {
 
@@ -14,7 +16,7 @@ ShownRecord::ShownRecord(TTable &table, const QStringList &fields) : m_table(&ta
     if (m_rowid == 0)
         return;
     // As stored, not as typed into a record being edited.
-    TableFile &file = *table.file();
+    StoredTable &file = *table.file();
     const std::vector<QVariant> stored = file.fetch(m_rowid);
     for (const QString &f : fields) {
         const int column = file.columnIndex(f);
@@ -39,7 +41,7 @@ void ShownRecord::requireStill() const
             throw Conflict(changedMeanwhileText());
         return;
     }
-    TableFile &file = *m_table->file();
+    StoredTable &file = *m_table->file();
     file.engine().beginWrite();
     // Read afresh under the lock, not from what the views keep.
     const std::vector<QVariant> stored = file.fetch(m_rowid);
@@ -58,7 +60,7 @@ void requireStored(TTable &table, const QString &field, const QString &value)
 {
     if (!table.active())
         throw Error(table.name() + QStringLiteral(": 无法在关闭的数据集上执行该操作"));
-    TableFile &file = *table.file();
+    StoredTable &file = *table.file();
     const int column = file.columnIndex(field);
     if (column < 0)
         throw Error(table.name() + QStringLiteral(": 找不到字段 '%1'").arg(field));

@@ -1,6 +1,7 @@
 #include "data/RowWindow.h"
 
 #include "db/Engine.h"
+#include "db/StoredTable.h"
 
 #include <algorithm>
 
@@ -36,7 +37,7 @@ int compareKeys(const QVariant &a, const QVariant &b, bool noCase)
     QByteArray x = ra == 3 ? a.toByteArray() : a.toString().toUtf8();
     QByteArray y = ra == 3 ? b.toByteArray() : b.toString().toUtf8();
     if (noCase) {
-        x = x.toLower(); // ASCII only, like SQLite's NOCASE
+        x = x.toLower(); // ASCII only, like the engines' case-blind order
         y = y.toLower();
     }
     const int c = x.compare(y);
@@ -54,7 +55,7 @@ void bindAll(Statement &st, const QVariant &filterValue, const OrderEntry &ancho
 
 } // namespace
 
-void RowWindow::bind(TableFile *file, int orderColumn, bool noCase, const QString &filter, const QVariant &filterValue)
+void RowWindow::bind(StoredTable *file, int orderColumn, bool noCase, const QString &filter, const QVariant &filterValue)
 {
     m_file = file;
     m_order = orderColumn;
@@ -160,7 +161,7 @@ qint64 RowWindow::countWhere(const QString &where, const OrderEntry &anchor)
 
 // NULL keys come first. Each condition is kept to one index range: a NULL
 // group is read by a separate statement rather than by an OR that would
-// make SQLite scan.
+// make the engine scan.
 std::vector<OrderEntry> RowWindow::after(const OrderEntry &e, int limit)
 {
     if (m_order < 0)
@@ -294,7 +295,7 @@ int RowWindow::positionOf(qint64 rowid)
     } else if (countWhere(QStringLiteral("rowid = ?3"), e) == 0) {
         return -1;
     }
-    // Counting the entries before it is done by SQLite over the index.
+    // Counting the entries before it is done by the engine over the index.
     if (m_order < 0)
         return int(countWhere(QStringLiteral("rowid < ?3"), e));
     if (e.key.isNull())

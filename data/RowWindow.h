@@ -1,5 +1,5 @@
 // Which records a dataset shows, known by position without holding them
-// all: SQLite counts them, and a window of (row id, order key) entries is
+// all: the engine counts them, and a window of (row id, order key) entries is
 // read in chunks around the position asked for. A chunk next to the window
 // is read by keyset from its edge, so a walk or a scrolling grid reads each
 // entry once; a jump far away (a dragged scroll bar) reads by offset, and
@@ -13,15 +13,16 @@
 
 namespace store {
 
-class TableFile;
+class StoredTable;
 
 struct OrderEntry {
     qint64 rowid = 0;
     QVariant key; // the order column's value; unused in row id order
 };
 
-// Orders keys the way SQLite orders them: NULL, numbers, text, blobs; text
-// binary or with ASCII letters folded (NOCASE).
+// Orders keys the way both engines order the selection: NULL, numbers, text,
+// blobs; text binary or with ASCII letters folded (NOCASE, the server's
+// noCase expression).
 int compareKeys(const QVariant &a, const QVariant &b, bool noCase);
 
 class RowWindow {
@@ -29,10 +30,10 @@ public:
     static constexpr int Chunk = 256;
     static constexpr int Capacity = 1024;
 
-    // The records of file that pass filter (an SQL condition whose one
+    // The records of the table that pass filter (an SQL condition whose one
     // parameter is ?1, bound to filterValue; empty: every record), ordered by
     // orderColumn (-1: row id) and then by row id.
-    void bind(TableFile *file, int orderColumn, bool noCase, const QString &filter = QString(),
+    void bind(StoredTable *file, int orderColumn, bool noCase, const QString &filter = QString(),
               const QVariant &filterValue = QVariant());
     // No records at all (a detail without a master record, a closed dataset).
     void unbind();
@@ -46,7 +47,7 @@ public:
     int positionOf(qint64 rowid);
     // Every record's row id, in order, read in one pass.
     std::vector<qint64> rowids();
-    // Orders two entries as SQLite orders the selection.
+    // Orders two entries as the engine orders the selection.
     int compare(const OrderEntry &a, const OrderEntry &b) const;
 
     // The record at pos was deleted or no longer passes the filter.
@@ -79,7 +80,7 @@ private:
     QString keyName() const;
     bool keyNullable() const;
 
-    TableFile *m_file = nullptr;
+    StoredTable *m_file = nullptr;
     int m_order = -1;
     bool m_noCase = false;
     QString m_filter;

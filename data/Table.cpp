@@ -1,7 +1,10 @@
+#include "data/Table.h"
 #include "data/DataSet.h"
 
 #include "db/Engine.h"
 #include "db/open/OpenEngine.h"
+#include "data/DataSource.h"
+#include "db/StoredTable.h"
 
 #include <QFileInfo>
 
@@ -56,7 +59,7 @@ void TTable::doOpen()
     if (dir.isEmpty())
         throw Error(qualified(QStringLiteral("没有指定数据库位置")));
     auto engine = openEngine(dir);
-    auto file = engine->openFile(fi.isAbsolute() ? m_tableName : dir + u'/' + m_tableName);
+    auto file = engine->openTable(fi.isAbsolute() ? m_tableName : dir + u'/' + m_tableName);
 
     std::vector<FieldDef> defs;
     const auto &cols = file->columns();
@@ -161,7 +164,7 @@ void TTable::masterMoved()
 
 int TTable::doCount() const { return m_rows.count(); }
 
-DataSet::Row DataSet::readThrough(TableFile &file, RowCache &cache, qint64 rowid)
+DataSet::Row DataSet::readThrough(StoredTable &file, RowCache &cache, qint64 rowid)
 {
     if (cache.generation != file.generation()) {
         cache.rows.clear();

@@ -1,6 +1,9 @@
 #include "data/Walk.h"
 
+#include "db/SqlGuard.h"
 #include "db/Engine.h"
+#include "data/Table.h"
+#include "db/StoredTable.h"
 
 #include <exception>
 
@@ -76,16 +79,16 @@ bool undoable(TTable &t, const std::function<void()> &statements)
 {
     Engine &engine = t.file()->engine();
     engine.beginWrite();
-    engine.exec(QStringLiteral("SAVEPOINT bulk_walk"));
+    SqlGuard walk = SqlGuard::savepoint([&engine](const QString &sql) { engine.exec(sql); }, QStringLiteral("bulk_walk"));
     try {
         statements();
     } catch (const TransactionLost &) {
+        walk.abandon();
         t.file()->invalidateAll();
         throw;
     } catch (const Error &e) {
         try {
-            engine.exec(QStringLiteral("ROLLBACK TO SAVEPOINT bulk_walk"));
-            engine.exec(QStringLiteral("RELEASE SAVEPOINT bulk_walk"));
+            walk.undo();
         } catch (const Error &) {
             t.file()->invalidateAll();
             throw TransactionLost(e.text());
@@ -93,7 +96,7 @@ bool undoable(TTable &t, const std::function<void()> &statements)
         t.file()->invalidateAll();
         return false;
     }
-    engine.exec(QStringLiteral("RELEASE SAVEPOINT bulk_walk"));
+    walk.finish();
     return true;
 }
 
@@ -151,7 +154,7 @@ void deleteMatchingAndRenumber(DataSet &ds, const QString &field, const QString 
     ds.first();
     if (t->isEmpty())
         return;
-    TableFile &file = *t->file();
+    StoredTable &file = *t->file();
     const int number = file.columnIndex(numberField);
     qint64 removed = 0;
     if (!undoable(*t, [&] {

@@ -1,6 +1,7 @@
 // Set-based statements that leave a table file exactly as a record-by-record
 // walk would: deleting the records of one number and renumbering 1 ... n.
 #include "db/Engine.h"
+#include "db/StoredTable.h"
 
 namespace store {
 
@@ -20,7 +21,7 @@ QString exactMatch(const Engine &engine, const QString &column, const QString &t
 
 } // namespace
 
-qint64 TableFile::deleteExactly(int column, const QString &text, int keyColumn, qint64 *firstKey)
+qint64 StoredTable::deleteExactly(int column, const QString &text, int keyColumn, qint64 *firstKey)
 {
     m_engine->beginWrite();
     beforeWrite(-1);
@@ -49,7 +50,7 @@ qint64 TableFile::deleteExactly(int column, const QString &text, int keyColumn, 
     return removed;
 }
 
-bool TableFile::numberedOneToN(int column)
+bool StoredTable::numberedOneToN(int column)
 {
     // Where a column may hold values of other types, they must be integers too.
     const QString name = quoteId(m_columns[size_t(column)].name);
@@ -67,7 +68,7 @@ bool TableFile::numberedOneToN(int column)
         && st.columnInt64(0) == 1 && st.columnInt64(1) == n;
 }
 
-void TableFile::renumberFrom(int column, qint64 from)
+void StoredTable::renumberFrom(int column, qint64 from)
 {
     m_engine->beginWrite();
     beforeWrite(-1);

@@ -5,6 +5,7 @@
 #include "core/Action.h"
 #include "db/EngineObserver.h"
 #include "db/Engines.h"
+#include "db/StoredTable.h"
 
 #include <QDir>
 #include <QFile>
@@ -143,12 +144,12 @@ void rollbackAll()
     }
 }
 
-void syncAll()
+void syncAll(bool userAction)
 {
     for (auto &entry : registry().engines) {
         if (auto e = entry.second.lock()) {
             try {
-                e->syncExternal();
+                e->syncExternal(userAction);
             } catch (const Error &err) {
                 qWarning("%s", qPrintable(err.text()));
             }
@@ -203,13 +204,13 @@ QString Engine::resolveFile(const QString &dir, const QString &name)
     throw Error(QStringLiteral("找不到表文件 '%1'").arg(QDir::toNativeSeparators(d.filePath(name))));
 }
 
-qint64 Engine::countRecords(TableFile &file)
+qint64 Engine::countRecords(StoredTable &file)
 {
     Statement st = file.prepare(QStringLiteral("SELECT count(*) FROM %1").arg(file.qualifiedTable()));
     return st.step() ? st.columnInt64(0) : 0;
 }
 
-std::shared_ptr<TableFile> Engine::openFile(const QString &path)
+std::shared_ptr<StoredTable> Engine::openTable(const QString &path)
 {
     QString schema;
     const QString key = locate(path, &schema);
@@ -218,7 +219,7 @@ std::shared_ptr<TableFile> Engine::openFile(const QString &path)
         if (auto f = found->second.lock())
             return f;
     }
-    auto f = std::make_shared<TableFile>(shared_from_this(), key, schema);
+    auto f = std::make_shared<StoredTable>(shared_from_this(), key, schema);
     m_files[key] = f;
     return f;
 }

@@ -33,7 +33,7 @@ void commitAll();
 // records the running action left in edit or insert state first.
 void rollbackAll();
 // Every engine picks up other programs' commits.
-void syncAll();
+void syncAll(bool userAction);
 // Drops every open connection (tests use it between cases), committing what
 // is pending first.
 void resetEngines();

@@ -10,7 +10,7 @@ namespace store {
 
 class TableObserver {
 public:
-    // To the views that follow the table (TableFile::attach): the stored
+    // To the views that follow the table (StoredTable::attach): the stored
     // records changed under them (another view wrote, another program
     // committed, a rollback undid what was shown). What they show is read
     // again when next used.
@@ -18,7 +18,7 @@ public:
     // To the same views, once control is back in the event loop after such a
     // change: catch up now and announce it.
     virtual void catchUp() {}
-    // To the results that stay as they were opened (TableFile::attachSnapshot),
+    // To the results that stay as they were opened (StoredTable::attachSnapshot),
     // before this program writes to the table: rowid is the record about to
     // be changed or deleted, 0 a new one, -1 any number of them.
     virtual void beforeWrite(qint64 rowid) { (void)rowid; }

@@ -2,6 +2,8 @@
 
 #include "ui/FocusLeave.h"
 #include "ui/Guard.h"
+#include "data/Table.h"
+#include "data/DataSource.h"
 
 #include <QKeyEvent>
 

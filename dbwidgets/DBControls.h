@@ -4,6 +4,7 @@
 
 #include "skin/SkinAutoSelect.h"
 #include "data/DataSet.h"
+#include "data/DataSource.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,9 +1,11 @@
 #include "dbwidgets/DBGrid.h"
 
+#include "dbwidgets/DeleteRecord.h"
 #include "ui/Guard.h"
 #include "ui/Ui.h"
 #include "skin/SkinItemHeightDelegate.h"
 #include "dbwidgets/DBControls.h"
+#include "data/DataSource.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -243,12 +245,17 @@ void TDBGrid::setDataSource(TDataSource *src)
 
 void TDBGrid::setColumns(const QList<TColumn> &cols)
 {
+    applyColumns(cols);
+    followDataSet();
+}
+
+void TDBGrid::applyColumns(const QList<TColumn> &cols)
+{
     m_model.setColumns(cols);
     for (int i = 0; i < cols.size(); ++i) {
         setColumnWidth(i, cols[i].width);
         setColumnHidden(i, !cols[i].visible);
     }
-    followDataSet();
 }
 
 void TDBGrid::setPickList(int column, const QStringList &items)
@@ -257,11 +264,7 @@ void TDBGrid::setPickList(int column, const QStringList &items)
     if (column < 0 || column >= cols.size())
         return;
     cols[column].pickList = items;
-    m_model.setColumns(cols);
-    for (int i = 0; i < cols.size(); ++i) {
-        setColumnWidth(i, cols[i].width);
-        setColumnHidden(i, !cols[i].visible);
-    }
+    applyColumns(cols);
 }
 
 void TDBGrid::setReadOnly(bool ro)
@@ -351,9 +354,7 @@ bool TDBGrid::editingKey(QKeyEvent *e)
             return true;
         }
         if (e->key() == Qt::Key_Delete && (e->modifiers() & Qt::ControlModifier)) {
-            if (ui::messageBox(QStringLiteral("Delete record?"), ui::applicationTitle(),
-                               ui::Icon::Question, ui::Buttons::OkCancel, this) == ui::IdOk)
-                ds->del();
+            deleteRecordIfConfirmed(ds, this);
             return true;
         }
     }

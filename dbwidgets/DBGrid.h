@@ -3,6 +3,7 @@
 #pragma once
 
 #include "data/DataSet.h"
+#include "data/DataSource.h"
 
 #include <QAbstractTableModel>
 #include <QPointer>
@@ -94,6 +95,8 @@ private:
     // The keys that change the dataset; false for the others.
     bool editingKey(QKeyEvent *e);
     void followDataSet();
+    // The model takes the columns; each gets its width and visibility.
+    void applyColumns(const QList<TColumn> &cols);
     void reload();
     GridModel m_model;
     bool m_readOnly = true;

@@ -1,8 +1,10 @@
 #include "dbwidgets/DBNavigator.h"
 
+#include "dbwidgets/DeleteRecord.h"
 #include "ui/Guard.h"
 #include "ui/Ui.h"
 #include "dbwidgets/DBControls.h"
+#include "data/DataSource.h"
 
 #include <QGuiApplication>
 
@@ -115,9 +117,7 @@ void TDBNavigator::click(NavButton b)
     case NavButton::Last: ds->last(); break;
     case NavButton::Insert: ds->append(); break;
     case NavButton::Delete:
-        if (ui::messageBox(QStringLiteral("Delete record?"), ui::applicationTitle(),
-                           ui::Icon::Question, ui::Buttons::OkCancel, this) == ui::IdOk)
-            ds->del();
+        deleteRecordIfConfirmed(ds, this);
         break;
     case NavButton::Edit: ds->edit(); break;
     case NavButton::Post: ds->post(); break;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "data/DataSet.h"
+#include "data/DataSource.h"
 
 #include <QPointer>
 #include <QToolButton>

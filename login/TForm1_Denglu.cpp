@@ -13,6 +13,7 @@
 #include "db/Codepage.h"
 #include "db/Convert.h"
 #include "office/DataModule.h"
+#include "data/Table.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -12,6 +12,7 @@
 #include "dbwidgets/DBNavigator.h"
 #include "office/DataModule.h"
 #include "data/Recheck.h"
+#include "data/Table.h"
 
 #include <QHeaderView>
 

@@ -2,6 +2,9 @@
 
 #include "core/Globals.h"
 #include "office/Schema.h"
+#include "data/Table.h"
+#include "data/Query.h"
+#include "data/DataSource.h"
 
 #include <algorithm>
 

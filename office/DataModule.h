@@ -2,6 +2,9 @@
 #pragma once
 
 #include "data/DataSet.h"
+#include "data/Table.h"
+#include "data/Query.h"
+#include "data/DataSource.h"
 
 #include <QObject>
 

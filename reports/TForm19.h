@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ui/Form.h"
+#include "data/Table.h"
 
 #include <QLabel>
 

@@ -2,6 +2,8 @@
 
 #include "reports/LayoutFonts.h"
 #include "data/DataSet.h"
+#include "data/Table.h"
+#include "data/DataSource.h"
 
 using namespace report;
 using layout::BandHeight;

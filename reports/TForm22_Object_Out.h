@@ -5,6 +5,8 @@
 #include "ui/Form.h"
 #include "reports/engine/Report.h"
 #include "reports/data/StoreReportData.h"
+#include "data/Table.h"
+#include "data/DataSource.h"
 
 namespace store {
 class TTable;

@@ -1,5 +1,6 @@
 #include "tools/CreateTables.h"
 
+#include "db/SqlGuard.h"
 #include "core/Error.h"
 #include "db/server/Postgres.h"
 #include "db/sqlite/Sqlite.h"
@@ -46,10 +47,10 @@ void createTableFile(const QString &dir, const QString &fileName)
     sql::Db db;
     db.open(path, true);
     db.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
-    db.exec(QStringLiteral("BEGIN"));
+    store::SqlGuard create = store::SqlGuard::transaction([&db](const QString &sql) { db.exec(sql); });
     for (const QString &s : createStatements(fileName))
         db.exec(s);
-    db.exec(QStringLiteral("COMMIT"));
+    create.finish();
 }
 
 void createDataDirectory(const QString &dir)

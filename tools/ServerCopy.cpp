@@ -1,5 +1,6 @@
 #include "tools/ServerCopy.h"
 
+#include "db/SqlGuard.h"
 #include "core/Error.h"
 #include "db/Engine.h"
 #include "db/server/Postgres.h"
@@ -128,8 +129,8 @@ QStringList copyToServer(const QString &dir, const QString &conninfo)
 {
     store::pg::Connection c(conninfo);
     QStringList report;
-    c.exec(QStringLiteral("BEGIN"));
-    try {
+    store::SqlGuard copy = store::SqlGuard::transaction([&c](const QString &sql) { c.exec(sql); });
+    {
         tools::createServerTables(c);
         for (const QString &file : sch::fileNames()) {
             const QString path = store::Engine::resolveFile(dir, file);
@@ -150,14 +151,8 @@ QStringList copyToServer(const QString &dir, const QString &conninfo)
                                        .arg(table).arg(sent.records).arg(sent.bytes).arg(arrived.records).arg(arrived.bytes));
             report << QStringLiteral("%1: %2 records, %3 bytes").arg(table).arg(sent.records).arg(sent.bytes);
         }
-        c.exec(QStringLiteral("COMMIT"));
-    } catch (const store::Error &) {
-        try {
-            c.exec(QStringLiteral("ROLLBACK"));
-        } catch (const store::Error &) {
-        }
-        throw;
     }
+    copy.finish();
     return report;
 }
 

@@ -6,6 +6,7 @@
 // --demo adds demonstration records, --students and --scores generate that
 // many records (for benchmarks). --copy moves an office's existing files
 // onto the server, leaving the files as they are.
+#include "db/SqlGuard.h"
 #include "core/Globals.h"
 #include "db/Codepage.h"
 #include "data/DataSet.h"
@@ -35,10 +36,12 @@ void fill(const QString &dir, const QString &file, const QString &sql, const std
 {
     Db db;
     db.open(QDir(dir).filePath(file), false);
-    db.exec(QStringLiteral("BEGIN"));
-    Stmt st(db.handle(), sql.arg(u'"' + QFileInfo(file).completeBaseName() + u'"'));
-    rows(st);
-    db.exec(QStringLiteral("COMMIT"));
+    store::SqlGuard filling = store::SqlGuard::transaction([&db](const QString &sql) { db.exec(sql); });
+    {
+        Stmt st(db.handle(), sql.arg(u'"' + QFileInfo(file).completeBaseName() + u'"'));
+        rows(st);
+    }
+    filling.finish();
 }
 
 void addAccount(const QString &dir, const QString &name, const QString &password, const QString &right)

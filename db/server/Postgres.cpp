@@ -1,5 +1,7 @@
 #include "db/server/Postgres.h"
 
+#include "db/EngineTexts.h"
+#include "db/SqlGuard.h"
 #include "core/Error.h"
 
 #include <libpq-fe.h>
@@ -19,19 +21,19 @@ enum : Oid { BoolOid = 16, ByteaOid = 17, Int8Oid = 20, Int2Oid = 21, Int4Oid = 
 QString describe(const QByteArray &state, const QString &message)
 {
     if (state == "23505")
-        return QStringLiteral("关键字重复");
+        return texts::duplicateKey();
     if (state.startsWith("23"))
-        return QStringLiteral("记录不符合表的约束");
+        return texts::constraintBroken();
     // The office's write lock (or a record another session holds) was not
     // free within the busy timeout: on the server that is another clerk.
     if (state == "55P03" || state == "40P01" || state == "40001")
         return QStringLiteral("其他用户正在修改记录,请稍后再试");
     if (state == "42501")
-        return QStringLiteral("没有访问表文件的权限");
+        return texts::noAccess();
     if (state == "53100")
-        return QStringLiteral("磁盘已满，无法写入表文件");
+        return texts::diskFull();
     if (state == "25006")
-        return QStringLiteral("表文件是只读的，无法写入");
+        return texts::readOnly();
     return QStringLiteral("数据库服务器拒绝了这项操作(服务器的回答: %1)").arg(message.simplified());
 }
 
@@ -553,21 +555,18 @@ Result Connection::runKeepingTransaction(const QByteArray &text, const std::vect
         return run(text, params);
     // A failed statement would spoil the whole transaction on the server;
     // the action decides what its failure means, as with the embedded files.
-    exec(QStringLiteral("SAVEPOINT qm_statement"));
+    SqlGuard statement = SqlGuard::savepoint([this](const QString &sql) { exec(sql); }, QStringLiteral("qm_statement"));
     try {
         Result r = run(text, params);
-        exec(QStringLiteral("RELEASE SAVEPOINT qm_statement"));
+        statement.finish();
         return r;
     } catch (const TransactionLost &) {
-        throw;
-    } catch (const Error &) {
-        try {
-            exec(QStringLiteral("ROLLBACK TO SAVEPOINT qm_statement; RELEASE SAVEPOINT qm_statement"));
-        } catch (const Error &) {
-        }
+        statement.abandon();
         throw;
     }
 }
+
+bool Connection::usable() const { return m_conn && PQstatus(m_conn) == CONNECTION_OK; }
 
 bool Connection::notified()
 {

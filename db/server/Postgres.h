@@ -54,6 +54,9 @@ public:
     // Whether a session is open now (false after a loss, until the next
     // statement of a later unit of work makes a new one).
     bool isOpen() const { return m_conn != nullptr; }
+    // Open and, as far as the client library knows, not broken: a statement
+    // now would not have to connect first.
+    bool usable() const;
     int backendPid() const;
     // Each session (the first and every one after a reconnection) has its own number.
     quint64 session() const { return m_session; }

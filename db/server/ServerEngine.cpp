@@ -1,7 +1,9 @@
 #include "db/server/ServerEngine.h"
 
+#include "db/EngineTexts.h"
 #include "core/Action.h"
 #include "db/Engines.h"
+#include "db/StoredTable.h"
 
 #include <QFileInfo>
 
@@ -9,9 +11,11 @@ namespace store {
 
 namespace {
 
-// The office's one write lock: every program's actions take it, so numbers
-// handed out as "count + 1" and renumberings never meet.
-const char *const LockAndVersions = "BEGIN; SELECT pg_advisory_xact_lock(936); SELECT name, version FROM quillmere_tables";
+QString lockAndVersions()
+{
+    return QStringLiteral("BEGIN; SELECT pg_advisory_xact_lock(%1); SELECT name, version FROM quillmere_tables")
+        .arg(OfficeWriteLock);
+}
 
 } // namespace
 
@@ -203,7 +207,7 @@ void ServerEngine::beginWrite()
         return;
     pg::Result versions;
     try {
-        versions = m_conn.exec(QString::fromLatin1(LockAndVersions));
+        versions = m_conn.exec(lockAndVersions());
     } catch (const Error &) {
         try {
             m_conn.exec(QStringLiteral("ROLLBACK"));
@@ -220,10 +224,10 @@ void ServerEngine::beginWrite()
     setInTransaction(false);
     for (const QString &t : changed)
         invalidate(t);
-    throw Conflict(QStringLiteral("数据已被其他用户修改,已重新读取,请重新操作!"));
+    throw Conflict(texts::storedMeanwhile());
 }
 
-void ServerEngine::writing(const TableFile &file) { m_written.insert(file.table()); }
+void ServerEngine::writing(const StoredTable &file) { m_written.insert(file.table()); }
 
 void ServerEngine::commit()
 {
@@ -231,7 +235,7 @@ void ServerEngine::commit()
         return;
     try {
         if (takeCommitFailureForTesting())
-            throw Error(QStringLiteral("磁盘已满，无法写入表文件"));
+            throw Error(texts::diskFull());
         // The server answers COMMIT of a transaction it gave up with a
         // rollback, not with an error: that must not pass for stored.
         if (m_conn.transactionFailed())
@@ -256,7 +260,7 @@ void ServerEngine::commit()
     } catch (const Error &e) {
         const QString text = e.text();
         rollback();
-        throw Error(QStringLiteral("保存修改失败: %1").arg(text));
+        throw Error(texts::saveFailed(text));
     }
     setInTransaction(false);
     m_written.clear();
@@ -279,9 +283,16 @@ void ServerEngine::rollback()
     invalidateEverything();
 }
 
-void ServerEngine::syncExternal()
+void ServerEngine::syncExternal(bool userAction)
 {
-    if (m_inTxn || !m_conn.notified())
+    if (m_inTxn)
+        return;
+    // The notices are taken in either case, so that a notice still on its
+    // way does not cost a second look later.
+    // A connection that is down is not made again here: each key press
+    // would wait for it; the next write reports it.
+    const bool told = m_conn.notified();
+    if (!told && !(userAction && m_conn.usable()))
         return;
     try {
         for (const QString &t : changedTables(m_conn.exec(QStringLiteral("SELECT name, version FROM quillmere_tables"))))
@@ -291,17 +302,17 @@ void ServerEngine::syncExternal()
     }
 }
 
-qint64 ServerEngine::catalogued(const char *column, const TableFile &file)
+qint64 ServerEngine::catalogued(const char *column, const StoredTable &file)
 {
     pg::Result r = m_conn.run(QByteArray("SELECT ") + column + " FROM quillmere_tables WHERE name = $1", {QVariant(file.table())});
     return r.rows() ? r.int64(0, 0) : 0;
 }
 
-qint64 ServerEngine::highWater(const TableFile &file) { return catalogued("high_water", file); }
+qint64 ServerEngine::highWater(const StoredTable &file) { return catalogued("high_water", file); }
 
-qint64 ServerEngine::countRecords(TableFile &file) { return catalogued("records", file); }
+qint64 ServerEngine::countRecords(StoredTable &file) { return catalogued("records", file); }
 
-void ServerEngine::raiseHighWater(const TableFile &file, qint64 rowid)
+void ServerEngine::raiseHighWater(const StoredTable &file, qint64 rowid)
 {
     m_conn.run(QByteArray("UPDATE quillmere_tables SET high_water = $2 WHERE name = $1 AND high_water < $2"),
                {QVariant(file.table()), QVariant(rowid)});

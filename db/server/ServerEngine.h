@@ -9,6 +9,11 @@
 
 namespace store {
 
+// The key of the office's one write lock (a transaction-level advisory lock):
+// every program's actions take it, so numbers handed out as "count + 1" and
+// renumberings never meet.
+inline constexpr int OfficeWriteLock = 936;
+
 class ServerEngine : public Engine {
 public:
     explicit ServerEngine(const QString &conninfo);
@@ -19,14 +24,14 @@ public:
     void beginWrite() override;
     void commit() override;
     void rollback() override;
-    void syncExternal() override;
+    void syncExternal(bool userAction) override;
     Statement prepare(const QString &sqlText, const QString &label) override;
     void exec(const QString &sqlText) override;
     TableShape describe(const QString &schema, const QString &table) override;
-    qint64 highWater(const TableFile &file) override;
-    void raiseHighWater(const TableFile &file, qint64 rowid) override;
-    qint64 countRecords(TableFile &file) override;
-    void writing(const TableFile &file) override;
+    qint64 highWater(const StoredTable &file) override;
+    void raiseHighWater(const StoredTable &file, qint64 rowid) override;
+    qint64 countRecords(StoredTable &file) override;
+    void writing(const StoredTable &file) override;
 
     QString noCase(const QString &expr) const override;
     QString differ(const QString &a, const QString &b) const override;
@@ -53,7 +58,7 @@ private:
     // The schema's tables, read once a session.
     void readCatalog();
     // A table's figure kept in quillmere_tables.
-    qint64 catalogued(const char *column, const TableFile &file);
+    qint64 catalogued(const char *column, const StoredTable &file);
     std::map<QString, TableShape> m_shapes; // table -> shape
 };
 

@@ -1,5 +1,6 @@
 #include "db/sqlite/Sqlite.h"
 
+#include "db/EngineTexts.h"
 #include "core/Error.h"
 
 #include <QDir>
@@ -12,9 +13,9 @@ QString describe(int rc, const QString &sqliteText)
 {
     switch (rc & 0xff) {
     case SQLITE_READONLY:
-        return QStringLiteral("表文件是只读的，无法写入");
+        return texts::readOnly();
     case SQLITE_FULL:
-        return QStringLiteral("磁盘已满，无法写入表文件");
+        return texts::diskFull();
     case SQLITE_IOERR:
         return QStringLiteral("读写表文件时发生输入输出错误");
     case SQLITE_CORRUPT:
@@ -27,11 +28,11 @@ QString describe(int rc, const QString &sqliteText)
         return QStringLiteral("无法打开表文件");
     case SQLITE_PERM:
     case SQLITE_AUTH:
-        return QStringLiteral("没有访问表文件的权限");
+        return texts::noAccess();
     case SQLITE_CONSTRAINT:
         if ((rc & 0xffff) == SQLITE_CONSTRAINT_UNIQUE || (rc & 0xffff) == SQLITE_CONSTRAINT_PRIMARYKEY)
-            return QStringLiteral("关键字重复");
-        return QStringLiteral("记录不符合表的约束");
+            return texts::duplicateKey();
+        return texts::constraintBroken();
     default:
         return QStringLiteral("数据库引擎错误: %1").arg(sqliteText);
     }
@@ -190,15 +191,9 @@ bool Stmt::step()
 
 quint64 Stmt::rowStamp(int firstColumn, int count) const
 {
-    // FNV-1a over each column's type and bytes.
-    quint64 h = 14695981039346656037ull;
-    auto mix = [&h](const void *data, int n) {
-        const auto *p = static_cast<const unsigned char *>(data);
-        for (int i = 0; i < n; ++i) {
-            h ^= p[i];
-            h *= 1099511628211ull;
-        }
-    };
+    // Over each column's type and bytes.
+    Fingerprint h;
+    auto mix = [&h](const void *data, int n) { h.mix(data, n); };
     for (int i = firstColumn; i < firstColumn + count; ++i) {
         const int type = sqlite3_column_type(m_st, i);
         mix(&type, int(sizeof type));
@@ -227,7 +222,7 @@ quint64 Stmt::rowStamp(int firstColumn, int count) const
             break;
         }
     }
-    return h;
+    return h.value();
 }
 
 int Stmt::columnCount() const { return sqlite3_column_count(m_st); }

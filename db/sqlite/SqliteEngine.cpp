@@ -1,6 +1,8 @@
 #include "db/sqlite/SqliteEngine.h"
 
+#include "db/EngineTexts.h"
 #include "db/Engines.h"
+#include "db/StoredTable.h"
 
 #include <sqlite3.h>
 
@@ -156,7 +158,7 @@ void SqliteEngine::beginWrite()
     setInTransaction(false);
     for (const QString &path : changed)
         invalidate(path);
-    throw Conflict(QStringLiteral("数据已被其他用户修改,已重新读取,请重新操作!"));
+    throw Conflict(texts::storedMeanwhile());
 }
 
 void SqliteEngine::rollback()
@@ -197,7 +199,7 @@ QStringList SqliteEngine::changedFiles()
     return changed;
 }
 
-void SqliteEngine::syncExternal()
+void SqliteEngine::syncExternal(bool)
 {
     if (m_inTxn || !m_db.isOpen())
         return;
@@ -232,7 +234,7 @@ QString SqliteEngine::failureText(int code, const QString &message)
 void SqliteEngine::commit()
 {
     if (transactionGone())
-        throw TransactionLost(QStringLiteral("保存修改失败: 数据库引擎撤销了本次操作的修改"));
+        throw TransactionLost(texts::saveFailed(QStringLiteral("数据库引擎撤销了本次操作的修改")));
     if (!m_inTxn)
         return;
     if (takeCommitFailureForTesting()) {
@@ -251,7 +253,7 @@ void SqliteEngine::commit()
     setInTransaction(false);
     // What the windows show must be what is stored.
     invalidateEverything();
-    throw Error(QStringLiteral("保存修改失败: %1").arg(failureText(code, message)));
+    throw Error(texts::saveFailed(failureText(code, message)));
 }
 
 TableShape SqliteEngine::describe(const QString &m_schema, const QString &m_path)
@@ -313,20 +315,20 @@ Statement SqliteEngine::prepare(const QString &sqlText, const QString &label)
 
 void SqliteEngine::exec(const QString &sqlText) { m_db.exec(sqlText); }
 
-qint64 SqliteEngine::highWater(const TableFile &file)
+qint64 SqliteEngine::highWater(const StoredTable &file)
 {
     // The file's header field, which only the program writes.
-    sql::Stmt st(m_db.handle(), QStringLiteral("PRAGMA %1.user_version").arg(file.schema()), file.path());
+    sql::Stmt st(m_db.handle(), QStringLiteral("PRAGMA %1.user_version").arg(file.schema()), file.location());
     return st.step() ? st.columnInt64(0) : 0;
 }
 
-void SqliteEngine::raiseHighWater(const TableFile &file, qint64 rowid)
+void SqliteEngine::raiseHighWater(const StoredTable &file, qint64 rowid)
 {
     if (rowid > std::numeric_limits<qint32>::max())
         return; // the header field holds 32 bits; max(rowid) still covers such a table
     if (rowid <= highWater(file))
         return;
-    sql::Stmt set(m_db.handle(), QStringLiteral("PRAGMA %1.user_version = %2").arg(file.schema()).arg(rowid), file.path());
+    sql::Stmt set(m_db.handle(), QStringLiteral("PRAGMA %1.user_version = %2").arg(file.schema()).arg(rowid), file.location());
     set.step();
 }
 

@@ -18,12 +18,12 @@ public:
     void beginWrite() override;
     void commit() override;
     void rollback() override;
-    void syncExternal() override;
+    void syncExternal(bool userAction) override;
     Statement prepare(const QString &sqlText, const QString &label) override;
     void exec(const QString &sqlText) override;
     TableShape describe(const QString &schema, const QString &path) override;
-    qint64 highWater(const TableFile &file) override;
-    void raiseHighWater(const TableFile &file, qint64 rowid) override;
+    qint64 highWater(const StoredTable &file) override;
+    void raiseHighWater(const StoredTable &file, qint64 rowid) override;
 
     QString noCase(const QString &expr) const override { return expr + QStringLiteral(" COLLATE NOCASE"); }
     QString differ(const QString &a, const QString &b) const override { return a + QStringLiteral(" IS NOT ") + b; }

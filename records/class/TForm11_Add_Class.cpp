@@ -11,6 +11,7 @@
 #include "skin/SkinListBox.h"
 #include "office/DataModule.h"
 #include "data/Walk.h"
+#include "data/Table.h"
 
 #include <QResizeEvent>
 

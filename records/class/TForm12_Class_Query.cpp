@@ -8,6 +8,7 @@
 #include "skin/SkinForm.h"
 #include "dbwidgets/DBGrid.h"
 #include "office/DataModule.h"
+#include "data/Query.h"
 
 #include <QResizeEvent>
 

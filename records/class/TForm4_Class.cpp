@@ -11,6 +11,7 @@
 #include "dbwidgets/DBNavigator.h"
 #include "office/DataModule.h"
 #include "data/Recheck.h"
+#include "data/Table.h"
 
 TForm4_Class::TForm4_Class(QWidget *parent) : TForm(parent)
 {

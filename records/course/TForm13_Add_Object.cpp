@@ -13,6 +13,7 @@
 #include "db/Convert.h"
 #include "office/DataModule.h"
 #include "data/Walk.h"
+#include "data/Table.h"
 
 namespace {
 

@@ -15,6 +15,7 @@
 #include "office/DataModule.h"
 #include "data/Recheck.h"
 #include "data/Walk.h"
+#include "data/Table.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include "dbwidgets/DBNavigator.h"
 #include "office/DataModule.h"
 #include "data/Walk.h"
+#include "data/Table.h"
 
 TForm15_Add_Scroce::TForm15_Add_Scroce(QWidget *parent) : TForm(parent)
 {

@@ -10,6 +10,8 @@
 #include "dbwidgets/DBGrid.h"
 #include "dbwidgets/DBNavigator.h"
 #include "office/DataModule.h"
+#include "data/Table.h"
+#include "data/Query.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>

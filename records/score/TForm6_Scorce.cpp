@@ -13,6 +13,7 @@
 #include "office/DataModule.h"
 #include "data/Recheck.h"
 #include "data/Walk.h"
+#include "data/Table.h"
 
 TForm6_Scorce::TForm6_Scorce(QWidget *parent) : TForm(parent)
 {

@@ -9,6 +9,7 @@
 #include "dbwidgets/DBGrid.h"
 #include "dbwidgets/DBNavigator.h"
 #include "office/DataModule.h"
+#include "data/Query.h"
 
 #include <algorithm>
 

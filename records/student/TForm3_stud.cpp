@@ -13,6 +13,7 @@
 #include "office/DataModule.h"
 #include "data/Recheck.h"
 #include "data/Walk.h"
+#include "data/Table.h"
 
 TForm3_stud::TForm3_stud(QWidget *parent) : TForm(parent)
 {

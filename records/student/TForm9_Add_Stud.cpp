@@ -11,6 +11,7 @@
 #include "office/DataModule.h"
 #include "data/Recheck.h"
 #include "data/Walk.h"
+#include "data/Table.h"
 
 
 namespace {

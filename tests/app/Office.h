@@ -21,6 +21,7 @@
 #include "office/Schema.h"
 #include "tests/support/Fixture.h"
 #include "tests/support/ProgramWindows.h"
+#include "data/Table.h"
 
 #include <QTest>
 

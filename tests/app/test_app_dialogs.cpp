@@ -7,6 +7,7 @@
 #include "data/DataSet.h"
 #include "office/Schema.h"
 #include "tests/support/Fixture.h"
+#include "data/Table.h"
 
 #include <QDialog>
 #include <QPushButton>

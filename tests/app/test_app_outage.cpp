@@ -4,6 +4,7 @@
 // windows count their records gives one box, not a pile of them, and a read
 // that fails while a grid paints is reported once, after the paint.
 #include "db/Engines.h"
+#include "db/StoredTable.h"
 #include "dbwidgets/DBGrid.h"
 #include "db/server/Postgres.h"
 #include "db/open/OpenEngine.h"

@@ -7,6 +7,9 @@
 #include "office/Schema.h"
 #include "data/Walk.h"
 #include "tests/support/Fixture.h"
+#include "data/Table.h"
+#include "data/Query.h"
+#include "data/DataSource.h"
 
 #include <QtTest>
 

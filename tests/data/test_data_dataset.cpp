@@ -4,6 +4,8 @@
 #include "db/Engines.h"
 #include "office/Schema.h"
 #include "tests/support/Fixture.h"
+#include "data/Table.h"
+#include "data/DataSource.h"
 
 #include <QtTest>
 
@@ -46,8 +48,7 @@ void DataSetTest::textIsCutToFieldBytes()
     QFETCH(QString, stored);
     fixture::DataDir dir;
     TTable t(QStringLiteral("Table_stud"));
-    t.setDatabaseName(dir.path());
-    t.setTableName(dir.path() + sch::StudentFile);
+    fixture::bindTable(t, dir, sch::StudentFile);
     t.open();
     t.append();
     t.fieldByName(QStringLiteral("姓名")).setAsString(input);
@@ -64,8 +65,7 @@ void DataSetTest::cursorWalk()
     for (int i = 1; i <= 3; ++i)
         dir.addStudent(QString::number(i), QStringLiteral("学生%1").arg(i));
     TTable t(QStringLiteral("Table_stud"));
-    t.setDatabaseName(dir.path());
-    t.setTableName(dir.path() + sch::StudentFile);
+    fixture::bindTable(t, dir, sch::StudentFile);
     t.open();
     QCOMPARE(t.recordCount(), 3);
     QCOMPARE(t.recNo(), 1);
@@ -90,8 +90,7 @@ void DataSetTest::emptyTableFlagsAndErrors()
 {
     fixture::DataDir dir;
     TTable t(QStringLiteral("Table_Class"));
-    t.setDatabaseName(dir.path());
-    t.setTableName(dir.path() + sch::ClassFile);
+    fixture::bindTable(t, dir, sch::ClassFile);
     try {
         t.recordCount();
         QFAIL("a closed dataset must refuse");
@@ -123,8 +122,7 @@ void DataSetTest::moveOrRefreshPostsChangedAndDropsUnchanged()
     dir.addClass(QStringLiteral("1"), QStringLiteral("一班"));
     dir.addClass(QStringLiteral("2"), QStringLiteral("二班"));
     TTable t(QStringLiteral("Table_Class"));
-    t.setDatabaseName(dir.path());
-    t.setTableName(dir.path() + sch::ClassFile);
+    fixture::bindTable(t, dir, sch::ClassFile);
     t.open();
     t.edit();
     t.fieldByName(QStringLiteral("班级名称")).setAsString(QStringLiteral("甲班"));
@@ -154,8 +152,7 @@ void DataSetTest::editOnEmptyStartsNewRecordAndCountExcludesIt()
 {
     fixture::DataDir dir;
     TTable t(QStringLiteral("Table_stud"));
-    t.setDatabaseName(dir.path());
-    t.setTableName(dir.path() + sch::StudentFile);
+    fixture::bindTable(t, dir, sch::StudentFile);
     t.open();
     t.edit();
     QCOMPARE(t.state(), DataSetState::Insert);
@@ -178,8 +175,7 @@ void DataSetTest::deleteMovesToFollowingOrLast()
     for (int i = 1; i <= 3; ++i)
         dir.addCourse(QString::number(i), QStringLiteral("课%1").arg(i));
     TTable t(QStringLiteral("Table_Object"));
-    t.setDatabaseName(dir.path());
-    t.setTableName(dir.path() + sch::CourseFile);
+    fixture::bindTable(t, dir, sch::CourseFile);
     t.open();
     t.setRecNo(2);
     t.del();
@@ -194,8 +190,7 @@ void DataSetTest::fixedFieldListAndPositions()
     fixture::DataDir dir;
     dir.addCourse(QStringLiteral("C1"), QStringLiteral("数学"));
     TTable t(QStringLiteral("Table_Object"));
-    t.setDatabaseName(dir.path());
-    t.setTableName(dir.path() + sch::CourseFile);
+    fixture::bindTable(t, dir, sch::CourseFile);
     t.setFieldList({QStringLiteral("课程号"), QStringLiteral("课程名称")});
     t.open();
     QCOMPARE(t.fieldCount(), 2);
@@ -207,8 +202,7 @@ void DataSetTest::integerAndDateFields()
 {
     fixture::DataDir dir;
     TTable s(QStringLiteral("Table_Scroce_2"));
-    s.setDatabaseName(dir.path());
-    s.setTableName(dir.path() + sch::ScoreFile);
+    fixture::bindTable(s, dir, sch::ScoreFile);
     s.open();
     s.append();
     s.fieldByName(QStringLiteral("序号")).setAsInteger(1);
@@ -219,8 +213,7 @@ void DataSetTest::integerAndDateFields()
     QVERIFY(s.fieldByName(QStringLiteral("第一次补考成绩")).isNull());
 
     TTable t(QStringLiteral("Table_stud"));
-    t.setDatabaseName(dir.path());
-    t.setTableName(dir.path() + sch::StudentFile);
+    fixture::bindTable(t, dir, sch::StudentFile);
     t.open();
     t.append();
     t.fieldByName(QStringLiteral("出生日期")).setAsDateTime(QDateTime(QDate(2003, 4, 23), QTime(0, 0)));
@@ -239,12 +232,10 @@ void DataSetTest::masterDetailFollowsCaseInsensitively()
     dir.addScore(2, QStringLiteral("s2"), QStringLiteral("语文"), 80);
     dir.addScore(3, QStringLiteral("s1"), QStringLiteral("英语"), 70);
     TTable stud(QStringLiteral("Table_stud"));
-    stud.setDatabaseName(dir.path());
-    stud.setTableName(dir.path() + sch::StudentFile);
+    fixture::bindTable(stud, dir, sch::StudentFile);
     TDataSource ds(QStringLiteral("DS_Stud"), &stud);
     TTable sc(QStringLiteral("Table_Scroce_1"));
-    sc.setDatabaseName(dir.path());
-    sc.setTableName(dir.path() + sch::ScoreFile);
+    fixture::bindTable(sc, dir, sch::ScoreFile);
     sc.setIndexName(QStringLiteral("index_StudNo"));
     sc.setMasterSource(&ds, QStringLiteral("学号"));
     sc.open();
@@ -267,17 +258,14 @@ void DataSetTest::datasetsOnOneFileAgree()
     for (int i = 1; i <= 4; ++i)
         dir.addScore(i, QStringLiteral("A"), QStringLiteral("科%1").arg(i), 60 + i);
     TTable stud(QStringLiteral("Table_stud"));
-    stud.setDatabaseName(dir.path());
-    stud.setTableName(dir.path() + sch::StudentFile);
+    fixture::bindTable(stud, dir, sch::StudentFile);
     TDataSource ds(QStringLiteral("DS_Stud"), &stud);
     TTable detail(QStringLiteral("Table_Scroce_1"));
-    detail.setDatabaseName(dir.path());
-    detail.setTableName(dir.path() + sch::ScoreFile);
+    fixture::bindTable(detail, dir, sch::ScoreFile);
     detail.setIndexName(QStringLiteral("index_StudNo"));
     detail.setMasterSource(&ds, QStringLiteral("学号"));
     TTable all(QStringLiteral("Table_Scroce_2"));
-    all.setDatabaseName(dir.path());
-    all.setTableName(dir.path() + sch::ScoreFile);
+    fixture::bindTable(all, dir, sch::ScoreFile);
     stud.open();
     detail.open();
     all.open();
@@ -305,8 +293,7 @@ void DataSetTest::renumberKeepsOrderAndFindKeySeesNewNumbers()
     for (int s : seqs)
         dir.addPlan(s, QStringLiteral("C%1").arg(s));
     TTable t(QStringLiteral("Table_Object_Jh2"));
-    t.setDatabaseName(dir.path());
-    t.setTableName(dir.path() + sch::PlanFile);
+    fixture::bindTable(t, dir, sch::PlanFile);
     t.open();
     t.first();
     const int n = t.recordCount();
@@ -332,12 +319,10 @@ void DataSetTest::detailAppendCarriesMasterValue()
     fixture::DataDir dir;
     dir.addCourse(QStringLiteral("C7"), QStringLiteral("物理"));
     TTable course(QStringLiteral("Table_Object"));
-    course.setDatabaseName(dir.path());
-    course.setTableName(dir.path() + sch::CourseFile);
+    fixture::bindTable(course, dir, sch::CourseFile);
     TDataSource src(QStringLiteral("DS_Object"), &course);
     TTable plan(QStringLiteral("Table_Object_Jh"));
-    plan.setDatabaseName(dir.path());
-    plan.setTableName(dir.path() + sch::PlanFile);
+    fixture::bindTable(plan, dir, sch::PlanFile);
     plan.setIndexName(QStringLiteral("index_ClassNo"));
     plan.setMasterSource(&src, QStringLiteral("课程号"));
     course.open();

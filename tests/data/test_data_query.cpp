@@ -2,6 +2,8 @@
 #include "data/DataSet.h"
 #include "office/Schema.h"
 #include "tests/support/Fixture.h"
+#include "data/Table.h"
+#include "data/Query.h"
 
 #include <QtTest>
 

@@ -3,6 +3,7 @@
 #include "office/Schema.h"
 #include "data/Walk.h"
 #include "tests/support/Fixture.h"
+#include "data/Table.h"
 
 #include <QtTest>
 

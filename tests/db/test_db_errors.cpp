@@ -5,6 +5,7 @@
 #include "office/Schema.h"
 #include "db/sqlite/Sqlite.h"
 #include "tests/support/Fixture.h"
+#include "data/Table.h"
 
 #include <QFile>
 #include <QTemporaryDir>

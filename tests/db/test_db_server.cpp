@@ -2,6 +2,7 @@
 // program starts, and a server that goes away in the middle of an action;
 // and the record count the server keeps in place of counting a table.
 #include "tests/support/Fixture.h"
+#include "db/StoredTable.h"
 #include "core/Error.h"
 #include "core/Globals.h"
 #include "db/Engines.h"
@@ -11,6 +12,7 @@
 #include "db/server/Postgres.h"
 #include "office/Schema.h"
 #include "tests/support/Fixture.h"
+#include "data/Table.h"
 
 #include <QDir>
 #include <QFile>

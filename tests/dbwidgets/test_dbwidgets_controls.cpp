@@ -5,6 +5,9 @@
 #include "dbwidgets/DBNavigator.h"
 #include "office/Schema.h"
 #include "tests/support/Fixture.h"
+#include "data/Table.h"
+#include "data/Query.h"
+#include "data/DataSource.h"
 
 #include <QAbstractItemModelTester>
 #include <QLineEdit>

@@ -16,6 +16,7 @@
 #include "tools/CreateTables.h"
 #include "tests/support/Fixture.h"
 #include "tests/support/ProgramWindows.h"
+#include "data/Table.h"
 
 #include <QFile>
 #include <QTemporaryDir>

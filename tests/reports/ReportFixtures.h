@@ -5,7 +5,12 @@
 #include "reports/engine/Report.h"
 
 #include <QDate>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringList>
 #include <QMarginsF>
+
+#include <optional>
 
 namespace fixtures {
 
@@ -100,6 +105,20 @@ struct ScoreReport {
             scores.addRecord({no, QStringLiteral("%1-%2").arg(no).arg(i), 60 + i});
     }
 };
+
+// Runs a tool (poppler's, say); empty optional when it is not installed,
+// an empty text when it fails.
+inline std::optional<QString> runTool(const QString &tool, const QStringList &args)
+{
+    const QString exe = QStandardPaths::findExecutable(tool);
+    if (exe.isEmpty())
+        return std::nullopt;
+    QProcess p;
+    p.start(exe, args);
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
 
 inline QList<BandKind> bandKinds(const ReportPage &page)
 {

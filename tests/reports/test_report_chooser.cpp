@@ -18,6 +18,7 @@
 #include "data/DataSet.h"
 #include "office/Schema.h"
 #include "tests/support/Fixture.h"
+#include "data/Table.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,6 +1,7 @@
 // The four report layouts filled from small data directories through the
 // chooser's binding: what each page carries, where pages break, what the
 // summaries count, the empty tables, and the PDF that reaches paper.
+#include "ReportFixtures.h"
 #include "ReportHolders.h"
 
 #include "data/ActionHooks.h"
@@ -54,18 +55,6 @@ int indexOf(const ReportPage &page, BandKind kind, int nth = 0)
     return -1;
 }
 
-// Runs a poppler tool; empty optional when it is not installed.
-std::optional<QString> runTool(const QString &tool, const QStringList &args)
-{
-    const QString exe = QStandardPaths::findExecutable(tool);
-    if (exe.isEmpty())
-        return std::nullopt;
-    QProcess p;
-    p.start(exe, args);
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 } // namespace
 
@@ -442,8 +431,8 @@ void TestReportLayouts::pdf()
     QString error;
     QVERIFY2(writePdf(doc, path, &error), qPrintable(error));
 
-    const std::optional<QString> info = runTool(QStringLiteral("pdfinfo"), {path});
-    const std::optional<QString> text = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    const std::optional<QString> info = fixtures::runTool(QStringLiteral("pdfinfo"), {path});
+    const std::optional<QString> text = fixtures::runTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
     if (!info || !text)
         QSKIP("poppler-utils is not installed");
     QVERIFY2(info->contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(pages))), qPrintable(*info));

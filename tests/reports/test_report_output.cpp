@@ -23,21 +23,9 @@ namespace {
 
 constexpr double ptPerMm = 72.0 / 25.4;
 
-// Runs a poppler tool; empty optional when it is not installed.
-std::optional<QString> runTool(const QString &tool, const QStringList &args)
-{
-    const QString exe = QStandardPaths::findExecutable(tool);
-    if (exe.isEmpty())
-        return std::nullopt;
-    QProcess p;
-    p.start(exe, args);
-    if (!p.waitForFinished(60000) || p.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 #define REQUIRE_TOOL(var, tool, args)                                           \
-    const std::optional<QString> var##_ = runTool(tool, args);                  \
+    const std::optional<QString> var##_ = fixtures::runTool(tool, args);                  \
     if (!var##_)                                                                \
         QSKIP(tool " (poppler-utils) is not installed");                        \
     const QString var = *var##_;

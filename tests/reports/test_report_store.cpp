@@ -6,6 +6,8 @@
 #include "office/Schema.h"
 #include "tools/CreateTables.h"
 #include "tests/support/Fixture.h"
+#include "data/Table.h"
+#include "data/DataSource.h"
 
 #include <QtTest>
 

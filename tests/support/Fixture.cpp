@@ -2,8 +2,10 @@
 
 #include "core/Action.h"
 #include "data/DataSet.h"
+#include "data/Table.h"
 #include "db/Engines.h"
 #include "db/server/Postgres.h"
+#include "db/server/ServerEngine.h"
 #include "office/Schema.h"
 #include "tools/CreateTables.h"
 #include "db/sqlite/Sqlite.h"
@@ -242,7 +244,7 @@ OtherWriter::OtherWriter(DataDir &dir)
     if (!dir.server().isEmpty()) {
         // The lock every program's action takes on the server.
         m_server = std::make_unique<store::pg::Connection>(dir.server());
-        m_server->exec(QStringLiteral("BEGIN; SELECT pg_advisory_xact_lock(936)"));
+        m_server->exec(QStringLiteral("BEGIN; SELECT pg_advisory_xact_lock(%1)").arg(store::OfficeWriteLock));
         return;
     }
     m_files = std::make_unique<Files>();
@@ -404,6 +406,12 @@ QStringList Boxes::texts() const
     for (const auto &b : shown)
         t << b.text;
     return t;
+}
+
+void bindTable(store::TTable &table, const DataDir &dir, const QString &file)
+{
+    table.setDatabaseName(dir.path());
+    table.setTableName(dir.path() + file);
 }
 
 void asAction(const std::function<void()> &fn)

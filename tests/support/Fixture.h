@@ -7,6 +7,7 @@
 #include "ui/Ui.h"
 #include "skin/SkinButton.h"
 #include "db/Engine.h"
+#include "data/Table.h"
 
 #include <QList>
 #include <QString>
@@ -136,6 +137,10 @@ private:
     bool m_takeFocus = false;
     std::function<void(const ui::ShownBox &)> m_look;
 };
+
+// Binds a hand-built table to one of dir's table files, as the data module
+// binds its own.
+void bindTable(store::TTable &table, const DataDir &dir, const QString &file);
 
 // Runs fn as one action of the user's, as a click's handler runs: other
 // programs' changes are picked up first, and what fn wrote is committed when

@@ -25,6 +25,18 @@ struct ScoreWindows : fixture::RecordWindows<TForm6_Scorce, TForm15_Add_Scroce, 
     // Seed `dir` first: the data module reads the tables here.
     void open() { RecordWindows::open(dir); }
 
+    // Opens on three courses, two of them named alike, with the course
+    // table's cursor left on the last: the windows must list every name and
+    // start from the first course.
+    void openWithThreeCourses()
+    {
+        dir.addCourse(QStringLiteral("C1"), QStringLiteral("语文"));
+        dir.addCourse(QStringLiteral("C2"), QStringLiteral("数学"));
+        dir.addCourse(QStringLiteral("C3"), QStringLiteral("语文"));
+        open();
+        DM1->Table_Object->last();
+    }
+
     // Records in the score file once every write is committed.
     int storedCount()
     {

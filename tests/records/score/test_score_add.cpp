@@ -72,11 +72,7 @@ QVariantList ScoreAddTest::stored(int seq)
 void ScoreAddTest::firstShowingListsCourses()
 {
     w = std::make_unique<ScoreWindows>();
-    w->dir.addCourse(QStringLiteral("C1"), QStringLiteral("语文"));
-    w->dir.addCourse(QStringLiteral("C2"), QStringLiteral("数学"));
-    w->dir.addCourse(QStringLiteral("C3"), QStringLiteral("语文"));
-    w->open();
-    DM1->Table_Object->last();
+    w->openWithThreeCourses();
     w->add->show();
     TSkinComboBox *list = w->add->ComboBox_Kecheng_New;
     QStringList items;

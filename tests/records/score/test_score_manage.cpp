@@ -159,11 +159,7 @@ void ScoreManageTest::rights()
 void ScoreManageTest::showOffersCourseNamesAndRewindsCourses()
 {
     w = std::make_unique<ScoreWindows>();
-    w->dir.addCourse(QStringLiteral("C1"), QStringLiteral("语文"));
-    w->dir.addCourse(QStringLiteral("C2"), QStringLiteral("数学"));
-    w->dir.addCourse(QStringLiteral("C3"), QStringLiteral("语文"));
-    w->open();
-    DM1->Table_Object->last();
+    w->openWithThreeCourses();
     w->manage->show();
     const QStringList names{QStringLiteral("语文"), QStringLiteral("数学"), QStringLiteral("语文")};
     QCOMPARE(w->manage->DBGrid1->columns().at(1).pickList, names);

@@ -14,6 +14,7 @@
 #include "office/Schema.h"
 #include "tests/support/Fixture.h"
 #include "tests/support/RecordWindows.h"
+#include "data/Table.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -7,6 +7,7 @@
 #include "skin/SkinButton.h"
 #include "skin/SkinComboBox.h"
 #include "skin/SkinEdit.h"
+#include "data/Table.h"
 
 #include <QLineEdit>
 #include <QtTest>

@@ -6,6 +6,7 @@
 #include "skin/SkinEdit.h"
 #include "dbwidgets/DBControls.h"
 #include "dbwidgets/DBGrid.h"
+#include "data/Query.h"
 
 #include <QtTest>
 

@@ -1,3 +1,4 @@
+#include "db/StoredTable.h"
 #include "db/Engine.h"
 
 #include "db/Codepage.h"
@@ -13,17 +14,17 @@ namespace store {
 using sql::quoteId;
 
 
-TableFile::TableFile(std::shared_ptr<Engine> engine, const QString &path, const QString &schema)
-    : m_engine(std::move(engine)), m_path(path), m_schema(schema), m_alive(std::make_shared<bool>(true))
+StoredTable::StoredTable(std::shared_ptr<Engine> engine, const QString &path, const QString &schema)
+    : m_engine(std::move(engine)), m_location(path), m_schema(schema), m_alive(std::make_shared<bool>(true))
 {
     readSchema();
 }
 
-TableFile::~TableFile() { *m_alive = false; }
+StoredTable::~StoredTable() { *m_alive = false; }
 
-void TableFile::readSchema()
+void StoredTable::readSchema()
 {
-    TableShape shape = m_engine->describe(m_schema, m_path);
+    TableShape shape = m_engine->describe(m_schema, m_location);
     m_table = shape.table;
     m_columns = std::move(shape.columns);
     m_indexes = std::move(shape.indexes);
@@ -43,9 +44,9 @@ void TableFile::readSchema()
     m_delete = prepare(QStringLiteral("DELETE FROM %1 WHERE rowid=?1").arg(qualifiedTable()));
 }
 
-Statement TableFile::prepare(const QString &sqlText) { return m_engine->prepare(sqlText, m_path); }
+Statement StoredTable::prepare(const QString &sqlText) { return m_engine->prepare(sqlText, m_location); }
 
-int TableFile::columnIndex(const QString &name) const
+int StoredTable::columnIndex(const QString &name) const
 {
     for (size_t i = 0; i < m_columns.size(); ++i) {
         if (m_columns[i].name == name)
@@ -54,7 +55,7 @@ int TableFile::columnIndex(const QString &name) const
     return -1;
 }
 
-const IndexInfo *TableFile::findIndex(const QString &name) const
+const IndexInfo *StoredTable::findIndex(const QString &name) const
 {
     for (const IndexInfo &i : m_indexes) {
         if (i.name.compare(name, Qt::CaseInsensitive) == 0)
@@ -63,9 +64,9 @@ const IndexInfo *TableFile::findIndex(const QString &name) const
     return nullptr;
 }
 
-QString TableFile::qualifiedTable() const { return m_schema + u'.' + quoteId(m_table); }
+QString StoredTable::qualifiedTable() const { return m_schema + u'.' + quoteId(m_table); }
 
-QVariant TableFile::fromStorage(int column, const QVariant &v) const
+QVariant StoredTable::fromStorage(int column, const QVariant &v) const
 {
     if (v.isNull() || !v.isValid())
         return QVariant();
@@ -88,9 +89,9 @@ QVariant TableFile::fromStorage(int column, const QVariant &v) const
     }
 }
 
-bool TableFile::readsAhead() const { return m_engine->readsAhead() && !m_engine->inTransaction(); }
+bool StoredTable::readsAhead() const { return m_engine->readsAhead() && !m_engine->inTransaction(); }
 
-void TableFile::keepAhead(qint64 rowid, const Statement &st, int first)
+void StoredTable::keepAhead(qint64 rowid, const Statement &st, int first)
 {
     if (m_aheadGeneration != m_generation || m_ahead.size() >= AheadCapacity) {
         m_ahead.clear();
@@ -106,7 +107,7 @@ void TableFile::keepAhead(qint64 rowid, const Statement &st, int first)
     a.stamp = st.rowStamp(first, int(m_columns.size()));
 }
 
-std::vector<QVariant> TableFile::fetch(qint64 rowid, quint64 *stamp)
+std::vector<QVariant> StoredTable::fetch(qint64 rowid, quint64 *stamp)
 {
     // Inside an action a record is read afresh, under the write lock, so that
     // what the action changes is what is stored.
@@ -140,7 +141,7 @@ std::vector<QVariant> TableFile::fetch(qint64 rowid, quint64 *stamp)
     return values;
 }
 
-void TableFile::verify(qint64 rowid, quint64 stamp)
+void StoredTable::verify(qint64 rowid, quint64 stamp)
 {
     m_fetch.reset();
     m_fetch.bindInt64(1, rowid);
@@ -153,7 +154,7 @@ void TableFile::verify(qint64 rowid, quint64 stamp)
     }
 }
 
-qint64 TableFile::insert(const std::vector<QVariant> &values)
+qint64 StoredTable::insert(const std::vector<QVariant> &values)
 {
     m_engine->beginWrite();
     beforeWrite(0);
@@ -175,12 +176,12 @@ qint64 TableFile::insert(const std::vector<QVariant> &values)
     return rowid;
 }
 
-bool TableFile::unchangedSince(quint64 readIn, quint64 readAt) const
+bool StoredTable::unchangedSince(quint64 readIn, quint64 readAt) const
 {
     return readIn != 0 && readIn == m_engine->transaction() && readAt == m_generation;
 }
 
-void TableFile::update(qint64 rowid, const std::vector<QVariant> &values, const std::vector<bool> &dirty, quint64 stamp,
+void StoredTable::update(qint64 rowid, const std::vector<QVariant> &values, const std::vector<bool> &dirty, quint64 stamp,
                        bool unchanged)
 {
     auto it = m_updates.find(dirty);
@@ -210,7 +211,7 @@ void TableFile::update(qint64 rowid, const std::vector<QVariant> &values, const 
     st.reset();
 }
 
-void TableFile::remove(qint64 rowid, quint64 stamp, bool unchanged)
+void StoredTable::remove(qint64 rowid, quint64 stamp, bool unchanged)
 {
     m_engine->beginWrite();
     if (!unchanged)
@@ -227,19 +228,19 @@ void TableFile::remove(qint64 rowid, quint64 stamp, bool unchanged)
     m_engine->raiseHighWater(*this, rowid);
 }
 
-void TableFile::attach(TableObserver *view) { m_views.push_back(view); }
+void StoredTable::attach(TableObserver *view) { m_views.push_back(view); }
 
-void TableFile::detach(TableObserver *view) { std::erase(m_views, view); }
+void StoredTable::detach(TableObserver *view) { std::erase(m_views, view); }
 
-void TableFile::attachSnapshot(TableObserver *snapshot)
+void StoredTable::attachSnapshot(TableObserver *snapshot)
 {
     if (std::find(m_snapshots.begin(), m_snapshots.end(), snapshot) == m_snapshots.end())
         m_snapshots.push_back(snapshot);
 }
 
-void TableFile::detachSnapshot(TableObserver *snapshot) { std::erase(m_snapshots, snapshot); }
+void StoredTable::detachSnapshot(TableObserver *snapshot) { std::erase(m_snapshots, snapshot); }
 
-void TableFile::beforeWrite(qint64 rowid)
+void StoredTable::beforeWrite(qint64 rowid)
 {
     m_ahead.clear();
     m_engine->writing(*this);
@@ -247,7 +248,7 @@ void TableFile::beforeWrite(qint64 rowid)
         s->beforeWrite(rowid);
 }
 
-void TableFile::changedBy(const TableObserver *writer)
+void StoredTable::changedBy(const TableObserver *writer)
 {
     ++m_generation;
     bool any = false;
@@ -261,7 +262,7 @@ void TableFile::changedBy(const TableObserver *writer)
         scheduleNotify();
 }
 
-qint64 TableFile::rowCount()
+qint64 StoredTable::rowCount()
 {
     if (m_rowCount < 0) {
         m_rowCount = m_engine->countRecords(*this);
@@ -269,7 +270,7 @@ qint64 TableFile::rowCount()
     return m_rowCount;
 }
 
-void TableFile::changedInBulk(qint64 removed)
+void StoredTable::changedInBulk(qint64 removed)
 {
     if (removed < 0)
         m_rowCount = -1;
@@ -277,7 +278,7 @@ void TableFile::changedInBulk(qint64 removed)
         m_rowCount -= removed;
 }
 
-void TableFile::invalidateAll()
+void StoredTable::invalidateAll()
 {
     // Another program's commit or a rollback: nothing known holds.
     m_rowCount = -1;
@@ -290,7 +291,7 @@ void TableFile::invalidateAll()
 // The other datasets re-read once control is back in the event loop (or at
 // once, when they are used before that), so a long run of writes through one
 // dataset costs nothing in the others.
-void TableFile::scheduleNotify()
+void StoredTable::scheduleNotify()
 {
     if (m_notifyPending || !QCoreApplication::instance())
         return;

@@ -1,0 +1,4 @@
+// A header may use only what its library hands on (links PUBLIC).
+#pragma once
+
+#include "core/Error.h"

@@ -1,0 +1,5 @@
+#pragma once
+
+#include "db/Reader.h"
+
+#include <QtWidgets/QTableView>
