@@ -58,6 +58,7 @@ Snapshot readSnapshot(const QString &dataPath, const QString &className)
         const qint64 row = q.columnInt64(0);
         if (!any || row != lastRow) {
             Student s;
+            s.id = row;
             s.number = q.column(1).toString();
             s.name = q.column(2).toString();
             s.sex = q.column(3).toString();
@@ -84,6 +85,35 @@ Snapshot readSnapshot(const QString &dataPath, const QString &className)
         snap.scores.push_back(std::move(r));
     }
     return snap;
+}
+
+namespace {
+
+QStringList names(const QString &dataPath, const QString &file, const QString &field)
+{
+    auto engine = store::openEngine(dataPath);
+    auto table = engine->openFile(dataPath + file);
+    store::Statement q = engine->prepare(
+        QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid").arg(store::sql::quoteId(field), table->qualifiedTable()), file);
+    QStringList out;
+    while (q.step()) {
+        const QString name = q.column(0).toString();
+        if (!name.isEmpty() && !out.contains(name))
+            out << name;
+    }
+    return out;
+}
+
+} // namespace
+
+QStringList classNames(const QString &dataPath)
+{
+    return names(dataPath, store::schema::ClassFile, QStringLiteral("班级名称"));
+}
+
+QStringList courseNames(const QString &dataPath)
+{
+    return names(dataPath, store::schema::CourseFile, QStringLiteral("课程名称"));
 }
 
 } // namespace stats

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -11,6 +12,7 @@
 namespace stats {
 
 struct Student {
+    qint64 id = 0; // the record's row id: the same student when read again
     QString number, name, sex, className, speciality, department;
 };
 
@@ -31,5 +33,12 @@ struct Snapshot {
 // case as the score table's index links them. dataPath: the data directory
 // (DataPath). Throws the record layer's Error when the tables cannot be read.
 Snapshot readSnapshot(const QString &dataPath, const QString &className = QString());
+
+// The class names of the class table and the course names of the course
+// table, in stored order, each once, empty ones left out. Read by a
+// statement of their own, so that the windows sharing those tables' cursors
+// are not moved.
+QStringList classNames(const QString &dataPath);
+QStringList courseNames(const QString &dataPath);
 
 } // namespace stats
