@@ -6,6 +6,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <limits>
 
 namespace stats {
@@ -18,11 +19,29 @@ std::optional<int> scoreOf(const QVariant &v)
 {
     if (v.isNull() || !v.isValid())
         return std::nullopt;
+    if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int) {
+        const qlonglong n = v.toLongLong();
+        if (n < std::numeric_limits<int>::min() || n > std::numeric_limits<int>::max())
+            return std::nullopt;
+        return int(n);
+    }
     bool ok = false;
     const qlonglong n = v.toString().trimmed().toLongLong(&ok);
     if (!ok || n < std::numeric_limits<int>::min() || n > std::numeric_limits<int>::max())
         return std::nullopt;
     return int(n);
+}
+
+// The student number as the score table's index compares it: ASCII letters
+// folded, nothing else (the embedded NOCASE, the server's lower() in "C").
+QString foldAscii(const QString &text)
+{
+    QString out = text;
+    for (QChar &c : out) {
+        if (c.unicode() >= u'A' && c.unicode() <= u'Z')
+            c = QChar(c.unicode() + (u'a' - u'A'));
+    }
+    return out;
 }
 
 } // namespace
@@ -34,56 +53,88 @@ Snapshot readSnapshot(const QString &dataPath, const QString &className)
     auto students = engine->openFile(dataPath + store::schema::StudentFile);
     auto scores = engine->openFile(dataPath + store::schema::ScoreFile);
 
-    auto st = [](const char16_t *f) { return QStringLiteral("st.") + quoteId(QString::fromUtf16(f)); };
-    auto sc = [](const char16_t *f) { return QStringLiteral("sc.") + quoteId(QString::fromUtf16(f)); };
-    // One statement over both tables: each engine reads it from one
-    // snapshot (one read lock over both files, or one server snapshot).
-    QString sql = QStringLiteral("SELECT st.rowid, %1, %2, %3, %4, %5, %6, sc.rowid, %7, %8, %9, %10 FROM %11 st LEFT JOIN %12 sc ON %13 = %14")
-                      .arg(st(u"学号"), st(u"姓名"), st(u"性别"), st(u"班级"), st(u"专业"), st(u"系别"), sc(u"科目"),
-                           sc(u"成绩"), sc(u"第一次补考成绩"))
-                      .arg(sc(u"第二次补考成绩"), students->qualifiedTable(), scores->qualifiedTable(),
-                           engine->noCase(sc(u"学号")), engine->noCase(st(u"学号")));
+    auto f = [](const char16_t *name) { return quoteId(QString::fromUtf16(name)); };
+    const QString number = f(u"学号"), inClass = QStringLiteral(" WHERE %1 = ?1").arg(f(u"班级"));
+    // One statement over both tables, so that each engine reads both from
+    // one snapshot (one read lock over both files, or one server snapshot).
+    // The students and the score records come as two runs of rows, each
+    // read straight through (the whole school) or through the number index
+    // (a class), and are matched here: far fewer steps than one index
+    // lookup per student.
+    QString sql = QStringLiteral("SELECT 0, rowid, %1, %2, %3, %4, %5, %6, NULL, NULL, NULL, NULL FROM %7")
+                      .arg(number, f(u"姓名"), f(u"性别"), f(u"班级"), f(u"专业"), f(u"系别"), students->qualifiedTable());
     if (!className.isEmpty())
-        sql += QStringLiteral(" WHERE %1 = ?1").arg(st(u"班级"));
-    sql += QStringLiteral(" ORDER BY st.rowid, %1").arg(sc(u"序号"));
+        sql += inClass;
+    sql += QStringLiteral(" UNION ALL SELECT 1, rowid, %1, %2, NULL, NULL, NULL, NULL, %3, %4, %5, %6 FROM %7")
+               .arg(number, f(u"科目"), f(u"序号"), f(u"成绩"), f(u"第一次补考成绩"), f(u"第二次补考成绩"),
+                    scores->qualifiedTable());
+    if (!className.isEmpty())
+        sql += QStringLiteral(" WHERE %1 IN (SELECT %2 FROM %3%4)")
+                   .arg(engine->noCase(number), engine->noCase(number), students->qualifiedTable(), inClass);
     store::Statement q = engine->prepare(sql, store::schema::ScoreFile);
     if (!className.isEmpty())
         q.bind(1, className);
 
+    struct Pending {
+        QString number;
+        qint64 seq, rowid;
+        ScoreRecord record;
+    };
     Snapshot snap;
+    std::vector<Pending> pending;
     QHash<QString, QString> courseNames; // one copy of each course's name
-    qint64 lastRow = 0;
-    bool any = false;
     while (q.step()) {
-        const qint64 row = q.columnInt64(0);
-        if (!any || row != lastRow) {
+        if (q.columnInt64(0) == 0) {
             Student s;
-            s.id = row;
-            s.number = q.column(1).toString();
-            s.name = q.column(2).toString();
-            s.sex = q.column(3).toString();
-            s.className = q.column(4).toString();
-            s.speciality = q.column(5).toString();
-            s.department = q.column(6).toString();
+            s.id = q.columnInt64(1);
+            s.number = q.column(2).toString();
+            s.name = q.column(3).toString();
+            s.sex = q.column(4).toString();
+            s.className = q.column(5).toString();
+            s.speciality = q.column(6).toString();
+            s.department = q.column(7).toString();
             snap.students.push_back(std::move(s));
-            lastRow = row;
-            any = true;
-        }
-        // A student without score records comes with one row of empty fields.
-        if (q.column(7).isNull())
             continue;
-        ScoreRecord r;
-        r.student = int(snap.students.size()) - 1;
-        const QString name = q.column(8).toString();
+        }
+        Pending p;
+        p.rowid = q.columnInt64(1);
+        p.number = q.column(2).toString();
+        const QString name = q.column(3).toString();
         auto it = courseNames.constFind(name);
         if (it == courseNames.constEnd())
             it = courseNames.insert(name, name);
-        r.course = it.value();
-        r.score = scoreOf(q.column(9));
-        r.firstMakeUp = scoreOf(q.column(10));
-        r.secondMakeUp = scoreOf(q.column(11));
-        snap.scores.push_back(std::move(r));
+        p.record.course = it.value();
+        p.seq = q.column(8).isNull() ? 0 : q.columnInt64(8);
+        p.record.score = scoreOf(q.column(9));
+        p.record.firstMakeUp = scoreOf(q.column(10));
+        p.record.secondMakeUp = scoreOf(q.column(11));
+        pending.push_back(std::move(p));
     }
+
+    // Students in the table's stored order; each score record goes with
+    // every student of its number (numbers are not unique), in the score
+    // table's order.
+    std::stable_sort(snap.students.begin(), snap.students.end(),
+                     [](const Student &a, const Student &b) { return a.id < b.id; });
+    QHash<QString, std::vector<int>> byNumber;
+    byNumber.reserve(qsizetype(snap.students.size()));
+    for (int i = 0; i < int(snap.students.size()); ++i)
+        byNumber[foldAscii(snap.students[size_t(i)].number)].push_back(i);
+    std::sort(pending.begin(), pending.end(), [](const Pending &a, const Pending &b) {
+        return a.seq != b.seq ? a.seq < b.seq : a.rowid < b.rowid;
+    });
+    snap.scores.reserve(pending.size());
+    for (Pending &p : pending) {
+        const auto it = byNumber.constFind(foldAscii(p.number));
+        if (it == byNumber.constEnd())
+            continue;
+        for (int student : it.value()) {
+            snap.scores.push_back(p.record);
+            snap.scores.back().student = student;
+        }
+    }
+    std::stable_sort(snap.scores.begin(), snap.scores.end(),
+                     [](const ScoreRecord &a, const ScoreRecord &b) { return a.student < b.student; });
     return snap;
 }
 

@@ -80,15 +80,17 @@ QVariant CourseStatModel::headerData(int section, Qt::Orientation o, int role) c
     return stats::bandName(section - int(CourseHeaders.size()));
 }
 
-void RankModel::setFigures(const stats::Snapshot &snapshot, const stats::Figures &figures, const QString &course)
+void RankModel::setFigures(stats::Snapshot snapshot, stats::Figures figures, const QString &course)
 {
     beginResetModel();
+    m_snapshot = std::move(snapshot);
+    m_figures = std::move(figures);
     m_headers = QStringList{QStringLiteral("学号"), QStringLiteral("姓名"), QStringLiteral("班级")};
-    std::vector<int> shown;
-    for (int c = 0; c < figures.courses.size(); ++c) {
-        if (course.isEmpty() || figures.courses.at(c) == course) {
-            shown.push_back(c);
-            m_headers << figures.courses.at(c) << QStringLiteral("%1名次").arg(figures.courses.at(c));
+    m_shownCourses.clear();
+    for (int c = 0; c < m_figures.courses.size(); ++c) {
+        if (course.isEmpty() || m_figures.courses.at(c) == course) {
+            m_shownCourses.push_back(c);
+            m_headers << m_figures.courses.at(c) << QStringLiteral("%1名次").arg(m_figures.courses.at(c));
         }
     }
     m_headers << QStringLiteral("总分") << QStringLiteral("平均分") << QStringLiteral("总分名次");
@@ -96,49 +98,54 @@ void RankModel::setFigures(const stats::Snapshot &snapshot, const stats::Figures
     // By class, in the order the classes first come, and within a class by
     // rank on the total; students without a rank after, in stored order.
     QHash<QString, int> classOrder;
-    for (const stats::Student &s : snapshot.students) {
-        if (!classOrder.contains(s.className))
-            classOrder.insert(s.className, int(classOrder.size()));
+    std::vector<int> classOf(m_snapshot.students.size());
+    for (size_t i = 0; i < m_snapshot.students.size(); ++i) {
+        auto it = classOrder.constFind(m_snapshot.students[i].className);
+        if (it == classOrder.constEnd())
+            it = classOrder.insert(m_snapshot.students[i].className, int(classOrder.size()));
+        classOf[i] = it.value();
     }
-    std::vector<int> order(figures.students.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const int ca = classOrder.value(snapshot.students[size_t(a)].className);
-        const int cb = classOrder.value(snapshot.students[size_t(b)].className);
-        if (ca != cb)
-            return ca < cb;
-        const int ra = figures.students[size_t(a)].rank, rb = figures.students[size_t(b)].rank;
+    m_order.resize(m_figures.students.size());
+    std::iota(m_order.begin(), m_order.end(), 0);
+    std::stable_sort(m_order.begin(), m_order.end(), [&](int a, int b) {
+        if (classOf[size_t(a)] != classOf[size_t(b)])
+            return classOf[size_t(a)] < classOf[size_t(b)];
+        const int ra = m_figures.students[size_t(a)].rank, rb = m_figures.students[size_t(b)].rank;
         return (ra ? ra : INT_MAX) < (rb ? rb : INT_MAX);
     });
-
-    m_rows.clear();
-    m_students.clear();
-    for (int i : order) {
-        const stats::Student &s = snapshot.students[size_t(i)];
-        const stats::StudentFigures &f = figures.students[size_t(i)];
-        QStringList row{s.number, s.name, s.className};
-        for (int c : shown) {
-            const auto &v = f.counted[size_t(c)];
-            row << (v ? QString::number(*v) : f.absent[size_t(c)] ? QStringLiteral("缺考") : QString());
-            row << (f.courseRank[size_t(c)] ? QString::number(f.courseRank[size_t(c)]) : QString());
-        }
-        row << (f.coursesCounted ? QString::number(f.total) : QString())
-            << (f.coursesCounted ? report::twoDecimals(f.average()) : QString()) << report::totalRankText(f);
-        m_rows.push_back(std::move(row));
-        m_students.push_back(s);
-    }
     endResetModel();
 }
 
-int RankModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_rows.size()); }
+int RankModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_order.size()); }
 
 int RankModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_headers.size()); }
 
 QVariant RankModel::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || index.row() < 0 || index.row() >= int(m_rows.size()))
+    if (role != Qt::DisplayRole || index.row() < 0 || index.row() >= int(m_order.size()))
         return {};
-    return m_rows[size_t(index.row())].value(index.column());
+    const int i = m_order[size_t(index.row())];
+    const stats::Student &s = m_snapshot.students[size_t(i)];
+    const stats::StudentFigures &f = m_figures.students[size_t(i)];
+    int col = index.column();
+    switch (col) {
+    case 0: return s.number;
+    case 1: return s.name;
+    case 2: return s.className;
+    }
+    col -= 3;
+    if (col < 2 * int(m_shownCourses.size())) {
+        const size_t c = size_t(m_shownCourses[size_t(col / 2)]);
+        if (col % 2)
+            return f.courseRank[c] ? QString::number(f.courseRank[c]) : QString();
+        return f.counted[c] ? QString::number(*f.counted[c]) : f.absent[c] ? QStringLiteral("缺考") : QString();
+    }
+    switch (col - 2 * int(m_shownCourses.size())) {
+    case 0: return f.coursesCounted ? QString::number(f.total) : QString();
+    case 1: return f.coursesCounted ? report::twoDecimals(f.average()) : QString();
+    case 2: return report::totalRankText(f);
+    }
+    return {};
 }
 
 QVariant RankModel::headerData(int section, Qt::Orientation o, int role) const
@@ -150,5 +157,5 @@ QVariant RankModel::headerData(int section, Qt::Orientation o, int role) const
 
 const stats::Student *RankModel::student(int row) const
 {
-    return row >= 0 && row < int(m_students.size()) ? &m_students[size_t(row)] : nullptr;
+    return row >= 0 && row < int(m_order.size()) ? &m_snapshot.students[size_t(m_order[size_t(row)])] : nullptr;
 }

@@ -31,7 +31,7 @@ class RankModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     using QAbstractTableModel::QAbstractTableModel;
-    void setFigures(const stats::Snapshot &snapshot, const stats::Figures &figures, const QString &course);
+    void setFigures(stats::Snapshot snapshot, stats::Figures figures, const QString &course);
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
@@ -40,9 +40,13 @@ public:
     const stats::Student *student(int row) const;
 
 private:
+    // Texts are made when a cell is shown: the whole school has as many
+    // rows as students.
     QStringList m_headers;
-    std::vector<QStringList> m_rows;
-    std::vector<stats::Student> m_students;
+    stats::Snapshot m_snapshot;
+    stats::Figures m_figures;
+    std::vector<int> m_shownCourses;
+    std::vector<int> m_order; // rows: indexes into the students
 };
 
 // An average and a rate as the window shows them: two decimals, a percent.

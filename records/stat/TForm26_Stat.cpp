@@ -182,10 +182,14 @@ void TForm26_Stat::Button_StatClick()
     if (!readMarks(&marks))
         return;
     ui::BusyCursor busy;
-    const stats::Snapshot snapshot = stats::readSnapshot(DataPath, chosenClass());
-    const stats::Figures figures = stats::compute(snapshot, marks);
+    stats::Snapshot snapshot = stats::readSnapshot(DataPath, chosenClass());
+    stats::Figures figures = stats::compute(snapshot, marks);
     m_statModel->setFigures(figures, chosenCourse());
-    m_rankModel->setFigures(snapshot, figures, chosenCourse());
+    m_rankModel->setFigures(std::move(snapshot), std::move(figures), chosenCourse());
+    // Sized to the headers and the first rows shown, as far as the view
+    // samples them: cheap for the whole school too.
+    Grid_Stat->resizeColumnsToContents();
+    Grid_Rank->resizeColumnsToContents();
     if (m_statModel->rowCount() > 0)
         Grid_Stat->selectRow(0);
     showChartOf(0);
