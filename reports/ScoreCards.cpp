@@ -75,8 +75,8 @@ const QStringList TotalFields{QStringLiteral("总分"), QStringLiteral("平均�
 
 // The columns of a card's score table: where each text starts, and the
 // rules between them (mm from the band's left edge).
-constexpr double ScoreX[] = {3.2, 58.2, 78.2, 108.2, 138.2, 163.2};
-constexpr double ScoreRules[] = {55.0, 75.0, 105.0, 135.0, 160.0};
+constexpr double ScoreX[] = {3.2, 48.2, 68.2, 103.2, 138.2, 163.2};
+constexpr double ScoreRules[] = {45.0, 65.0, 100.0, 135.0, 160.0};
 
 QVariant number(const std::optional<int> &v) { return v ? QVariant(*v) : QVariant(); }
 

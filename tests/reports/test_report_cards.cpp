@@ -136,7 +136,7 @@ void TestReportCards::positionsInMillimetres()
     for (int i = 0; i < values.size(); ++i)
         QCOMPARE(values[i].first, captions[valueColumns[i]].first);
     QCOMPARE(values[3].second, QStringLiteral("2"));
-    QCOMPARE(at(QStringLiteral("第一次补考成绩")).x(), 88.2);
+    QCOMPARE(at(QStringLiteral("第一次补考成绩")).x(), 78.2);
     QList<double> captionRules, rowRules;
     for (const PageItem &it : page.items) {
         if (it.kind != PageItem::Rule)
@@ -146,7 +146,7 @@ void TestReportCards::positionsInMillimetres()
         else if (qFuzzyCompare(it.y, firstRow))
             rowRules << it.x;
     }
-    QCOMPARE(captionRules, (QList<double>{65.0, 85.0, 115.0, 145.0, 170.0}));
+    QCOMPARE(captionRules, (QList<double>{55.0, 75.0, 110.0, 145.0, 170.0}));
     QCOMPARE(rowRules, captionRules);
     QCOMPARE(at(QStringLiteral("第 1 页")), QPointF(95.7, 297.0 - 10.0 - 10.6 + 4.2));
 }
