@@ -34,11 +34,15 @@ std::optional<int> scoreOf(const QVariant &v)
 
 // The student number as the score table's index compares it: ASCII letters
 // folded, nothing else (the embedded NOCASE, the server's lower() in "C").
+// A number without capitals (most are digits) is shared, not copied.
 QString foldAscii(const QString &text)
 {
+    const auto upper = [](QChar c) { return c.unicode() >= u'A' && c.unicode() <= u'Z'; };
+    if (std::none_of(text.begin(), text.end(), upper))
+        return text;
     QString out = text;
     for (QChar &c : out) {
-        if (c.unicode() >= u'A' && c.unicode() <= u'Z')
+        if (upper(c))
             c = QChar(c.unicode() + (u'a' - u'A'));
     }
     return out;
@@ -75,13 +79,10 @@ Snapshot readSnapshot(const QString &dataPath, const QString &className)
     if (!className.isEmpty())
         q.bind(1, className);
 
-    struct Pending {
-        QString number;
-        qint64 seq, rowid;
-        ScoreRecord record;
-    };
     Snapshot snap;
-    std::vector<Pending> pending;
+    std::vector<ScoreRecord> records; // in the order read; student: unknown yet
+    std::vector<QString> numbers;     // each record's student number
+    std::vector<std::pair<qint64, qint64>> order; // each record's number and row id
     QHash<QString, QString> courseNames; // one copy of each course's name
     while (q.step()) {
         if (q.columnInt64(0) == 0) {
@@ -96,45 +97,60 @@ Snapshot readSnapshot(const QString &dataPath, const QString &className)
             snap.students.push_back(std::move(s));
             continue;
         }
-        Pending p;
-        p.rowid = q.columnInt64(1);
-        p.number = q.column(2).toString();
+        ScoreRecord r;
         const QString name = q.column(3).toString();
         auto it = courseNames.constFind(name);
         if (it == courseNames.constEnd())
             it = courseNames.insert(name, name);
-        p.record.course = it.value();
-        p.seq = q.column(8).isNull() ? 0 : q.columnInt64(8);
-        p.record.score = scoreOf(q.column(9));
-        p.record.firstMakeUp = scoreOf(q.column(10));
-        p.record.secondMakeUp = scoreOf(q.column(11));
-        pending.push_back(std::move(p));
+        r.course = it.value();
+        r.score = scoreOf(q.column(9));
+        r.firstMakeUp = scoreOf(q.column(10));
+        r.secondMakeUp = scoreOf(q.column(11));
+        records.push_back(std::move(r));
+        numbers.push_back(q.column(2).toString());
+        order.emplace_back(q.column(8).isNull() ? 0 : q.columnInt64(8), q.columnInt64(1));
     }
 
     // Students in the table's stored order; each score record goes with
     // every student of its number (numbers are not unique), in the score
-    // table's order.
+    // table's order. Only small keys are sorted, once.
     std::stable_sort(snap.students.begin(), snap.students.end(),
                      [](const Student &a, const Student &b) { return a.id < b.id; });
-    QHash<QString, std::vector<int>> byNumber;
-    byNumber.reserve(qsizetype(snap.students.size()));
-    for (int i = 0; i < int(snap.students.size()); ++i)
-        byNumber[foldAscii(snap.students[size_t(i)].number)].push_back(i);
-    std::sort(pending.begin(), pending.end(), [](const Pending &a, const Pending &b) {
-        return a.seq != b.seq ? a.seq < b.seq : a.rowid < b.rowid;
-    });
-    snap.scores.reserve(pending.size());
-    for (Pending &p : pending) {
-        const auto it = byNumber.constFind(foldAscii(p.number));
-        if (it == byNumber.constEnd())
-            continue;
-        for (int student : it.value()) {
-            snap.scores.push_back(p.record);
-            snap.scores.back().student = student;
+    QHash<QString, int> firstOf;            // a number's first student
+    std::vector<int> nextOf(snap.students.size(), -1); // the next student of the same number
+    firstOf.reserve(qsizetype(snap.students.size()));
+    for (int i = int(snap.students.size()) - 1; i >= 0; --i) {
+        const QString key = foldAscii(snap.students[size_t(i)].number);
+        auto it = firstOf.find(key);
+        if (it != firstOf.end()) {
+            nextOf[size_t(i)] = it.value();
+            it.value() = i;
+        } else {
+            firstOf.insert(key, i);
         }
     }
-    std::stable_sort(snap.scores.begin(), snap.scores.end(),
-                     [](const ScoreRecord &a, const ScoreRecord &b) { return a.student < b.student; });
+    struct Key {
+        int student;
+        qint64 seq, rowid;
+        size_t record;
+    };
+    std::vector<Key> keys;
+    keys.reserve(records.size());
+    for (size_t r = 0; r < records.size(); ++r) {
+        const auto it = firstOf.constFind(foldAscii(numbers[r]));
+        for (int s = it == firstOf.constEnd() ? -1 : it.value(); s >= 0; s = nextOf[size_t(s)])
+            keys.push_back({s, order[r].first, order[r].second, r});
+    }
+    std::sort(keys.begin(), keys.end(), [](const Key &a, const Key &b) {
+        if (a.student != b.student)
+            return a.student < b.student;
+        return a.seq != b.seq ? a.seq < b.seq : a.rowid < b.rowid;
+    });
+    snap.scores.reserve(keys.size());
+    for (const Key &k : keys) {
+        snap.scores.push_back(records[k.record]);
+        snap.scores.back().student = k.student;
+    }
     return snap;
 }
 

@@ -26,27 +26,14 @@ const QString AllClasses = QStringLiteral("全部班级");
 const QString AllCourses = QStringLiteral("全部课程");
 constexpr int RowHeight = 18;
 
-// Looks like the program's other grids: fixed rows, one line per cell, no
-// editing, whole rows selected.
+// Looks like the program's other grids.
 QTableView *grid(QWidget *parent, const char *name, QAbstractTableModel *model)
 {
     auto *g = new QTableView(parent);
     g->setObjectName(QString::fromLatin1(name));
     g->setModel(model);
-    g->setSelectionBehavior(QAbstractItemView::SelectRows);
-    g->setSelectionMode(QAbstractItemView::SingleSelection);
-    g->verticalHeader()->setMinimumSectionSize(1);
-    g->verticalHeader()->setDefaultSectionSize(RowHeight);
-    g->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    g->verticalHeader()->setFixedWidth(12);
-    g->horizontalHeader()->setMinimumSectionSize(1);
-    g->horizontalHeader()->setFixedHeight(RowHeight);
-    g->horizontalHeader()->setHighlightSections(false);
+    applyGridLook(g, RowHeight);
     g->horizontalHeader()->setDefaultSectionSize(60);
-    g->setWordWrap(false);
-    g->setTextElideMode(Qt::ElideNone);
-    g->setItemDelegate(new TSkinItemHeightDelegate(RowHeight, g));
-    g->setEditTriggers(QAbstractItemView::NoEditTriggers);
     return g;
 }
 

@@ -184,6 +184,22 @@ void StatisticsTest::schoolAndClassSnapshots()
     QCOMPARE(other.students.size(), size_t(2));
     QCOMPARE(other.scores.size(), size_t(1));
     QCOMPARE(readSnapshot(dir.path(), QStringLiteral("没有的班")).students.size(), size_t(0));
+
+    // (On the server, a new directory is the one the engine reads from now.)
+    // Numbers are not unique: a record goes with every student of its
+    // number, letter case folded, as the score table's index links them.
+    fixture::DataDir twins;
+    twins.addStudent(QStringLiteral("A1"), QStringLiteral("甲"), classOfTen::Class);
+    twins.addStudent(QStringLiteral("a1"), QStringLiteral("乙"), classOfTen::Other);
+    twins.addScore(2, QStringLiteral("A1"), classOfTen::Chinese, 70);
+    twins.addScore(1, QStringLiteral("a1"), classOfTen::Maths, 90);
+    const Snapshot both = readSnapshot(twins.path());
+    QCOMPARE(both.scores.size(), size_t(4));
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(both.scores[size_t(i)].student, i / 2);
+        QCOMPARE(both.scores[size_t(i)].course, i % 2 ? classOfTen::Chinese : classOfTen::Maths);
+    }
+    QCOMPARE(readSnapshot(twins.path(), classOfTen::Other).scores.size(), size_t(2));
 }
 
 void StatisticsTest::emptyAndMissingTables()
