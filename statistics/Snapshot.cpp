@@ -84,6 +84,13 @@ Snapshot readSnapshot(const QString &dataPath, const QString &className)
     std::vector<QString> numbers;     // each record's student number
     std::vector<std::pair<qint64, qint64>> order; // each record's number and row id
     QHash<QString, QString> courseNames; // one copy of each course's name
+    QString lastCourse;                  // records come in runs of one course
+    if (className.isEmpty()) {
+        const size_t expected = size_t(std::max<qint64>(scores->rowCount(), 0));
+        records.reserve(expected);
+        numbers.reserve(expected);
+        order.reserve(expected);
+    }
     while (q.step()) {
         if (q.columnInt64(0) == 0) {
             Student s;
@@ -99,10 +106,13 @@ Snapshot readSnapshot(const QString &dataPath, const QString &className)
         }
         ScoreRecord r;
         const QString name = q.column(3).toString();
-        auto it = courseNames.constFind(name);
-        if (it == courseNames.constEnd())
-            it = courseNames.insert(name, name);
-        r.course = it.value();
+        if (name != lastCourse) {
+            auto it = courseNames.constFind(name);
+            if (it == courseNames.constEnd())
+                it = courseNames.insert(name, name);
+            lastCourse = it.value();
+        }
+        r.course = lastCourse;
         r.score = scoreOf(q.column(9));
         r.firstMakeUp = scoreOf(q.column(10));
         r.secondMakeUp = scoreOf(q.column(11));
