@@ -15,6 +15,7 @@
 #include "records/score/TForm15_Add_Scroce.h"
 #include "records/score/TForm16_Scroce_Query.h"
 #include "records/score/TForm6_Scorce.h"
+#include "records/stat/TForm26_Stat.h"
 #include "records/student/TForm10_Query_Stud.h"
 #include "records/student/TForm3_stud.h"
 #include "records/student/TForm9_Add_Stud.h"
@@ -72,6 +73,8 @@ const std::vector<Step> &creationOrder()
         window<TForm15_Add_Scroce>(20, "Form15_Add_Scroce", Form15_Add_Scroce),
         window<TForm16_Scroce_Query>(21, "Form16_Scroce_Query", Form16_Scroce_Query),
         window<TForm17_About>(22, "Form17_About", Form17_About),
+        // Additions after the original windows.
+        window<TForm26_Stat>(23, "Form26_Stat", Form26_Stat),
     };
     return steps;
 }

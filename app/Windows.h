@@ -10,13 +10,13 @@ class TForm;
 namespace program {
 
 struct Step {
-    int row;                 // 1 to 22
+    int row;                 // 1 to 23
     const char *instance;    // the process-wide name
     TForm **window;          // where it is published; null for the data module
     std::function<void()> make;
 };
 
-// Rows 1 to 22: each window made hidden (with its creation handler), the
+// Rows 1 to 23: each window made hidden (with its creation handler), the
 // data module opened at row 13.
 const std::vector<Step> &creationOrder();
 

@@ -17,5 +17,8 @@ void renumberFigures(const QString &source, const QString &workRoot);
 void deleteStudentFigures(const QString &source, const QString &workRoot, const Scale &scale);
 // The report chooser's binding and the student list report.
 void reportFigures(const QString &source, const QString &workRoot);
+// The statistics window on a class of 40 and on the whole school, and the
+// class's report cards, against raw SQL working out the same figures.
+void statisticsFigures(const QString &source, const QString &workRoot);
 
 } // namespace bench

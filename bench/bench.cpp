@@ -59,6 +59,7 @@ int main(int argc, char **argv)
         // Memory first, before the other figures have grown the process.
         dataModuleFigures(source, tmp.path(), scale);
         reportFigures(source, tmp.path());
+        statisticsFigures(source, tmp.path());
         renumberFigures(source, tmp.path());
         deleteStudentFigures(source, tmp.path(), scale);
     } catch (const store::Error &e) {

@@ -212,24 +212,7 @@ Qt::ItemFlags GridModel::flags(const QModelIndex &index) const
 TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_model(this)
 {
     setModel(&m_model);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    // Rows, the title row and columns keep the sizes given, whatever the
-    // face: Qt would raise them to what the font's metrics ask, and only a
-    // lowered minimum lets a smaller size stand.
-    verticalHeader()->setMinimumSectionSize(1);
-    verticalHeader()->setDefaultSectionSize(RowHeight);
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setFixedWidth(12);
-    horizontalHeader()->setMinimumSectionSize(1);
-    horizontalHeader()->setFixedHeight(RowHeight);
-    horizontalHeader()->setHighlightSections(false);
-    // The old grids drew a text on one line and cut it at the column's edge,
-    // with no "…".
-    setWordWrap(false);
-    setTextElideMode(Qt::ElideNone);
-    setItemDelegate(new TSkinItemHeightDelegate(RowHeight, this));
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    applyGridLook(this, RowHeight);
     connect(&m_model, &QAbstractItemModel::modelReset, this, &TDBGrid::followDataSet);
 }
 

@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QFontInfo>
 #include <QHash>
+#include <QHeaderView>
 #include <QImage>
 #include <QPainter>
+#include <QTableView>
 
 namespace {
 
@@ -128,4 +130,26 @@ void TSkinItemHeightDelegate::paint(QPainter *painter, const QStyleOptionViewIte
                                                                                 : QPalette::Text));
     painter->drawText(QPoint(x, r.top() + row.baseline), text);
     painter->restore();
+}
+
+void applyGridLook(QTableView *view, int rowHeight)
+{
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Rows, the title row and columns keep the sizes given, whatever the
+    // face: Qt would raise them to what the font's metrics ask, and only a
+    // lowered minimum lets a smaller size stand.
+    view->verticalHeader()->setMinimumSectionSize(1);
+    view->verticalHeader()->setDefaultSectionSize(rowHeight);
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setFixedWidth(12);
+    view->horizontalHeader()->setMinimumSectionSize(1);
+    view->horizontalHeader()->setFixedHeight(rowHeight);
+    view->horizontalHeader()->setHighlightSections(false);
+    // The old grids drew a text on one line and cut it at the column's edge,
+    // with no "…".
+    view->setWordWrap(false);
+    view->setTextElideMode(Qt::ElideNone);
+    view->setItemDelegate(new TSkinItemHeightDelegate(rowHeight, view));
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
 }

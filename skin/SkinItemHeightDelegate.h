@@ -6,6 +6,13 @@
 #include <QFont>
 #include <QStyledItemDelegate>
 
+class QTableView;
+
+// The look of the old grids on any table view: every row and the title row
+// rowHeight pixels whatever the face, one line per cell cut at its edge
+// with no "…", whole rows selected one at a time, nothing edited in place.
+void applyGridLook(QTableView *view, int rowHeight);
+
 class TSkinItemHeightDelegate : public QStyledItemDelegate
 {
     Q_OBJECT

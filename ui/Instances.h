@@ -26,3 +26,4 @@ extern TForm *Form14_Object_Query;
 extern TForm *Form15_Add_Scroce;
 extern TForm *Form16_Scroce_Query;
 extern TForm *Form17_About;
+extern TForm *Form26_Stat;

@@ -47,6 +47,9 @@ TForm6_Scorce::TForm6_Scorce(QWidget *parent) : TForm(parent)
     Button_Query = new TSkinButton(QStringLiteral("查询学生成绩  &Q"), this);
     Button_Query->setObjectName(QStringLiteral("Button_Query"));
     Button_Query->setGeometry(356, 178, 140, 25);
+    Button_Stat = new TSkinButton(QStringLiteral("成绩统计分析  &S"), this);
+    Button_Stat->setObjectName(QStringLiteral("Button_Stat"));
+    Button_Stat->setGeometry(356, 226, 140, 25);
 
     // The name ends where the label starts, whatever its length.
     DBText2 = new store::TDBText(this);
@@ -78,6 +81,7 @@ TForm6_Scorce::TForm6_Scorce(QWidget *parent) : TForm(parent)
     ui::connectGuarded(Button_Add, &TSkinButton::clicked, this, &TForm6_Scorce::Button_AddClick);
     ui::connectGuarded(Button_Del, &TSkinButton::clicked, this, &TForm6_Scorce::Button_DelClick);
     ui::connectGuarded(Button_Query, &TSkinButton::clicked, this, &TForm6_Scorce::Button_QueryClick);
+    ui::connectGuarded(Button_Stat, &TSkinButton::clicked, this, &TForm6_Scorce::Button_StatClick);
 }
 
 void TForm6_Scorce::FormShow()
@@ -154,4 +158,10 @@ void TForm6_Scorce::Button_QueryClick()
 {
     if (Form16_Scroce_Query)
         Form16_Scroce_Query->showModal();
+}
+
+void TForm6_Scorce::Button_StatClick()
+{
+    if (Form26_Stat)
+        Form26_Stat->showModal();
 }

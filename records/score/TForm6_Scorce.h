@@ -24,6 +24,7 @@ public:
     void Button_AddClick();
     void Button_DelClick();
     void Button_QueryClick();
+    void Button_StatClick();
 
     TSkinForm *skinForm1;
     store::TDBNavigator *Navigator_Stud_shao;
@@ -32,5 +33,7 @@ public:
     QLabel *Label2;
     store::TDBGrid *DBGrid1;
     TSkinButton *Button_Add, *Button_Del, *Button_Query;
+    // An addition below the three: opens the statistics window.
+    TSkinButton *Button_Stat;
     QListWidget *ListBox1;
 };

@@ -257,6 +257,12 @@ void Layouter::walk(const PageStart &from)
         m_at = {i, 0, 0, 0, false};
         m_blankData = m_blankMaster;
         if (stage == 0) {
+            if (r.m_pagePerRecord && m_pageHasBody) {
+                finishPage(false);
+                if (m_stopped)
+                    break;
+                startPage();
+            }
             m_recordPending = !m_blankMaster;
             if (m_detail)
                 place(*m_detail);

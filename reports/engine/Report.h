@@ -166,6 +166,9 @@ public:
     void setPageHeaderOnFirstPage(bool on) { m_headerOnFirst = on; }
     void setPageFooterOnLastPage(bool on) { m_footerOnLast = on; }
     void setPrintIfEmpty(bool on) { m_printIfEmpty = on; }
+    // Off unless set: each master record after the first starts a new page
+    // (a sheet per record, such as one per student).
+    void setNewPagePerRecord(bool on) { m_pagePerRecord = on; }
 
     // The day that date elements print; today unless set.
     void setToday(const QDate &date) { m_today = date; }
@@ -201,6 +204,7 @@ private:
     bool m_headerOnFirst = true;
     bool m_footerOnLast = true;
     bool m_printIfEmpty = true;
+    bool m_pagePerRecord = false;
     QDate m_today;
     std::vector<std::unique_ptr<Band>> m_bands;
     std::vector<Band *> m_subDetails;
