@@ -9,9 +9,7 @@ namespace store {
 
 namespace {
 
-// The office's one write lock: every program's actions take it, so numbers
-// handed out as "count + 1" and renumberings never meet.
-const char *const LockAndVersions = "BEGIN; SELECT pg_advisory_xact_lock(936); SELECT name, version FROM quillmere_tables";
+const QString LockAndVersions = QStringLiteral("BEGIN; %1; SELECT name, version FROM quillmere_tables").arg(QLatin1String(OfficeWriteLock));
 
 } // namespace
 
@@ -203,7 +201,7 @@ void ServerEngine::beginWrite()
         return;
     pg::Result versions;
     try {
-        versions = m_conn.exec(QString::fromLatin1(LockAndVersions));
+        versions = m_conn.exec(LockAndVersions);
     } catch (const Error &) {
         try {
             m_conn.exec(QStringLiteral("ROLLBACK"));

@@ -9,6 +9,10 @@
 
 namespace store {
 
+// The office's one write lock: every program's writing actions take it (and
+// a restore), so numbers handed out as "count + 1" and renumberings never meet.
+inline constexpr const char *OfficeWriteLock = "SELECT pg_advisory_xact_lock(936)";
+
 class ServerEngine : public Engine {
 public:
     explicit ServerEngine(const QString &conninfo);
