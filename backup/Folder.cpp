@@ -47,6 +47,7 @@ std::vector<Entry> entries(const QString &folder)
             continue;
         Entry e;
         e.path = QDir(folder).filePath(name);
+        e.written = QFileInfo(e.path).lastModified();
         e.at = QDateTime::fromString(m.captured(1) + m.captured(2), QStringLiteral("yyyyMMddHHmmss"));
         if (!e.at.isValid())
             continue;
@@ -55,7 +56,7 @@ std::vector<Entry> entries(const QString &folder)
         out.push_back(e);
     }
     std::stable_sort(out.begin(), out.end(), [](const Entry &a, const Entry &b) {
-        return a.at != b.at ? a.at > b.at : a.path > b.path;
+        return a.at != b.at ? a.at > b.at : a.written > b.written;
     });
     return out;
 }

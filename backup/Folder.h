@@ -24,7 +24,8 @@ QString folderFor(const QString &dataDir);
 struct Entry {
     QString path;
     Kind kind = Kind::Daily;
-    QDateTime at; // from the name, local time
+    QDateTime at;      // from the name, local time
+    QDateTime written; // the file's time: orders backups named in the same second
 };
 // The backups in folder (by their names), newest first.
 std::vector<Entry> entries(const QString &folder);
