@@ -71,9 +71,9 @@ void createLayout(Db &out)
     out.exec(QStringLiteral("CREATE TABLE quillmere_backup_tables(position INTEGER PRIMARY KEY, name TEXT NOT NULL, "
                             "records INTEGER NOT NULL, high_water INTEGER NOT NULL, fingerprint TEXT NOT NULL)"));
     for (const Table &t : tables()) {
-        // The declared types of the table files, so that a value keeps the
-        // form it has there; the row id kept as a column of its own.
-        QStringList cols{QStringLiteral("rowid INTEGER PRIMARY KEY")};
+        // The fields and declared types of the table files, so that a value
+        // keeps the form it has there and SQLite can copy whole records.
+        QStringList cols;
         for (int i = 0; i < t.fields.size(); ++i)
             cols << quoteId(t.fields[i]) + u' ' + t.types[i];
         out.exec(QStringLiteral("CREATE TABLE %1(%2)").arg(quoteId(t.name), cols.join(QStringLiteral(", "))));
@@ -123,6 +123,37 @@ void finishPrints(Info &info)
     info.fingerprint = detail::overallPrint(names, records, prints);
 }
 
+// Whether the file's table has exactly our fields in our order, so that a
+// copy of whole records (which SQLite moves without decoding them) puts
+// every value in its field.
+bool sameFields(Db &out, const QString &schema, const Table &t)
+{
+    store::sql::Stmt info(out.handle(), QStringLiteral("PRAGMA %1.table_info(%2)").arg(schema, quoteId(t.name)));
+    QStringList fields;
+    while (info.step())
+        fields << info.column(1).toString();
+    return fields == t.fields;
+}
+
+// Keeps the windows painting and takes a cancel while one statement runs.
+struct Interrupt {
+    Steps *steps;
+    qint64 done;
+    bool cancelled = false;
+};
+
+int interruptCheck(void *p)
+{
+    auto *i = static_cast<Interrupt *>(p);
+    try {
+        i->steps->at(i->done);
+    } catch (const Cancelled &) {
+        i->cancelled = true;
+        return 1;
+    }
+    return 0;
+}
+
 // The six files attached to the backup's connection, read in one
 // transaction: each file's read lock is taken at the start and held to the
 // end, so a program writing meanwhile waits, and the copy is one moment.
@@ -134,50 +165,41 @@ void copyFiles(Db &out, const QString &dir, Info &info, Steps &steps)
         out.attach(store::Engine::resolveFile(dir, t.file), schema);
         schemas << schema;
     }
-    Print *target = nullptr;
-    out.addMixFunction(&target);
     out.exec(QStringLiteral("BEGIN"));
+    createLayout(out);
     qint64 total = 0;
-    std::vector<qint64> counts;
-    for (size_t i = 0; i < tables().size(); ++i) {
-        counts.push_back(out.scalar(QStringLiteral("SELECT count(*) FROM %1.%2").arg(schemas[int(i)], quoteId(tables()[i].name))));
-        total += counts.back();
-    }
-    steps.setTotal(total);
+    for (size_t i = 0; i < tables().size(); ++i)
+        total += out.scalar(QStringLiteral("SELECT count(*) FROM %1.%2").arg(schemas[int(i)], quoteId(tables()[i].name)));
+    // Each record is read once for the fingerprint and once copied.
+    steps.setTotal(2 * total);
     qint64 done = 0;
-    const qint64 chunk = 20000;
     for (size_t i = 0; i < tables().size(); ++i) {
         const Table &t = tables()[i];
         const QString schema = schemas[int(i)];
         Print print;
-        target = &print;
-        // In row id order, a chunk at a time: the fingerprint sees each
-        // record once, in order, as it is copied.
-        store::sql::Stmt copy(out.handle(), QStringLiteral("INSERT INTO main.%1(%2) SELECT %2 FROM %3.%1 WHERE rowid > ?1 AND qm_mix(%2) "
-                                                           "ORDER BY rowid LIMIT %4")
-                                                .arg(quoteId(t.name), t.columns(), schema)
-                                                .arg(chunk));
-        store::sql::Stmt last(out.handle(), QStringLiteral("SELECT max(rowid) FROM main.%1").arg(quoteId(t.name)));
-        qint64 after = std::numeric_limits<qint64>::min();
-        qint64 copied = 0;
-        for (;;) {
-            copy.reset();
-            copy.bindInt64(1, after);
-            copy.step();
-            const qint64 n = sqlite3_changes64(out.handle());
-            copied += n;
-            done += n;
-            steps.at(done);
-            if (n < chunk)
-                break;
-            last.reset();
-            last.step();
-            after = last.columnInt64(0);
+        const qint64 records = detail::printTable(out, schema, t, print, [&](qint64 n) { steps.at(done + n); });
+        done += records;
+        const QString copy = sameFields(out, schema, t)
+                                 ? QStringLiteral("INSERT INTO main.%1 SELECT * FROM %2.%1").arg(quoteId(t.name), schema)
+                                 : QStringLiteral("INSERT INTO main.%1(%2) SELECT %2 FROM %3.%1").arg(quoteId(t.name), t.columns(), schema);
+        Interrupt interrupt{&steps, done};
+        sqlite3_progress_handler(out.handle(), 100000, interruptCheck, &interrupt);
+        try {
+            out.exec(copy);
+        } catch (const store::Error &) {
+            sqlite3_progress_handler(out.handle(), 0, nullptr, nullptr);
+            if (interrupt.cancelled)
+                throw Cancelled(QStringLiteral("备份已取消"));
+            throw;
         }
-        target = nullptr;
+        sqlite3_progress_handler(out.handle(), 0, nullptr, nullptr);
+        if (sqlite3_changes64(out.handle()) != records)
+            throw store::Error(QStringLiteral("表 '%1' 没有完整地复制到备份文件").arg(t.name));
+        done += records;
+        steps.at(done);
         TableInfo ti;
         ti.table = t.name;
-        ti.records = copied;
+        ti.records = records;
         ti.highWater = out.scalar(QStringLiteral("PRAGMA %1.user_version").arg(schema));
         ti.fingerprint = print.text();
         info.tables.push_back(ti);
@@ -340,15 +362,6 @@ Info verify(const QString &file, const ProgressFn &progress)
     for (const TableInfo &t : info.tables)
         total += t.records;
     steps.setTotal(total);
-    try {
-        store::sql::Stmt check(db.handle(), QStringLiteral("PRAGMA quick_check"));
-        if (!check.step() || check.column(0).toString() != QLatin1String("ok"))
-            throw Refused(damaged(file));
-    } catch (const Refused &) {
-        throw;
-    } catch (const store::Error &) {
-        throw Refused(damaged(file));
-    }
     qint64 done = 0;
     std::vector<QString> names, prints;
     std::vector<qint64> records;
@@ -400,13 +413,11 @@ Info take(const Place &place, const QString &file, const QString &reason, const 
             sqlite3_busy_timeout(out.handle(), store::engineBusyTimeout());
             // No journal for a file nobody else sees yet; synced once at the end.
             out.exec(QStringLiteral("PRAGMA journal_mode=OFF; PRAGMA synchronous=FULL; PRAGMA cache_size=-16384"));
-            out.exec(QStringLiteral("BEGIN"));
-            createLayout(out);
-            out.exec(QStringLiteral("COMMIT"));
             if (place.server.isEmpty()) {
                 copyFiles(out, place.dataDir, info, steps);
             } else {
                 out.exec(QStringLiteral("BEGIN"));
+                createLayout(out);
                 copyServer(out, place.server, info, steps);
             }
             finishPrints(info);

@@ -206,19 +206,6 @@ qint64 Db::scalar(const QString &sql)
     return st.step() ? st.columnInt64(0) : 0;
 }
 
-void Db::addMixFunction(Print **target)
-{
-    auto mix = [](sqlite3_context *ctx, int argc, sqlite3_value **argv) {
-        if (Print *p = *static_cast<Print **>(sqlite3_user_data(ctx))) {
-            for (int i = 0; i < argc; ++i)
-                p->add(argv[i]);
-        }
-        sqlite3_result_int(ctx, 1);
-    };
-    // Not deterministic: it must run once for every record, in order.
-    sqlite3_create_function(m_db, "qm_mix", -1, SQLITE_UTF8, target, mix, nullptr, nullptr);
-}
-
 qint64 printTable(Db &db, const QString &schema, const Table &t, Print &print, const std::function<void(qint64)> &step)
 {
     store::sql::Stmt st(db.handle(), QStringLiteral("SELECT %1 FROM %2.%3 ORDER BY rowid").arg(t.columns(), schema, quoteId(t.name)));

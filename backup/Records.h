@@ -68,8 +68,6 @@ public:
     void exec(const QString &sql);
     void attach(const QString &path, const QString &schema);
     qint64 scalar(const QString &sql);
-    // qm_mix(v, ...) adds its arguments to *target (when set) and returns 1.
-    void addMixFunction(Print **target);
 
 private:
     sqlite3 *m_db = nullptr;

@@ -17,5 +17,7 @@ void renumberFigures(const QString &source, const QString &workRoot);
 void deleteStudentFigures(const QString &source, const QString &workRoot, const Scale &scale);
 // The report chooser's binding and the student list report.
 void reportFigures(const QString &source, const QString &workRoot);
+// backup (ms) and backup_ratio_vs_sql against the sqlite3 shell's VACUUM INTO.
+void backupFigures(const QString &source, const QString &workRoot);
 
 } // namespace bench
