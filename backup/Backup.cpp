@@ -25,6 +25,7 @@ namespace backup {
 
 using detail::Db;
 using detail::Print;
+using detail::Steps;
 using detail::Table;
 using detail::tables;
 using store::sql::quoteId;
@@ -48,22 +49,6 @@ Place placeOf(const QString &dataDir) { return Place{dataDir, store::engineServe
 namespace {
 
 const QString Program = QStringLiteral("Quillmere");
-
-// Counts steps over the whole work and asks whether to go on.
-class Steps {
-public:
-    explicit Steps(const ProgressFn &fn) : m_fn(fn) {}
-    void setTotal(qint64 total) { m_total = total; }
-    void at(qint64 done)
-    {
-        if (m_fn && !m_fn(done, m_total))
-            throw Cancelled(QStringLiteral("备份已取消"));
-    }
-
-private:
-    const ProgressFn &m_fn;
-    qint64 m_total = 0;
-};
 
 void createLayout(Db &out)
 {
@@ -357,7 +342,7 @@ Info verify(const QString &file, const ProgressFn &progress)
 {
     Db db = openBackup(file);
     Info info = describeOpen(db, file);
-    Steps steps(progress);
+    Steps steps(progress, QStringLiteral("检查已取消"));
     qint64 total = 0;
     for (const TableInfo &t : info.tables)
         total += t.records;
@@ -406,7 +391,7 @@ Info take(const Place &place, const QString &file, const QString &reason, const 
     info.engine = place.server.isEmpty() ? QStringLiteral("files") : QStringLiteral("server");
     info.reason = reason;
     info.takenAt = QDateTime::currentDateTime();
-    Steps steps(progress);
+    Steps steps(progress, QStringLiteral("备份已取消"));
     try {
         {
             Db out(part, Db::Create);

@@ -63,6 +63,12 @@ QString Table::columns() const
     return cols.join(u',');
 }
 
+void Steps::at(qint64 done)
+{
+    if (m_fn && !m_fn(done, m_total))
+        throw Cancelled(m_cancelText);
+}
+
 // ------------------------------------------------------------------ Print
 
 void Print::addNull() { m_print.mix("N", 1); }

@@ -84,6 +84,20 @@ QVariant fromServer(const QVariant &v);
 // flat), each record as the backup stores it: row id first.
 void readServerTable(store::pg::Connection &c, const Table &t, const std::function<void(const std::vector<QVariant> &)> &row);
 
+// Counts steps over the whole work and asks the caller's progress whether
+// to go on; throws Cancelled with the text given when not.
+class Steps {
+public:
+    Steps(const std::function<bool(qint64, qint64)> &fn, const QString &cancelText) : m_fn(fn), m_cancelText(cancelText) {}
+    void setTotal(qint64 total) { m_total = total; }
+    void at(qint64 done);
+
+private:
+    const std::function<bool(qint64, qint64)> &m_fn;
+    QString m_cancelText;
+    qint64 m_total = 0;
+};
+
 // Tests' hook at named points.
 void stage(const QString &name);
 

@@ -18,25 +18,12 @@ namespace backup {
 
 using detail::Db;
 using detail::Print;
+using detail::Steps;
 using detail::Table;
 using detail::tables;
 using store::sql::quoteId;
 
 namespace {
-
-class Steps {
-public:
-    Steps(const ProgressFn &fn, qint64 total) : m_fn(fn), m_total(total) {}
-    void at(qint64 done)
-    {
-        if (m_fn && !m_fn(done, m_total))
-            throw Cancelled(QStringLiteral("恢复已取消,数据没有改变"));
-    }
-
-private:
-    const ProgressFn &m_fn;
-    qint64 m_total;
-};
 
 QString mismatch(const QString &table)
 {
@@ -198,7 +185,8 @@ void restore(const Place &place, const QString &file, const ProgressFn &progress
     qint64 total = 0;
     for (const TableInfo &t : info.tables)
         total += t.records;
-    Steps steps(progress, total);
+    Steps steps(progress, QStringLiteral("恢复已取消,数据没有改变"));
+    steps.setTotal(total);
     if (place.server.isEmpty())
         restoreFiles(place.dataDir, file, info, steps);
     else

@@ -127,6 +127,12 @@ private:
     // and fingerprint.
     QStringList state(const backup::Place &place);
     backup::Place place() const { return backup::Place{m_dir->path(), m_dir->server()}; }
+    // This test program as another program on the records: the writer, or a
+    // backup or restore of file.
+    QProcessEnvironment childEnvironment(const QString &what, const QString &file = QString()) const;
+    // Runs the backup or restore of file in another process, and kills it
+    // with SIGKILL where it stops; false when it never got there.
+    bool killAtStage(const QString &what, const QString &file);
     std::unique_ptr<QTemporaryDir> m_root;
     std::unique_ptr<fixture::DataDir> m_dir;
 };
@@ -178,14 +184,39 @@ QStringList BackupTest::state(const backup::Place &p)
     return out;
 }
 
+QProcessEnvironment BackupTest::childEnvironment(const QString &what, const QString &file) const
+{
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert(QString::fromLatin1(ChildVar), what);
+    e.insert(QStringLiteral("QUILLMERE_BACKUP_DIR"), m_dir->path());
+    e.insert(QStringLiteral("QUILLMERE_BACKUP_SERVER"), m_dir->server());
+    e.insert(QStringLiteral("QUILLMERE_BACKUP_FILE"), file);
+    e.insert(QStringLiteral("QUILLMERE_BACKUP_MARK"), m_root->filePath(QStringLiteral("mark")));
+    return e;
+}
+
+bool BackupTest::killAtStage(const QString &what, const QString &file)
+{
+    const QString mark = m_root->filePath(QStringLiteral("mark"));
+    QFile::remove(mark);
+    QProcess child;
+    child.setProcessEnvironment(childEnvironment(what, file));
+    child.start(QCoreApplication::applicationFilePath(), {});
+    if (!child.waitForStarted())
+        return false;
+    QDeadlineTimer deadline(30000);
+    while (!QFileInfo::exists(mark) && !deadline.hasExpired() && child.state() == QProcess::Running)
+        QThread::msleep(20);
+    const bool there = QFileInfo::exists(mark);
+    ::kill(pid_t(child.processId()), SIGKILL);
+    child.waitForFinished();
+    return there;
+}
+
 void BackupTest::backupWhileAnotherProgramWritesIsOneMoment()
 {
     QProcess writer;
-    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-    e.insert(QString::fromLatin1(ChildVar), QStringLiteral("writer"));
-    e.insert(QStringLiteral("QUILLMERE_BACKUP_DIR"), m_dir->path());
-    e.insert(QStringLiteral("QUILLMERE_BACKUP_SERVER"), m_dir->server());
-    writer.setProcessEnvironment(e);
+    writer.setProcessEnvironment(childEnvironment(QStringLiteral("writer")));
     writer.start(QCoreApplication::applicationFilePath(), {});
     QVERIFY(writer.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(m_dir->count(sch::StudentFile) > 5, 20000);
@@ -222,20 +253,7 @@ void BackupTest::killedBackupLeavesNoBackupAndTheRecords()
 {
     const QStringList before = state(place());
     const QString file = m_root->filePath(QStringLiteral("Backup/killed.sqlite"));
-    const QString mark = m_root->filePath(QStringLiteral("mark"));
-    QProcess child;
-    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-    e.insert(QString::fromLatin1(ChildVar), QStringLiteral("backup"));
-    e.insert(QStringLiteral("QUILLMERE_BACKUP_DIR"), m_dir->path());
-    e.insert(QStringLiteral("QUILLMERE_BACKUP_SERVER"), m_dir->server());
-    e.insert(QStringLiteral("QUILLMERE_BACKUP_FILE"), file);
-    e.insert(QStringLiteral("QUILLMERE_BACKUP_MARK"), mark);
-    child.setProcessEnvironment(e);
-    child.start(QCoreApplication::applicationFilePath(), {});
-    QVERIFY(child.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(mark), 30000);
-    ::kill(pid_t(child.processId()), SIGKILL);
-    child.waitForFinished();
+    QVERIFY(killAtStage(QStringLiteral("backup"), file));
 
     QVERIFY(!QFileInfo::exists(file));
     QVERIFY(backup::entries(QFileInfo(file).absolutePath()).empty());
@@ -254,21 +272,8 @@ void BackupTest::killedRestoreLeavesTheOldRecordsWhole()
     m_dir->exec(sch::ScoreFile, QStringLiteral("DELETE FROM $T WHERE \"序号\" > 3"));
     const QStringList before = state(place());
 
-    const QString mark = m_root->filePath(QStringLiteral("mark"));
-    QProcess child;
-    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-    e.insert(QString::fromLatin1(ChildVar), QStringLiteral("restore"));
-    e.insert(QStringLiteral("QUILLMERE_BACKUP_DIR"), m_dir->path());
-    e.insert(QStringLiteral("QUILLMERE_BACKUP_SERVER"), m_dir->server());
-    e.insert(QStringLiteral("QUILLMERE_BACKUP_FILE"), file);
-    e.insert(QStringLiteral("QUILLMERE_BACKUP_MARK"), mark);
-    child.setProcessEnvironment(e);
-    child.start(QCoreApplication::applicationFilePath(), {});
-    QVERIFY(child.waitForStarted());
-    // Everything is written, checked and not yet committed.
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(mark), 30000);
-    ::kill(pid_t(child.processId()), SIGKILL);
-    child.waitForFinished();
+    // Killed with everything written and checked, not yet committed.
+    QVERIFY(killAtStage(QStringLiteral("restore"), file));
 
     QCOMPARE(state(place()), before);
     QCOMPARE(m_dir->count(sch::StudentFile), 4);
