@@ -13,6 +13,8 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
+
 namespace backup::detail {
 
 using store::sql::quoteId;
@@ -71,34 +73,47 @@ void Steps::at(qint64 done)
 
 // ------------------------------------------------------------------ Print
 
-void Print::addNull() { m_print.mix("N", 1); }
+void Print::bytes(const char *p, qsizetype n)
+{
+    word(quint64(n));
+    qsizetype i = 0;
+    for (; i + 8 <= n; i += 8) {
+        quint64 w;
+        std::memcpy(&w, p + i, 8);
+        word(w);
+    }
+    quint64 tail = 0;
+    if (n > i)
+        std::memcpy(&tail, p + i, size_t(n - i));
+    word(tail);
+}
+
+void Print::addNull() { word('N'); }
 
 void Print::addInteger(qint64 v)
 {
-    m_print.mix("I", 1);
-    m_print.mix(&v, sizeof v);
+    word('I');
+    word(quint64(v));
 }
 
 void Print::addReal(double v)
 {
-    m_print.mix("R", 1);
-    m_print.mix(&v, sizeof v);
+    quint64 w;
+    std::memcpy(&w, &v, 8);
+    word('R');
+    word(w);
 }
 
 void Print::addText(const char *utf8, qsizetype n)
 {
-    m_print.mix("T", 1);
-    const qint64 len = n;
-    m_print.mix(&len, sizeof len);
-    m_print.mix(utf8, n);
+    word('T');
+    bytes(utf8, n);
 }
 
 void Print::addBytes(const void *data, qsizetype n)
 {
-    m_print.mix("B", 1);
-    const qint64 len = n;
-    m_print.mix(&len, sizeof len);
-    m_print.mix(data, n);
+    word('B');
+    bytes(static_cast<const char *>(data), n);
 }
 
 void Print::add(const QVariant &v)
