@@ -3,6 +3,7 @@
 // round trip between the engines, the rotation, and the command line.
 #include "backup/Backup.h"
 #include "backup/Folder.h"
+#include "core/Globals.h"
 #include "db/Engines.h"
 #include "db/server/Postgres.h"
 #include "db/sqlite/Sqlite.h"
@@ -115,6 +116,7 @@ private slots:
     void cancelledBackupLeavesNothing();
     void roundTripBetweenTheEngines();
     void rotationOverAMonthOfStarts();
+    void backupBeforeAChange();
     void commandLine();
 
 private:
@@ -474,6 +476,28 @@ void BackupTest::rotationOverAMonthOfStarts()
     QCOMPARE(namesIn(folder), expected);
     QVERIFY(!backup::dailyDue(folder, QDate(2026, 12, 10)));
     QVERIFY(backup::dailyDue(folder, QDate(2026, 12, 11)));
+}
+
+void BackupTest::backupBeforeAChange()
+{
+    DataPath = m_dir->path();
+    const QString folder = backup::folderFor(DataPath);
+    QString error;
+    QVERIFY2(backup::backupBeforeChange(QStringLiteral("导入学生前"), &error), qPrintable(error));
+    const std::vector<backup::Entry> kept = backup::entries(folder);
+    QCOMPARE(kept.size(), size_t(1));
+    QCOMPARE(kept.front().kind, backup::Kind::BeforeChange);
+    const backup::Info info = backup::verify(kept.front().path);
+    QCOMPARE(info.reason, QStringLiteral("导入学生前"));
+    QCOMPARE(info.records(QStringLiteral("学生成绩表")), 6);
+    // A folder that cannot be made: false, the reason, and no file left.
+    QDir(folder).removeRecursively();
+    QFile blocker(folder);
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QVERIFY(!backup::backupBeforeChange(QStringLiteral("导入学生前"), &error));
+    QVERIFY2(error.contains(QStringLiteral("备份")), qPrintable(error));
+    QCOMPARE(namesIn(m_root->path()).filter(QStringLiteral(".part")), QStringList());
 }
 
 void BackupTest::commandLine()
