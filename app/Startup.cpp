@@ -84,6 +84,7 @@ int runProgram(int &argc, char **argv)
         rc = app.exec();
     }
     // The end: every window and the module go; nothing is written here.
+    restorewin::waitForDailyBackup(true);
     program::destroyAll();
     store::endEngines();
     return rc;

@@ -1,6 +1,7 @@
 // Writing a backup file and reading what it says of itself.
 #include "backup/Backup.h"
 
+#include "backup/Folder.h"
 #include "backup/Records.h"
 #include "core/Error.h"
 #include "db/Engine.h"
@@ -44,7 +45,10 @@ QString Info::engineText() const
     return engine == QLatin1String("server") ? QStringLiteral("服务器") : QStringLiteral("文件");
 }
 
-Place placeOf(const QString &dataDir) { return Place{dataDir, store::engineServer()}; }
+Place placeOf(const QString &dataDir)
+{
+    return Place{dataDir, store::engineServer(), store::engineBusyTimeout(), folderFor(dataDir)};
+}
 
 namespace {
 
@@ -395,7 +399,7 @@ Info take(const Place &place, const QString &file, const QString &reason, const 
     try {
         {
             Db out(part, Db::Create);
-            sqlite3_busy_timeout(out.handle(), store::engineBusyTimeout());
+            sqlite3_busy_timeout(out.handle(), place.busyTimeout);
             // No journal for a file nobody else sees yet; synced once at the end.
             out.exec(QStringLiteral("PRAGMA journal_mode=OFF; PRAGMA synchronous=FULL; PRAGMA cache_size=-16384"));
             if (place.server.isEmpty()) {
@@ -442,7 +446,7 @@ std::vector<TableInfo> currentCounts(const Place &place)
     }
     for (const Table &t : tables()) {
         Db db(store::Engine::resolveFile(place.dataDir, t.file), Db::ReadOnly);
-        sqlite3_busy_timeout(db.handle(), store::engineBusyTimeout());
+        sqlite3_busy_timeout(db.handle(), place.busyTimeout);
         out.push_back({t.name, db.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(quoteId(t.name))),
                        db.scalar(QStringLiteral("PRAGMA user_version")), QString()});
     }

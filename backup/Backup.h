@@ -22,11 +22,15 @@ constexpr int Format = 1;
 
 // Where the records are: a data directory's files, or the server.
 struct Place {
-    QString dataDir; // ends with a separator
-    QString server;  // libpq connection string; empty: the files in dataDir
+    QString dataDir;        // ends with a separator
+    QString server;         // libpq connection string; empty: the files in dataDir
+    int busyTimeout = 5000; // ms to wait for another program's lock
+    QString folder;         // the backup folder; empty: the default for dataDir
 };
 // The records the program uses for dataDir: the server the engine settings
-// name (or the one set for this process), else the directory's files.
+// name (or the one set for this process), else the directory's files; with
+// the settings' busy timeout and backup folder. A backup may then run on
+// another thread: nothing else of the settings is read.
 Place placeOf(const QString &dataDir);
 
 struct TableInfo {

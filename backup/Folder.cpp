@@ -125,7 +125,7 @@ bool dailyDue(const QString &folder, const QDate &today)
 
 Info takeInto(const Place &place, Kind kind, const QString &reason, const ProgressFn &progress)
 {
-    const QString folder = folderFor(place.dataDir);
+    const QString folder = place.folder.isEmpty() ? folderFor(place.dataDir) : place.folder;
     const QDateTime now = QDateTime::currentDateTime();
     Info info = take(place, newName(folder, kind, now), reason, progress);
     rotate(folder, now);
@@ -157,7 +157,7 @@ Info restoreWithBackup(const Place &place, const QString &file, const ProgressFn
         };
     };
     verify(file, part(0));
-    const QString folder = folderFor(place.dataDir);
+    const QString folder = place.folder.isEmpty() ? folderFor(place.dataDir) : place.folder;
     const QDateTime now = QDateTime::currentDateTime();
     Info before = take(place, newName(folder, Kind::BeforeChange, now), QStringLiteral("恢复前自动备份"), part(1));
     restore(place, file, part(2));

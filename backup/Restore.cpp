@@ -43,12 +43,12 @@ std::vector<qint64> emptyNumbers(Db &db, const QString &schema, const Table &t)
     return ids;
 }
 
-void restoreFiles(const QString &dir, const QString &file, const Info &info, Steps &steps)
+void restoreFiles(const QString &dir, int busyTimeout, const QString &file, const Info &info, Steps &steps)
 {
     // The first table file is the connection's main database: a commit over
     // attached files is atomic only with a real main file and a rollback journal.
     Db db(store::Engine::resolveFile(dir, tables().front().file), Db::ReadWrite);
-    sqlite3_busy_timeout(db.handle(), store::engineBusyTimeout());
+    sqlite3_busy_timeout(db.handle(), busyTimeout);
     QStringList schemas{QStringLiteral("main")};
     for (size_t i = 1; i < tables().size(); ++i) {
         schemas << QStringLiteral("s%1").arg(i);
@@ -104,11 +104,11 @@ void restoreFiles(const QString &dir, const QString &file, const Info &info, Ste
     db.exec(QStringLiteral("COMMIT"));
 }
 
-void restoreServer(const QString &conninfo, const QString &file, const Info &info, Steps &steps)
+void restoreServer(const QString &conninfo, int busyTimeout, const QString &file, const Info &info, Steps &steps)
 {
     Db backupDb(file, Db::ReadOnly);
     store::pg::Connection c(conninfo);
-    c.exec(QStringLiteral("SET lock_timeout = %1").arg(store::engineBusyTimeout()));
+    c.exec(QStringLiteral("SET lock_timeout = %1").arg(busyTimeout));
     c.exec(QStringLiteral("BEGIN"));
     try {
         c.exec(QString::fromLatin1(store::OfficeWriteLock));
@@ -188,9 +188,9 @@ void restore(const Place &place, const QString &file, const ProgressFn &progress
     Steps steps(progress, QStringLiteral("恢复已取消,数据没有改变"));
     steps.setTotal(total);
     if (place.server.isEmpty())
-        restoreFiles(place.dataDir, file, info, steps);
+        restoreFiles(place.dataDir, place.busyTimeout, file, info, steps);
     else
-        restoreServer(place.server, file, info, steps);
+        restoreServer(place.server, place.busyTimeout, file, info, steps);
 }
 
 } // namespace backup

@@ -4,7 +4,12 @@
 #include "core/Globals.h"
 #include "ui/Ui.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QPointer>
+
+#include <atomic>
+#include <thread>
 
 namespace restorewin {
 
@@ -33,21 +38,62 @@ void backupNow(QWidget *owner)
                    ui::Icon::Information, ui::Buttons::Ok, owner);
 }
 
+namespace {
+
+struct Daily {
+    std::thread worker;
+    std::atomic<bool> cancel{false};
+};
+
+Daily &daily()
+{
+    static Daily d;
+    return d;
+}
+
+void reportDailyFailure(QPointer<QWidget> owner, const QString &text)
+{
+    ui::messageBox(QStringLiteral("今天的自动备份没有完成: %1\n可以继续工作,请告诉系统管理员。").arg(text), QStringLiteral("提示"),
+                   ui::Icon::Warning, ui::Buttons::Ok, owner.data());
+}
+
+} // namespace
+
 void dailyBackup(QWidget *owner)
 {
-    const backup::Place place = backup::placeOf(DataPath);
+    waitForDailyBackup();
+    QPointer<QWidget> box(owner);
+    backup::Place place;
     try {
-        if (!backup::dailyDue(backup::folderFor(place.dataDir), QDate::currentDate()))
+        place = backup::placeOf(DataPath);
+        if (!backup::dailyDue(place.folder, QDate::currentDate()))
             return;
-        ui::Progress window(owner, QStringLiteral("自动备份"), QStringLiteral("正在进行今天的自动备份..."), 1000);
-        backup::takeInto(place, backup::Kind::Daily, QStringLiteral("每日自动备份"),
-                         progressIn(window, QStringLiteral("正在进行今天的自动备份...")));
     } catch (const store::Error &e) {
-        // The day's work goes on without it: said once, and tried again at
-        // the next start.
-        ui::messageBox(QStringLiteral("今天的自动备份没有完成: %1\n可以继续工作,请告诉系统管理员。").arg(e.text()),
-                       QStringLiteral("提示"), ui::Icon::Warning, ui::Buttons::Ok, owner);
+        reportDailyFailure(box, e.text());
+        return;
     }
+    daily().cancel = false;
+    // The backup has connections of its own and reads no settings: it runs
+    // beside the user's work.
+    daily().worker = std::thread([place, box] {
+        try {
+            backup::takeInto(place, backup::Kind::Daily, QStringLiteral("每日自动备份"),
+                             [](qint64, qint64) { return !daily().cancel.load(); });
+        } catch (const backup::Cancelled &) {
+        } catch (const store::Error &e) {
+            const QString text = e.text();
+            QMetaObject::invokeMethod(qApp, [box, text] { reportDailyFailure(box, text); }, Qt::QueuedConnection);
+        }
+    });
+}
+
+void waitForDailyBackup(bool cancelled)
+{
+    if (!daily().worker.joinable())
+        return;
+    if (cancelled)
+        daily().cancel = true;
+    daily().worker.join();
 }
 
 } // namespace restorewin

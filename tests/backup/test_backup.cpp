@@ -81,7 +81,7 @@ int stoppedMain(const QString &what)
         f.close();
         QThread::sleep(120);
     });
-    const backup::Place place{env("QUILLMERE_BACKUP_DIR"), env("QUILLMERE_BACKUP_SERVER")};
+    const backup::Place place{env("QUILLMERE_BACKUP_DIR"), env("QUILLMERE_BACKUP_SERVER"), 5000, QString()};
     try {
         if (what == QLatin1String("backup"))
             backup::take(place, env("QUILLMERE_BACKUP_FILE"), QStringLiteral("test"));
@@ -128,7 +128,7 @@ private:
     // What a backup of the records now says of them: each table's records
     // and fingerprint.
     QStringList state(const backup::Place &place);
-    backup::Place place() const { return backup::Place{m_dir->path(), m_dir->server()}; }
+    backup::Place place() const { return backup::Place{m_dir->path(), m_dir->server(), 5000, QString()}; }
     // This test program as another program on the records: the writer, or a
     // backup or restore of file.
     QProcessEnvironment childEnvironment(const QString &what, const QString &file = QString()) const;
@@ -394,7 +394,7 @@ void BackupTest::roundTripBetweenTheEngines()
     QTemporaryDir filesA, filesB;
     tools::createDataDirectory(filesA.path());
     tools::createDataDirectory(filesB.path());
-    const backup::Place a{filesA.path() + u'/', QString()}, b{filesB.path() + u'/', QString()};
+    const backup::Place a{filesA.path() + u'/', QString(), 5000, QString()}, b{filesB.path() + u'/', QString(), 5000, QString()};
     // The seeded server records go to files first, so the files hold what
     // the program stores on either engine.
     const QString seed = m_root->filePath(QStringLiteral("seed.sqlite"));

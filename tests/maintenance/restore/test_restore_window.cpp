@@ -142,6 +142,8 @@ void RestoreWindowTest::backupNowAndTheDailyBackup()
         fixture::Boxes boxes;
         restorewin::dailyBackup(m_window.get());
         restorewin::dailyBackup(m_window.get()); // the second start of the day
+        restorewin::waitForDailyBackup();
+        QCoreApplication::processEvents();
         QCOMPARE(boxes.shown.size(), 0);
         QCOMPARE(backup::entries(folder).size(), size_t(1));
         QCOMPARE(backup::entries(folder).front().kind, backup::Kind::Daily);
@@ -159,7 +161,8 @@ void RestoreWindowTest::backupNowAndTheDailyBackup()
     blocker.close();
     fixture::Boxes boxes;
     restorewin::dailyBackup(m_window.get());
-    QCOMPARE(boxes.shown.size(), 1);
+    restorewin::waitForDailyBackup();
+    QTRY_COMPARE(boxes.shown.size(), 1);
     QCOMPARE(boxes.shown[0].icon, ui::Icon::Warning);
     QVERIFY2(boxes.shown[0].text.startsWith(QStringLiteral("今天的自动备份没有完成")), qPrintable(boxes.shown[0].text));
 }
