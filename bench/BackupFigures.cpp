@@ -18,7 +18,7 @@ namespace bench {
 void backupFigures(const QString &source, const QString &workRoot)
 {
     const Copy copy = makeCopy(source, workRoot, QStringLiteral("backup"));
-    const backup::Place place{copy.dir, copy.conninfo};
+    const backup::Place place{copy.dir, copy.conninfo, 5000, QString()};
     const QString out = QDir(workRoot).filePath(QStringLiteral("bench-backup.sqlite"));
     // The same files copied by the shell, one VACUUM INTO each, in one process.
     const QStringList files = store::schema::fileNames();
