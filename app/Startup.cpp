@@ -1,6 +1,8 @@
 #include "app/Startup.h"
 
 #include "app/TForm_Flash.h"
+#include "login/TForm1_Denglu.h"
+#include "maintenance/restore/TakeBackup.h"
 #include "data/ActionHooks.h"
 #include "db/Engines.h"
 #include "ui/App.h"
@@ -73,12 +75,16 @@ int runProgram(int &argc, char **argv)
             flash->hide();
     });
 
+    // The first start of a day backs the records up once the user is in.
+    TForm1_Denglu::afterLogin = [] { restorewin::dailyBackup(Form2_Main); };
+
     int rc = 0;
     if (Form1_Denglu) {
         Form1_Denglu->show();
         rc = app.exec();
     }
     // The end: every window and the module go; nothing is written here.
+    restorewin::waitForDailyBackup(true);
     program::destroyAll();
     store::endEngines();
     return rc;

@@ -20,5 +20,7 @@ void reportFigures(const QString &source, const QString &workRoot);
 // The statistics window on a class of 40 and on the whole school, and the
 // class's report cards, against raw SQL working out the same figures.
 void statisticsFigures(const QString &source, const QString &workRoot);
+// backup (ms) and backup_ratio_vs_sql against the sqlite3 shell's VACUUM INTO.
+void backupFigures(const QString &source, const QString &workRoot);
 
 } // namespace bench

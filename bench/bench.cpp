@@ -62,6 +62,7 @@ int main(int argc, char **argv)
         statisticsFigures(source, tmp.path());
         renumberFigures(source, tmp.path());
         deleteStudentFigures(source, tmp.path(), scale);
+        backupFigures(source, tmp.path());
     } catch (const store::Error &e) {
         std::fprintf(stderr, "quillmere-bench: %s\n", qPrintable(e.text()));
         rc = 1;

@@ -19,6 +19,7 @@ struct Registry {
     std::map<QString, std::weak_ptr<Engine>> engines;
     QString configFile;
     QString server, serverOverride;
+    QString backupFolder;
     bool configRead = false;
     int busyTimeout = 5000;
     std::vector<std::shared_ptr<Engine>> writing; // engines in a transaction
@@ -40,6 +41,7 @@ void readConfig()
     r.configRead = true;
     r.busyTimeout = 5000; // what a missing file or value means
     r.server.clear();
+    r.backupFolder.clear();
     if (r.configFile.isEmpty())
         return;
     QFile f(r.configFile);
@@ -62,6 +64,9 @@ void readConfig()
         if (section == QLatin1String("SERVER")) {
             if (key == QLatin1String("CONNECTION"))
                 r.server = text;
+        } else if (section == QLatin1String("BACKUP")) {
+            if (key == QLatin1String("FOLDER"))
+                r.backupFolder = text;
         } else if (key == QLatin1String("BUSYTIMEOUT") && ok && value >= 0) {
             r.busyTimeout = value;
         }
@@ -86,6 +91,12 @@ QString engineServer()
 {
     readConfig();
     return registry().serverOverride.isEmpty() ? registry().server : registry().serverOverride;
+}
+
+QString engineBackupFolder()
+{
+    readConfig();
+    return registry().backupFolder;
 }
 
 void setEngineServer(const QString &conninfo) { registry().serverOverride = conninfo; }

@@ -25,6 +25,9 @@ int engineBusyTimeout();
 // The server the engine settings name (a libpq connection string), empty
 // for the embedded files.
 QString engineServer();
+// The folder the settings name for backups ([Backup] Folder=), empty for
+// the default.
+QString engineBackupFolder();
 
 // Commits the transaction that collects every write since the last commit.
 // Called when the running action ends and when the event loop is about to wait.

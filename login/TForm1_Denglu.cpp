@@ -95,6 +95,8 @@ void TForm1_Denglu::Button_enterClick()
             if (Form2_Main)
                 Form2_Main->showFront();
             hide();
+            if (afterLogin)
+                afterLogin();
             return;
         }
         t.next();

@@ -6,6 +6,8 @@
 
 #include <QLabel>
 
+#include <functional>
+
 class TSkinForm;
 class TSkinEdit;
 class TSkinButton;
@@ -20,6 +22,9 @@ public:
     void FormCreate();
     // Writes the engine's registry values for this engine directory.
     static void RegisterEngine(const QString &enginePath);
+    // Runs once the user is logged in and the main window is up (the
+    // program's start-up sets it: the day's automatic backup).
+    static inline std::function<void()> afterLogin;
     void Button_enterClick();
     void Button_CancelClick();
 

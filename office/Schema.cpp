@@ -66,6 +66,13 @@ const TableDef &tableOf(const QString &fileName)
     throw Error(QStringLiteral("未知的表文件 '%1'").arg(fileName));
 }
 
+// The type a table file declares for a field of each kind.
+QString fileType(Kind kind)
+{
+    static const char *const types[] = {"VARCHAR(50)", "INTEGER", "DATETIME", "BLOB"};
+    return QString::fromLatin1(types[int(kind)]);
+}
+
 QString q(const char16_t *name) { return u'"' + QString::fromUtf16(name) + u'"'; }
 
 } // namespace
@@ -79,8 +86,7 @@ QStringList createStatements(const QString &fileName)
         const bool key = d.key && QString::fromUtf16(f.name) == QString::fromUtf16(d.key);
         // "INT PRIMARY KEY" (not INTEGER) keeps the key apart from the row
         // id, so a renumbering rewrites the key without moving the record.
-        static const char *const types[] = {"VARCHAR(50)", "INTEGER", "DATETIME", "BLOB"};
-        cols << q(f.name) + u' ' + (key ? QStringLiteral("INT PRIMARY KEY NOT NULL") : QString::fromLatin1(types[int(f.kind)]));
+        cols << q(f.name) + u' ' + (key ? QStringLiteral("INT PRIMARY KEY NOT NULL") : fileType(f.kind));
     }
     QStringList out{QStringLiteral("CREATE TABLE \"%1\"(%2)").arg(t, cols.join(QStringLiteral(", ")))};
     if (d.index)
@@ -90,6 +96,20 @@ QStringList createStatements(const QString &fileName)
                               "BEGIN UPDATE \"%1\" SET %2 = NEW.rowid WHERE rowid = NEW.rowid; END")
                    .arg(t, q(d.autoNumber));
     return out;
+}
+
+std::vector<FieldShape> fieldShapes(const QString &fileName)
+{
+    std::vector<FieldShape> out;
+    for (const Field &f : tableOf(fileName).fields)
+        out.push_back({QString::fromUtf16(f.name), fileType(f.kind)});
+    return out;
+}
+
+QString autoNumberField(const QString &fileName)
+{
+    const TableDef &d = tableOf(fileName);
+    return d.autoNumber ? QString::fromUtf16(d.autoNumber) : QString();
 }
 
 QString serverCatalog()

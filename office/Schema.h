@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 namespace store::schema {
 
 inline const QString StudentFile = QStringLiteral("学生信息表.DB");
@@ -20,5 +22,13 @@ QStringList createStatements(const QString &fileName);
 // entry in the catalogue of the tables' high-water marks and versions.
 QStringList serverStatements(const QString &fileName);
 QString serverCatalog();
+// A table's fields in order, each with the type a table file declares for
+// it ("VARCHAR(50)", "INTEGER", "DATETIME", "BLOB"), and the field filled
+// with the record's row id when a record is stored without it (empty: none).
+struct FieldShape {
+    QString name, type;
+};
+std::vector<FieldShape> fieldShapes(const QString &fileName);
+QString autoNumberField(const QString &fileName);
 
 } // namespace store::schema

@@ -11,11 +11,7 @@ namespace store {
 
 namespace {
 
-QString lockAndVersions()
-{
-    return QStringLiteral("BEGIN; SELECT pg_advisory_xact_lock(%1); SELECT name, version FROM quillmere_tables")
-        .arg(OfficeWriteLock);
-}
+const QString LockAndVersions = QStringLiteral("BEGIN; %1; SELECT name, version FROM quillmere_tables").arg(QLatin1String(OfficeWriteLock));
 
 } // namespace
 
@@ -207,7 +203,7 @@ void ServerEngine::beginWrite()
         return;
     pg::Result versions;
     try {
-        versions = m_conn.exec(lockAndVersions());
+        versions = m_conn.exec(LockAndVersions);
     } catch (const Error &) {
         try {
             m_conn.exec(QStringLiteral("ROLLBACK"));

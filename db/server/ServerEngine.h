@@ -9,10 +9,9 @@
 
 namespace store {
 
-// The key of the office's one write lock (a transaction-level advisory lock):
-// every program's actions take it, so numbers handed out as "count + 1" and
-// renumberings never meet.
-inline constexpr int OfficeWriteLock = 936;
+// The office's one write lock: every program's writing actions take it (and
+// a restore), so numbers handed out as "count + 1" and renumberings never meet.
+inline constexpr const char *OfficeWriteLock = "SELECT pg_advisory_xact_lock(936)";
 
 class ServerEngine : public Engine {
 public:

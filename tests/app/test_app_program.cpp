@@ -3,6 +3,7 @@
 // windows minimised and closed, exit; with no window manager and under one.
 #include "tests/support/RealProgram.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStandardPaths>
@@ -45,6 +46,8 @@ void ProgramTest::startLoginAndExit()
 
     const QString mainWin = p.logIn(QStringLiteral("admin"), QStringLiteral("admin"));
     QVERIFY2(!mainWin.isEmpty(), "the main window opens after the login");
+    // The first start of the day backed the records up beside them.
+    QTRY_COMPARE_WITH_TIMEOUT(QDir(p.programDir() + QStringLiteral("/Backup")).entryList({QStringLiteral("quillmere-*-daily.sqlite")}).size(), 1, 5000);
 
     // With no window manager, minimising a modal window changes nothing
     // visible; closing it afterwards gives the program back.

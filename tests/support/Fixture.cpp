@@ -244,7 +244,7 @@ OtherWriter::OtherWriter(DataDir &dir)
     if (!dir.server().isEmpty()) {
         // The lock every program's action takes on the server.
         m_server = std::make_unique<store::pg::Connection>(dir.server());
-        m_server->exec(QStringLiteral("BEGIN; SELECT pg_advisory_xact_lock(%1)").arg(store::OfficeWriteLock));
+        m_server->exec(QStringLiteral("BEGIN; %1").arg(QLatin1String(store::OfficeWriteLock)));
         return;
     }
     m_files = std::make_unique<Files>();
