@@ -1,4 +1,5 @@
 #include "tools/data/Commands.h"
+#include "tools/data/Exchange.h"
 
 namespace datatool {
 
@@ -6,6 +7,8 @@ const std::vector<Command> &commands()
 {
     // One line per command; each group of commands keeps its lines together.
     static const std::vector<Command> table = {
+        {QStringLiteral("export"), QStringLiteral("export 表名 文件.xlsx|文件.csv [--encoding gb18030]"), exportCommand},
+        {QStringLiteral("import"), QStringLiteral("import 表名 文件 [--update] [--dry-run]"), importCommand},
     };
     return table;
 }
