@@ -5,6 +5,7 @@
 #include "exchange/Read.h"
 
 #include "core/Error.h"
+#include "exchange/Write.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -108,7 +109,7 @@ public:
             } else if (c == u'"' && field.isEmpty() && !wasQuoted) {
                 quoted = wasQuoted = true;
             } else if (c == separator) {
-                row.cells.push_back(field);
+                row.cells.push_back(csvUnprotect(field));
                 field.clear();
                 wasQuoted = false;
             } else if (c == u'\r' || c == u'\n') {
@@ -119,7 +120,7 @@ public:
                 field += c;
             }
         }
-        row.cells.push_back(field);
+        row.cells.push_back(csvUnprotect(field));
         return true;
     }
 
@@ -192,7 +193,7 @@ QString detectEncoding(const QString &path)
     // Stateful, so that a character across two chunks decodes whole.
     QStringDecoder utf8(QStringDecoder::Utf8);
     while (!f.atEnd()) {
-        (void)utf8.decode(f.read(Chunk));
+        const QString text = utf8.decode(f.read(Chunk)); // decoding happens on the conversion
         if (utf8.hasError())
             return encoding::Gb18030;
     }

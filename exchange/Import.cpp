@@ -274,7 +274,7 @@ private:
         if (m_wide) {
             const QSet<QString> courses = texts(QStringLiteral("科目"));
             for (const auto &[col, name] : m_other) {
-                if (m_spec.fields.contains(name) || name == QLatin1String("姓名") || name == m_spec.numbered) {
+                if (m_spec.fields.contains(name) || name == QStringLiteral("姓名") || name == m_spec.numbered) {
                     out.ignored << name;
                 } else if (courses.contains(name)) {
                     m_courses.push_back({col, name});
@@ -290,7 +290,7 @@ private:
                 out.ignored << name;
         }
         for (const QString &f : m_spec.required) {
-            if (!seen.contains(f) && !(m_wide && f == QLatin1String("科目")))
+            if (!seen.contains(f) && !(m_wide && f == QStringLiteral("科目")))
                 out.refused.push_back({header.number, f, QStringLiteral("文件中没有这一列")});
         }
         return out.refused.empty();
@@ -399,7 +399,7 @@ private:
         }
         for (const QString &f : m_spec.required) {
             const int c = m_file->columnIndex(f);
-            if (!m_wide || f != QLatin1String("科目")) {
+            if (!m_wide || f != QStringLiteral("科目")) {
                 const QVariant &v = base.values[size_t(c)];
                 if ((!v.isValid() || v.isNull()) && base.given[size_t(c)])
                     out.refused.push_back({row.number, f, QStringLiteral("不能为空")});
