@@ -6,6 +6,8 @@
 #include "login/TForm1_Denglu.h"
 #include "login/TForm2_Main.h"
 #include "login/TForm7_Login.h"
+#include "maintenance/TForm23_Data.h"
+#include "maintenance/TForm24_Import.h"
 #include "records/class/TForm11_Add_Class.h"
 #include "records/class/TForm12_Class_Query.h"
 #include "records/class/TForm4_Class.h"
@@ -72,6 +74,8 @@ const std::vector<Step> &creationOrder()
         window<TForm15_Add_Scroce>(20, "Form15_Add_Scroce", Form15_Add_Scroce),
         window<TForm16_Scroce_Query>(21, "Form16_Scroce_Query", Form16_Scroce_Query),
         window<TForm17_About>(22, "Form17_About", Form17_About),
+        window<TForm23_Data>(23, "Form23_Data", Form23_Data),
+        window<TForm24_Import>(24, "Form24_Import", Form24_Import),
     };
     return steps;
 }

@@ -61,6 +61,7 @@ int main(int argc, char **argv)
         reportFigures(source, tmp.path());
         renumberFigures(source, tmp.path());
         deleteStudentFigures(source, tmp.path(), scale);
+        exchangeFigures(source, tmp.path(), scale);
     } catch (const store::Error &e) {
         std::fprintf(stderr, "quillmere-bench: %s\n", qPrintable(e.text()));
         rc = 1;

@@ -4,6 +4,7 @@
 #include "ui/Ui.h"
 #include "skin/SkinItemHeightDelegate.h"
 #include "dbwidgets/DBControls.h"
+#include "dbwidgets/GridExport.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -228,6 +229,8 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_model(this)
     setTextElideMode(Qt::ElideNone);
     setItemDelegate(new TSkinItemHeightDelegate(RowHeight, this));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Whoever may see a grid may take its records to a spreadsheet.
+    addExportMenu(this, QString(), [this] { return gridRows(*this); });
     connect(&m_model, &QAbstractItemModel::modelReset, this, &TDBGrid::followDataSet);
 }
 

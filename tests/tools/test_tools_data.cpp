@@ -2,6 +2,10 @@
 // wrong (exit 2, the usage text in Chinese, nothing done).
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <csignal>
+#include <sys/types.h>
 #include <QtTest>
 
 class DataToolTest : public QObject {
@@ -10,6 +14,7 @@ private slots:
     void wrongCommandLinesAreRefused_data();
     void wrongCommandLinesAreRefused();
     void exportAndImportTellTheirOutcome();
+    void killedImportLeavesTheTablesAsTheyWere();
 };
 
 void DataToolTest::wrongCommandLinesAreRefused_data()
@@ -98,6 +103,53 @@ void DataToolTest::exportAndImportTellTheirOutcome()
         QCOMPARE(r.code, 2);
         QVERIFY2(r.err.contains(w.says), qPrintable(r.err));
     }
+}
+
+// kill -9 in the middle of a large import: the tables are as they were,
+// whole, and the next import goes through.
+void DataToolTest::killedImportLeavesTheTablesAsTheyWere()
+{
+    QTemporaryDir tmp;
+    const QString data = tmp.path() + QStringLiteral("/DB_Files");
+    QCOMPARE(QProcess::execute(qEnvironmentVariable("QUILLMERE_BIN_DIR") + QStringLiteral("/quillmere-initdb"),
+                               {data, QStringLiteral("--demo")}),
+             0);
+    const QString csv = tmp.path() + QStringLiteral("/big.csv");
+    {
+        QFile f(csv);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QByteArray text = QStringLiteral("学号,姓名\n").toUtf8();
+        for (int i = 0; i < 200000; ++i)
+            text += QStringLiteral("K%1,学生%1\n").arg(i).toUtf8();
+        f.write(text);
+    }
+    const QString journal = data + QStringLiteral("/学生信息表.DB-journal");
+    QProcess tool;
+    tool.start(qEnvironmentVariable("QUILLMERE_BIN_DIR") + QStringLiteral("/quillmere-data"),
+               {QStringLiteral("--data"), data, QStringLiteral("import"), QStringLiteral("学生信息表"), csv});
+    QVERIFY(tool.waitForStarted());
+    // The first record written opens the student file's journal.
+    QElapsedTimer waited;
+    waited.start();
+    while (!QFileInfo::exists(journal) && tool.state() == QProcess::Running && waited.elapsed() < 60000)
+        QThread::usleep(200);
+    QVERIFY2(tool.state() == QProcess::Running, "the import ended before it was seen writing");
+    QThread::msleep(100);
+    ::kill(pid_t(tool.processId()), SIGKILL);
+    QVERIFY(tool.waitForFinished(30000));
+    QCOMPARE(tool.exitStatus(), QProcess::CrashExit);
+
+    auto sqlite = [&](const QString &sql) {
+        QProcess shell;
+        shell.start(QStringLiteral("sqlite3"), {data + QStringLiteral("/学生信息表.DB"), sql});
+        shell.waitForFinished(30000);
+        return QString::fromUtf8(shell.readAllStandardOutput()).trimmed();
+    };
+    QCOMPARE(sqlite(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    QCOMPARE(sqlite(QStringLiteral("SELECT count(*) FROM 学生信息表")), QStringLiteral("12"));
+    const Run again = run({QStringLiteral("--data"), data, QStringLiteral("import"), QStringLiteral("学生信息表"), csv});
+    QCOMPARE(again.code, 0);
+    QCOMPARE(sqlite(QStringLiteral("SELECT count(*) FROM 学生信息表")), QStringLiteral("200012"));
 }
 
 QTEST_GUILESS_MAIN(DataToolTest)
