@@ -10,6 +10,8 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <cmath>
 #include <optional>
@@ -61,7 +63,11 @@ std::optional<QDate> parseDate(const QString &raw)
     const QString s = raw.trimmed();
     static const QRegularExpression compact(QStringLiteral("^(\\d{4})(\\d{2})(\\d{2})$"));
     static const QRegularExpression chinese(QStringLiteral("^(\\d{4})年(\\d{1,2})月(\\d{1,2})日$"));
-    for (const QRegularExpression *re : {&compact, &chinese}) {
+    // The year first, as the program stores dates and spreadsheets write
+    // them, with a midnight time at most.
+    static const QRegularExpression yearFirst(
+        QStringLiteral("^(\\d{4})\\s*[-/.]\\s*(\\d{1,2})\\s*[-/.]\\s*(\\d{1,2})(?:[ T]+0?0:00(?::00)?)?$"));
+    for (const QRegularExpression *re : {&yearFirst, &compact, &chinese}) {
         const auto m = re->match(s);
         if (m.hasMatch()) {
             const QDate d(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
@@ -74,6 +80,37 @@ std::optional<QDate> parseDate(const QString &raw)
     return std::nullopt;
 }
 
+// The bytes of a text in code page 936, or -1 when a character has no code
+// there. ASCII takes a byte a character; other texts go through one
+// converter pair kept for the import, not one opened per value.
+class Cp936Length {
+public:
+    int operator()(const QString &text)
+    {
+        bool ascii = true;
+        for (QChar c : text) {
+            if (c.unicode() >= 0x80) {
+                ascii = false;
+                break;
+            }
+        }
+        if (ascii)
+            return int(text.size());
+        if (!m_encoder.isValid())
+            return store::cp936::canEncode(text) ? store::cp936::byteLength(text) : -1;
+        m_encoder.resetState();
+        m_decoder.resetState();
+        const QByteArray bytes = m_encoder.encode(text);
+        const QString back = m_decoder.decode(bytes);
+        // The converter puts "?" for what it cannot hold.
+        return back == text ? int(bytes.size()) : -1;
+    }
+
+private:
+    QStringEncoder m_encoder{"GBK"};
+    QStringDecoder m_decoder{"GBK"};
+};
+
 struct Field {
     QString name;
     int column = -1; // the table file's column
@@ -85,6 +122,7 @@ struct Field {
 // the reason it cannot be stored.
 std::optional<QVariant> convert(const Cell &cell, const Field &f, QString *reason)
 {
+    static thread_local Cp936Length cp936Length;
     if (!cell.isValid() || cell.isNull())
         return QVariant();
     const bool number = cell.typeId() == QMetaType::Double;
@@ -118,8 +156,10 @@ std::optional<QVariant> convert(const Cell &cell, const Field &f, QString *reaso
             return QVariant();
         else
             d = parseDate(cell.toString());
+        // Without a time zone: a local time looks the zone up on every
+        // record, and only the date and the time of day are stored.
         if (d && d->isValid())
-            return QVariant(QDateTime(*d, QTime(0, 0)));
+            return QVariant(QDateTime(*d, QTime(0, 0), Qt::UTC));
         *reason = QStringLiteral("'%1' 不是一个有效的日期").arg(number ? numberText(cell.toDouble()) : cell.toString());
         return std::nullopt;
     }
@@ -129,11 +169,12 @@ std::optional<QVariant> convert(const Cell &cell, const Field &f, QString *reaso
                                     : cell.toString();
         if (text.isEmpty())
             return QVariant();
-        if (!store::cp936::canEncode(text)) {
+        const int bytes = cp936Length(text);
+        if (bytes < 0) {
             *reason = QStringLiteral("含有不能存入的字符");
             return std::nullopt;
         }
-        if (f.size > 0 && store::cp936::byteLength(text) > f.size) {
+        if (f.size > 0 && bytes > f.size) {
             *reason = QStringLiteral("超过 %1 字节").arg(f.size);
             return std::nullopt;
         }
@@ -148,8 +189,10 @@ bool sameValue(const QVariant &stored, const QVariant &value)
     const bool b = !value.isValid() || value.isNull();
     if (a || b)
         return a && b;
-    if (value.typeId() == QMetaType::QDateTime)
-        return stored.toDateTime() == value.toDateTime();
+    if (value.typeId() == QMetaType::QDateTime) {
+        const QDateTime a = stored.toDateTime(), b = value.toDateTime();
+        return a.date() == b.date() && a.time() == b.time();
+    }
     if (value.typeId() == QMetaType::Int)
         return stored.toLongLong() == value.toLongLong();
     return stored.toString() == value.toString();
@@ -243,6 +286,10 @@ public:
                     ++out.unchanged;
                 }
             }
+        }
+        if (m_nextRowid > 0) {
+            m_file->endAppend(m_nextRowid - 1);
+            m_nextRowid = 0;
         }
         out.written = writing && out.refused.empty();
         return out;
@@ -436,7 +483,9 @@ private:
     {
         if (!m_spec.numbered.isEmpty())
             r.values[size_t(m_file->columnIndex(m_spec.numbered))] = QVariant(qint32(number));
-        m_file->insert(r.values);
+        if (m_nextRowid == 0)
+            m_nextRowid = m_file->beginAppend();
+        m_file->append(m_nextRowid++, r.values);
         m_wrote = true;
     }
 
@@ -466,6 +515,7 @@ private:
     QHash<QString, qint64> m_keys;
     QHash<QString, QSet<QString>> m_refs;
     bool m_wrote = false;
+    qint64 m_nextRowid = 0; // the next new record's row id, once appending
 };
 
 } // namespace

@@ -121,8 +121,15 @@ public:
         if (!m_rows.step())
             return false;
         values.resize(m_columnIndexes.size());
-        for (size_t i = 0; i < m_columnIndexes.size(); ++i)
-            values[i] = m_file->fromStorage(m_columnIndexes[i], m_rows.column(int(i)));
+        for (size_t i = 0; i < m_columnIndexes.size(); ++i) {
+            const QVariant stored = m_rows.column(int(i));
+            // A date goes out as its day: read without the local time zone,
+            // which would be looked up for every record.
+            if (m_columns[i].kind == Kind::Date && !stored.isNull() && stored.typeId() == QMetaType::QString)
+                values[i] = QDate::fromString(stored.toString().left(10), Qt::ISODate);
+            else
+                values[i] = m_file->fromStorage(m_columnIndexes[i], stored);
+        }
         return true;
     }
 

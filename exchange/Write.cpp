@@ -170,6 +170,8 @@ qint64 writeXlsx(TableSource &source, const QString &file, const WriteOptions &o
                 rc = worksheet_write_number(sheet, row, c, double(v.toLongLong()), nullptr);
             } else if (cols[i].kind == Kind::Date) {
                 const QDate d = dateOf(v);
+                if (!d.isValid())
+                    continue;
                 lxw_datetime dt{d.year(), d.month(), d.day(), 0, 0, 0.0};
                 rc = worksheet_write_datetime(sheet, row, c, &dt, dateFormat);
             } else {
