@@ -6,6 +6,8 @@
 #include "login/TForm1_Denglu.h"
 #include "login/TForm2_Main.h"
 #include "login/TForm7_Login.h"
+#include "maintenance/TForm23_Data.h"
+#include "maintenance/TForm24_Import.h"
 #include "records/class/TForm11_Add_Class.h"
 #include "records/class/TForm12_Class_Query.h"
 #include "records/class/TForm4_Class.h"
@@ -75,6 +77,8 @@ const std::vector<Step> &creationOrder()
         window<TForm17_About>(22, "Form17_About", Form17_About),
         // Additions after the original windows.
         window<TForm26_Stat>(23, "Form26_Stat", Form26_Stat),
+        window<TForm23_Data>(24, "Form23_Data", Form23_Data),
+        window<TForm24_Import>(25, "Form24_Import", Form24_Import),
     };
     return steps;
 }

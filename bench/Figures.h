@@ -15,6 +15,9 @@ void renumberFigures(const QString &source, const QString &workRoot);
 // The student window's deletion of a student in the middle against the
 // best raw SQL that leaves the same files.
 void deleteStudentFigures(const QString &source, const QString &workRoot, const Scale &scale);
+// Export of the score table (.csv, .xlsx) and import of a class list of
+// the bench's size, against the sqlite3 shell; the import's memory growth.
+void exchangeFigures(const QString &source, const QString &workRoot, const Scale &scale);
 // The report chooser's binding and the student list report.
 void reportFigures(const QString &source, const QString &workRoot);
 // The statistics window on a class of 40 and on the whole school, and the

@@ -63,6 +63,7 @@ int main(int argc, char **argv)
         renumberFigures(source, tmp.path());
         deleteStudentFigures(source, tmp.path(), scale);
         backupFigures(source, tmp.path());
+        exchangeFigures(source, tmp.path(), scale);
     } catch (const store::Error &e) {
         std::fprintf(stderr, "quillmere-bench: %s\n", qPrintable(e.text()));
         rc = 1;

@@ -1,5 +1,6 @@
 // Set-based statements that leave a table file exactly as a record-by-record
-// walk would: deleting the records of one number and renumbering 1 ... n.
+// walk would: deleting the records of one number and renumbering 1 ... n;
+// and appending many records at once.
 #include "db/Engine.h"
 #include "db/StoredTable.h"
 
@@ -84,6 +85,74 @@ void StoredTable::renumberFrom(int column, qint64 from)
         st.bindInt64(1, from);
     st.bindInt64(2, std::max<qint64>(from, 1) - 1);
     st.step();
+    ++m_generation;
+}
+
+qint64 StoredTable::beginAppend()
+{
+    m_engine->beginWrite();
+    beforeWrite(-1);
+    m_appending.clear();
+    m_maxRowid.reset();
+    m_maxRowid.step();
+    const qint64 first = std::max(m_maxRowid.columnInt64(0), m_engine->highWater(*this)) + 1;
+    m_maxRowid.reset();
+    return first;
+}
+
+Statement StoredTable::appendStatement(size_t rows)
+{
+    QStringList cols, tuples;
+    for (const ColumnInfo &c : m_columns)
+        cols << quoteId(c.name);
+    const size_t width = m_columns.size() + 1;
+    for (size_t r = 0; r < rows; ++r) {
+        QStringList params;
+        for (size_t i = 0; i < width; ++i)
+            params << QStringLiteral("?%1").arg(r * width + i + 1);
+        tuples << u'(' + params.join(u',') + u')';
+    }
+    return prepare(QStringLiteral("INSERT INTO %1(%2,rowid) VALUES %3")
+                       .arg(qualifiedTable(), cols.join(u','), tuples.join(u',')));
+}
+
+void StoredTable::append(qint64 rowid, const std::vector<QVariant> &values)
+{
+    m_appending.emplace_back(rowid, values);
+    if (m_appending.size() >= AppendBatch)
+        flushAppend();
+}
+
+void StoredTable::flushAppend()
+{
+    if (m_appending.empty())
+        return;
+    m_engine->beginWrite();
+    Statement once;
+    if (m_appending.size() == AppendBatch && !m_appendBatch.valid())
+        m_appendBatch = appendStatement(AppendBatch);
+    if (m_appending.size() != AppendBatch)
+        once = appendStatement(m_appending.size());
+    Statement &st = m_appending.size() == AppendBatch ? m_appendBatch : once;
+    st.reset();
+    const size_t width = m_columns.size() + 1;
+    for (size_t r = 0; r < m_appending.size(); ++r) {
+        const auto &[rowid, values] = m_appending[r];
+        for (size_t i = 0; i < values.size(); ++i)
+            st.bind(int(r * width + i + 1), values[i]);
+        st.bindInt64(int(r * width + width), rowid);
+    }
+    st.step();
+    st.reset();
+    if (m_rowCount >= 0)
+        m_rowCount += qint64(m_appending.size());
+    m_appending.clear();
+}
+
+void StoredTable::endAppend(qint64 lastRowid)
+{
+    flushAppend();
+    m_engine->raiseHighWater(*this, lastRowid);
     ++m_generation;
 }
 

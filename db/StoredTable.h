@@ -101,6 +101,14 @@ public:
     // Numbers the records whose column holds from or more from..., in
     // its order (from 1: every record); writes only the numbers that change.
     void renumberFrom(int column, qint64 from);
+    // Many new records in one go, as many inserts would store them: the
+    // first new row id is worked out once (the result, for the first
+    // append), each append takes the next, the records go in by the
+    // hundred (one statement, one round trip to a server), and the
+    // high-water mark is raised once at the end.
+    qint64 beginAppend();
+    void append(qint64 rowid, const std::vector<QVariant> &values);
+    void endAppend(qint64 lastRowid);
 
 private:
     void readSchema();
@@ -128,6 +136,11 @@ private:
     std::unordered_map<qint64, Ahead> m_ahead;
     quint64 m_aheadGeneration = 0;
     std::map<std::vector<bool>, Statement> m_updates;
+    void flushAppend();
+    Statement appendStatement(size_t rows);
+    static constexpr size_t AppendBatch = 100;
+    std::vector<std::pair<qint64, std::vector<QVariant>>> m_appending;
+    Statement m_appendBatch;
 };
 
 } // namespace store

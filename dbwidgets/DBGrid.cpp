@@ -6,6 +6,7 @@
 #include "skin/SkinItemHeightDelegate.h"
 #include "dbwidgets/DBControls.h"
 #include "data/DataSource.h"
+#include "dbwidgets/GridExport.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -213,6 +214,8 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), m_model(this)
 {
     setModel(&m_model);
     applyGridLook(this, RowHeight);
+    // Whoever may see a grid may take its records to a spreadsheet.
+    addExportMenu(this, QString(), [this] { return gridRows(*this); });
     connect(&m_model, &QAbstractItemModel::modelReset, this, &TDBGrid::followDataSet);
 }
 

@@ -58,6 +58,7 @@ TForm2_Main::TForm2_Main(QWidget *parent) : TForm(parent)
         {&Button_Reporter, "Button_Reporter", "报表输出", 311, &TForm2_Main::Button_ReporterClick},
         {&skinButton1, "skinButton1", "关于Halvorn", 365, &TForm2_Main::skinButton1Click},
         {&Button_Exit, "Button_Exit", "退出系统", 420, &TForm2_Main::Button_ExitClick},
+        {&Button_Data, "Button_Data", "数据维护", 474, &TForm2_Main::Button_DataClick},
     };
     addButtonColumn(this, {16, 113, 23, f}, rows);
 }
@@ -92,6 +93,14 @@ void TForm2_Main::Button_ReporterClick()
 {
     if (Form19)
         Form19->showModal();
+}
+
+void TForm2_Main::Button_DataClick()
+{
+    if (UserRight != 1)
+        ui::permissionRefused();
+    else if (Form23_Data)
+        Form23_Data->showModal();
 }
 
 void TForm2_Main::skinButton1Click()

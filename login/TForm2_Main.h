@@ -21,12 +21,14 @@ public:
     void Button_ReporterClick();
     void skinButton1Click();
     void Button_ExitClick();
+    // Imports (and backups) of the records: administrators only.
+    void Button_DataClick();
 
     TSkinForm *Form_Main;
     QLabel *Image1;
     QWidget *FlatPanel1;
     TSkinButton *Button_stud, *Button_Class, *Button_Object, *Button_Scorce, *Button_Login, *Button_Reporter,
-        *skinButton1, *Button_Exit;
+        *skinButton1, *Button_Exit, *Button_Data;
 
 protected:
     void resizeEvent(QResizeEvent *e) override;

@@ -23,3 +23,5 @@ TForm *Form15_Add_Scroce = nullptr;
 TForm *Form16_Scroce_Query = nullptr;
 TForm *Form17_About = nullptr;
 TForm *Form26_Stat = nullptr;
+TForm *Form23_Data = nullptr;
+TForm *Form24_Import = nullptr;

@@ -27,3 +27,5 @@ extern TForm *Form15_Add_Scroce;
 extern TForm *Form16_Scroce_Query;
 extern TForm *Form17_About;
 extern TForm *Form26_Stat;
+extern TForm *Form23_Data;
+extern TForm *Form24_Import;

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPointer>
@@ -306,6 +307,37 @@ bool Progress::step(const QString &label, int done)
     QCoreApplication::processEvents(m_dialog->isVisible() ? QEventLoop::AllEvents
                                                           : QEventLoop::ExcludeUserInputEvents);
     return !m_dialog->wasCanceled();
+}
+
+} // namespace ui
+
+namespace ui {
+
+namespace {
+
+FileScript &fileScript()
+{
+    static FileScript script;
+    return script;
+}
+
+} // namespace
+
+void setFileScript(FileScript script) { fileScript() = std::move(script); }
+
+QString chooseFile(const FileChoice &choice)
+{
+    if (fileScript()) {
+        action::handOver();
+        action::NestedLoop nested;
+        return fileScript()(choice);
+    }
+    QFileDialog dialog(choice.owner, choice.title, choice.suggested, choice.filter);
+    dialog.setAcceptMode(choice.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(choice.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (execDialog(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
 }
 
 } // namespace ui

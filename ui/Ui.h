@@ -97,3 +97,22 @@ private:
 };
 
 } // namespace ui
+
+namespace ui {
+
+// A file to open or to save, chosen in the file dialog (through execDialog).
+struct FileChoice {
+    bool save = false;
+    QString title;
+    QString suggested; // the name offered first (save) or the folder to start in
+    QString filter;    // "Excel 文件 (*.xlsx)"
+    QWidget *owner = nullptr;
+};
+// The chosen file; empty when the user cancelled.
+QString chooseFile(const FileChoice &choice);
+// Tests answer instead of the dialog: the script gets the request and
+// returns the file name (empty: cancelled).
+using FileScript = std::function<QString(const FileChoice &)>;
+void setFileScript(FileScript script);
+
+} // namespace ui

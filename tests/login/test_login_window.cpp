@@ -258,6 +258,8 @@ void LoginTest::mainWindowButtons_data()
     QTest::newRow("reports") << 2 << "Button_Reporter" << "" << "Form19" << false << false;
     QTest::newRow("about") << 2 << "skinButton1" << "" << "Form17_About" << false << false;
     QTest::newRow("exit") << 2 << "Button_Exit" << "" << "" << false << true;
+    QTest::newRow("maintenance, administrator") << 1 << "Button_Data" << "" << "Form23_Data" << false << false;
+    QTest::newRow("maintenance, ordinary user") << 2 << "Button_Data" << "" << "" << true << false;
 }
 
 void LoginTest::mainWindowButtons()

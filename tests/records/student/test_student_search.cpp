@@ -7,7 +7,10 @@
 #include "dbwidgets/DBControls.h"
 #include "dbwidgets/DBGrid.h"
 #include "data/Query.h"
+#include "exchange/Read.h"
 
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QtTest>
 
 class StudentSearchTest : public QObject {
@@ -20,6 +23,8 @@ private slots:
     void noCriterionKeepsLastResult();
     void reopeningKeepsCriterionTextAndResult();
     void statusLineOfClosedQuery();
+    void exportGivesExactlyTheResult_data();
+    void exportGivesExactlyTheResult();
 
 private:
     static QStringList found();
@@ -171,6 +176,65 @@ void StudentSearchTest::statusLineOfClosedQuery()
     QCOMPARE(w->Label_QueryStud_No->text(), QStringLiteral("0"));
     QCOMPARE(w->Label_QueryStud_Num->text(), QStringLiteral("0"));
     QVERIFY(boxes.shown.isEmpty());
+}
+
+void StudentSearchTest::exportGivesExactlyTheResult_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("ending");
+    QTest::newRow("xlsx") << QStringLiteral("导出到 Excel...") << QStringLiteral("xlsx");
+    QTest::newRow("csv") << QStringLiteral("导出为 CSV...") << QStringLiteral("csv");
+    QTest::newRow("csv gb18030") << QStringLiteral("导出为 CSV (GB18030)...") << QStringLiteral("csv");
+}
+
+// The grid's context menu writes every record of the search's result, in
+// the grid's columns, and nothing else.
+void StudentSearchTest::exportGivesExactlyTheResult()
+{
+    QFETCH(QString, item);
+    QFETCH(QString, ending);
+    TForm10_Query_Stud *w = m_w->query;
+    w->ComboBox_Query->setCurrentIndex(1);
+    w->Edit_For_Query->setText(QStringLiteral("三"));
+    fixture::click(w->Button_Query);
+
+    const QString file = m_dir->path() + QStringLiteral("result");
+    ui::FileChoice asked;
+    ui::setFileScript([&](const ui::FileChoice &c) {
+        asked = c;
+        return file;
+    });
+    auto unscript = qScopeGuard([] { ui::setFileScript(nullptr); });
+    fixture::Boxes boxes;
+    store::TDBGrid *grid = w->Grid_Query;
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(5, 5), grid->viewport()->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(grid->viewport(), &menuEvent);
+    QMenu *menu = grid->findChild<QMenu *>();
+    QVERIFY(menu);
+    QAction *action = nullptr;
+    for (QAction *a : menu->actions()) {
+        if (a->text() == item)
+            action = a;
+    }
+    QVERIFY(action);
+    action->trigger();
+    QVERIFY(asked.save);
+    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("已导出 2 条记录到 %1.%2").arg(QDir::toNativeSeparators(file), ending)});
+
+    auto rows = exchange::openRows(file + u'.' + ending);
+    exchange::Row row;
+    QVERIFY(rows->next(row));
+    QStringList titles;
+    for (const store::TColumn &c : grid->columns())
+        titles << c.title;
+    QStringList header;
+    for (const exchange::Cell &c : row.cells)
+        header << c.toString();
+    QCOMPARE(header, titles);
+    QStringList numbers;
+    while (rows->next(row))
+        numbers << row.cells.at(0).toString();
+    QCOMPARE(numbers, found());
 }
 
 QM_APP_TEST_MAIN(StudentSearchTest)
