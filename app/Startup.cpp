@@ -3,6 +3,8 @@
 #include "app/TForm_Flash.h"
 #include "login/TForm1_Denglu.h"
 #include "maintenance/restore/TakeBackup.h"
+#include "backup/Folder.h"
+#include "exchange/Import.h"
 #include "data/ActionHooks.h"
 #include "db/Engines.h"
 #include "ui/App.h"
@@ -77,6 +79,16 @@ int runProgram(int &argc, char **argv)
 
     // The first start of a day backs the records up once the user is in.
     TForm1_Denglu::afterLogin = [] { restorewin::dailyBackup(Form2_Main); };
+    // An import is preceded by a backup; one that fails is said, and the
+    // import goes on.
+    exchange::beforeImport = [](const QString &dir) {
+        try {
+            backup::takeInto(backup::placeOf(dir), backup::Kind::BeforeChange, QStringLiteral("导入之前"));
+        } catch (const store::Error &e) {
+            ui::messageBox(QStringLiteral("导入之前的自动备份没有成功: %1\n导入照常进行。").arg(e.text()),
+                           ui::applicationTitle(), ui::Icon::Warning, ui::Buttons::Ok, Form2_Main);
+        }
+    };
 
     int rc = 0;
     if (Form1_Denglu) {

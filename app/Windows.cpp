@@ -8,6 +8,7 @@
 #include "login/TForm7_Login.h"
 #include "maintenance/TForm23_Data.h"
 #include "maintenance/TForm24_Import.h"
+#include "maintenance/restore/TForm25_Restore.h"
 #include "records/class/TForm11_Add_Class.h"
 #include "records/class/TForm12_Class_Query.h"
 #include "records/class/TForm4_Class.h"
@@ -79,6 +80,7 @@ const std::vector<Step> &creationOrder()
         window<TForm26_Stat>(23, "Form26_Stat", Form26_Stat),
         window<TForm23_Data>(24, "Form23_Data", Form23_Data),
         window<TForm24_Import>(25, "Form24_Import", Form24_Import),
+        window<TForm25_Restore>(26, "Form25_Restore", Form25_Restore),
     };
     return steps;
 }

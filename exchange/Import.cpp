@@ -543,7 +543,7 @@ ImportOutcome importTable(const QString &dataDir, const TableSpec &spec, const Q
     locked.progress = nullptr;
     Importer importer(dataDir, spec, file, locked);
     if (!importer.engine().inTransaction())
-        importer.engine().syncExternal();
+        importer.engine().syncExternal(true);
     // Everything from here on is read under the write lock: the keys held
     // are checked again, and what is written is what was checked.
     importer.engine().beginWrite();

@@ -95,7 +95,7 @@ public:
     {
         auto engine = store::openEngine(dataDir);
         if (!engine->inTransaction())
-            engine->syncExternal();
+            engine->syncExternal(true);
         m_file = engine->openTable(spec.file);
         QStringList cols;
         for (const QString &f : spec.exported()) {

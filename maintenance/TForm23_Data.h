@@ -1,5 +1,5 @@
-// The data maintenance window: the records in from spreadsheets, and (in
-// the rows kept free below) their backups.
+// The data maintenance window: the records in from spreadsheets, a backup
+// now, and the restore of one.
 #pragma once
 
 #include "ui/Form.h"
@@ -14,7 +14,11 @@ public:
 
     // Opens the import window, modally.
     void Button_ImportClick();
+    // A backup into the backup folder now, with progress and cancel.
+    void Button_BackupClick();
+    // Opens the restore window, modally.
+    void Button_RestoreClick();
 
     TSkinForm *Form_Data;
-    TSkinButton *Button_Import;
+    TSkinButton *Button_Import, *Button_Backup, *Button_Restore;
 };

@@ -25,3 +25,4 @@ TForm *Form17_About = nullptr;
 TForm *Form26_Stat = nullptr;
 TForm *Form23_Data = nullptr;
 TForm *Form24_Import = nullptr;
+TForm *Form25_Restore = nullptr;

@@ -29,3 +29,4 @@ extern TForm *Form17_About;
 extern TForm *Form26_Stat;
 extern TForm *Form23_Data;
 extern TForm *Form24_Import;
+extern TForm *Form25_Restore;

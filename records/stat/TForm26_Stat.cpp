@@ -14,6 +14,7 @@
 #include "ui/BusyCursor.h"
 #include "ui/Guard.h"
 #include "ui/Ui.h"
+#include "dbwidgets/GridExport.h"
 
 #include <QCheckBox>
 #include <QHeaderView>
@@ -88,6 +89,7 @@ TForm26_Stat::TForm26_Stat(QWidget *parent)
     Label_Rule->adjustSize();
 
     Grid_Stat = grid(this, "Grid_Stat", m_statModel);
+    store::addExportMenu(Grid_Stat, QStringLiteral("成绩统计"));
     Grid_Stat->setGeometry(10, 122, 500, 150);
     Grid_Stat->setColumnWidth(0, 80);
     Chart_Bands = new BandChart(this);
@@ -95,6 +97,7 @@ TForm26_Stat::TForm26_Stat(QWidget *parent)
     Chart_Bands->setGeometry(520, 122, 230, 150);
 
     Grid_Rank = grid(this, "Grid_Rank", m_rankModel);
+    store::addExportMenu(Grid_Rank, QStringLiteral("成绩排名"));
     Grid_Rank->setGeometry(10, 282, 740, 276);
 
     ComboBox_Cards = new TSkinComboBox(this);

@@ -4,6 +4,7 @@
 #include "db/Engines.h"
 #include "exchange/Import.h"
 #include "tools/data/Exchange.h"
+#include "backup/Folder.h"
 
 namespace datatool {
 
@@ -33,6 +34,15 @@ int importCommand(Context &context, const QStringList &args)
     }
     exchange::ImportOutcome outcome;
     try {
+        // The records are backed up before the import writes; a backup that
+        // fails is said, and the import goes on.
+        exchange::beforeImport = [&context](const QString &dir) {
+            try {
+                backup::takeInto(backup::placeOf(dir), backup::Kind::BeforeChange, QStringLiteral("导入之前"));
+            } catch (const store::Error &e) {
+                context.err << QStringLiteral("导入之前的自动备份没有成功: %1\n").arg(e.text());
+            }
+        };
         outcome = exchange::importTable(context.dataDir, *spec, positional.at(1), options);
         if (outcome.written)
             store::commitAll();
