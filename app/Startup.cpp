@@ -73,6 +73,10 @@ int runProgram(int &argc, char **argv)
             flash->hide();
     });
 
+    // Said once a run: a server still shared under one login, and how to move on.
+    if (const QString notice = DM1->engineNotice(); !notice.isEmpty())
+        ui::guarded([&] { ui::messageBox(notice, QStringLiteral("系统提示"), ui::Icon::Information); });
+
     int rc = 0;
     if (Form1_Denglu) {
         Form1_Denglu->show();
