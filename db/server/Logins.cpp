@@ -1,6 +1,6 @@
 #include "db/server/Logins.h"
 
-#include <libpq-fe.h>
+#include "db/server/Postgres.h"
 
 #include <QCryptographicHash>
 
@@ -31,18 +31,6 @@ QString emptyPasswordStandIn() { return QStringLiteral("quillmere-no-password");
 
 QString serverPassword(const QString &typed) { return typed.isEmpty() ? emptyPasswordStandIn() : typed; }
 
-QString databaseOf(const QString &conninfo)
-{
-    PQconninfoOption *opts = PQconninfoParse(conninfo.toUtf8().constData(), nullptr);
-    if (!opts)
-        return QString();
-    QString database;
-    for (PQconninfoOption *o = opts; o->keyword; ++o) {
-        if (qstrcmp(o->keyword, "dbname") == 0 && o->val)
-            database = QString::fromUtf8(o->val);
-    }
-    PQconninfoFree(opts);
-    return database;
-}
+QString databaseOf(const QString &conninfo) { return settingOf(conninfo, "dbname"); }
 
 } // namespace store::pg

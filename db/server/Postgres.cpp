@@ -279,19 +279,7 @@ QString readableStart(const QString &conninfo)
 }
 
 // The password the string gives, to keep it out of anything shown.
-QString passwordOf(const QString &conninfo)
-{
-    PQconninfoOption *opts = PQconninfoParse(conninfo.toUtf8().constData(), nullptr);
-    if (!opts)
-        return QString();
-    QString password;
-    for (PQconninfoOption *o = opts; o->keyword; ++o) {
-        if (qstrcmp(o->keyword, "password") == 0 && o->val)
-            password = QString::fromUtf8(o->val);
-    }
-    PQconninfoFree(opts);
-    return password;
-}
+QString passwordOf(const QString &conninfo) { return settingOf(conninfo, "password"); }
 
 bool readable(const QString &conninfo)
 {
@@ -303,6 +291,20 @@ bool readable(const QString &conninfo)
 }
 
 } // namespace
+
+QString settingOf(const QString &conninfo, const char *keyword)
+{
+    PQconninfoOption *opts = PQconninfoParse(conninfo.toUtf8().constData(), nullptr);
+    if (!opts)
+        return QString();
+    QString value;
+    for (PQconninfoOption *o = opts; o->keyword; ++o) {
+        if (qstrcmp(o->keyword, keyword) == 0 && o->val)
+            value = QString::fromUtf8(o->val);
+    }
+    PQconninfoFree(opts);
+    return value;
+}
 
 QString displayServer(const QString &conninfo)
 {

@@ -112,6 +112,9 @@ QByteArray translate(const QString &sqlText, std::vector<int> *map);
 
 std::unique_ptr<StatementImpl> statement(Connection &c, const QString &sqlText);
 
+// One setting of a connection string (empty: not given, or unreadable).
+QString settingOf(const QString &conninfo, const char *keyword);
+
 // The connection string with its password left out.
 QString displayServer(const QString &conninfo);
 

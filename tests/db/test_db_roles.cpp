@@ -18,12 +18,7 @@ namespace sch = store::schema;
 
 namespace {
 
-QByteArray scrambled(const QString &password)
-{
-    QByteArray b = store::cp936::encode(password);
-    ScramblePassword(b);
-    return b;
-}
+using fixture::scrambled;
 
 // An office of the old layout with these accounts, moved to personal logins.
 struct Office {

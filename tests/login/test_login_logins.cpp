@@ -24,14 +24,9 @@ namespace pg = store::pg;
 
 namespace {
 
-const QString NoSuchUser = QStringLiteral("没有此用户!仔细检查输入是否有误,若仍然出现该问题请与系统管理员联系!");
+using fixture::scrambled;
 
-QByteArray scrambled(const QString &password)
-{
-    QByteArray b = store::cp936::encode(password);
-    ScramblePassword(b);
-    return b;
-}
+const QString NoSuchUser = QStringLiteral("没有此用户!仔细检查输入是否有误,若仍然出现该问题请与系统管理员联系!");
 
 } // namespace
 

@@ -1,6 +1,8 @@
 #include "tests/support/Fixture.h"
 
 #include "core/Action.h"
+#include "core/Globals.h"
+#include "db/Codepage.h"
 #include "data/DataSet.h"
 #include "db/Engines.h"
 #include "db/server/Postgres.h"
@@ -107,6 +109,13 @@ DataDir::DataDir(bool create, const QString &under)
         movePasswordsToLogins();
         logInAsClerk(1);
     }
+}
+
+QByteArray scrambled(const QString &password)
+{
+    QByteArray b = store::cp936::encode(password);
+    ScramblePassword(b);
+    return b;
 }
 
 bool personalLogins() { return onServer() && qgetenv("QUILLMERE_TEST_LOGINS") == "personal"; }

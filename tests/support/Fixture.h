@@ -84,6 +84,9 @@ bool personalLogins();
 // Logs the engine in as clerk n (1 or 2) in that run; nothing otherwise.
 void logInAsClerk(int n);
 
+// A password as the account table stores it (pair-swapped code page 936).
+QByteArray scrambled(const QString &password);
+
 // Another program holding the write lock of a data directory while it lives.
 class OtherWriter {
 public:
