@@ -111,6 +111,26 @@ DataDir::DataDir(bool create, const QString &under)
     }
 }
 
+void dropDatabase(const QString &cluster, const QString &name)
+{
+    try {
+        store::pg::Connection c(cluster);
+        c.exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
+        // The database's own roles (its logins, groups and owner, named
+        // after it) go with it, logins first.
+        const store::pg::Result roles = c.exec(
+            QByteArray("SELECT rolname FROM pg_roles WHERE starts_with(rolname, $1) ORDER BY rolname LIKE '%:owner', rolname"),
+            {QVariant(name)});
+        for (int i = 0; i < roles.rows(); ++i) {
+            const QString role = roles.text(i, 0);
+            if (role.startsWith(name + u'.') || role.startsWith(name + u':'))
+                c.exec(QStringLiteral("DROP ROLE %1").arg(store::sql::quoteId(role)));
+        }
+    } catch (const store::Error &e) {
+        qWarning("%s", qPrintable(e.text()));
+    }
+}
+
 QByteArray scrambled(const QString &password)
 {
     QByteArray b = store::cp936::encode(password);
@@ -154,22 +174,7 @@ DataDir::~DataDir()
     currentServer = liveServers().empty() ? nullptr : liveServers().back().first;
     store::setEngineServer(liveServers().empty() ? QString() : liveServers().back().second);
     m_server.reset();
-    try {
-        store::pg::Connection c(cluster());
-        c.exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_database));
-        // Roles belong to the whole cluster: the database's own (its logins,
-        // groups and owner, named after it) go with it, logins first.
-        const store::pg::Result roles = c.exec(
-            QByteArray("SELECT rolname FROM pg_roles WHERE starts_with(rolname, $1) ORDER BY rolname LIKE '%:owner', rolname"),
-            {QVariant(m_database)});
-        for (int i = 0; i < roles.rows(); ++i) {
-            const QString role = roles.text(i, 0);
-            if (role.startsWith(m_database + u'.') || role.startsWith(m_database + u':'))
-                c.exec(QStringLiteral("DROP ROLE %1").arg(store::sql::quoteId(role)));
-        }
-    } catch (const store::Error &e) {
-        qWarning("%s", qPrintable(e.text()));
-    }
+    dropDatabase(cluster(), m_database);
     if (!m_clerkServer.isEmpty())
         store::setEngineLogin(QString(), QString());
 }

@@ -84,6 +84,10 @@ bool personalLogins();
 // Logs the engine in as clerk n (1 or 2) in that run; nothing otherwise.
 void logInAsClerk(int n);
 
+// Drops a database of the server (connection string cluster) and the roles
+// named after it: roles belong to the whole cluster.
+void dropDatabase(const QString &cluster, const QString &name);
+
 // A password as the account table stores it (pair-swapped code page 936).
 QByteArray scrambled(const QString &password);
 
