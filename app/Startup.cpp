@@ -89,6 +89,9 @@ int runProgram(int &argc, char **argv)
                            ui::applicationTitle(), ui::Icon::Warning, ui::Buttons::Ok, Form2_Main);
         }
     };
+    // Said once a run: a server still shared under one login, and how to move on.
+    if (const QString notice = DM1->engineNotice(); !notice.isEmpty())
+        ui::guarded([&] { ui::messageBox(notice, QStringLiteral("系统提示"), ui::Icon::Information); });
 
     int rc = 0;
     if (Form1_Denglu) {

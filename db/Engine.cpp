@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace store {
 
@@ -20,6 +21,7 @@ struct Registry {
     QString configFile;
     QString server, serverOverride;
     QString backupFolder;
+    QString loginUser, loginPassword;
     bool configRead = false;
     int busyTimeout = 5000;
     std::vector<std::shared_ptr<Engine>> writing; // engines in a transaction
@@ -100,6 +102,36 @@ QString engineBackupFolder()
 }
 
 void setEngineServer(const QString &conninfo) { registry().serverOverride = conninfo; }
+
+bool engineWantsLogin()
+{
+    const QString server = engineServer().trimmed();
+    if (server.isEmpty())
+        return false;
+    // A URI names its user before the host ("postgresql://clerk@host/db") or
+    // among its parameters; the key/value form has a "user=" of its own.
+    static const QRegularExpression uriUser(QStringLiteral("^postgres(?:ql)?://[^/?]*@|[?&]user="));
+    static const QRegularExpression keyUser(QStringLiteral("(?:^|\\s)user\\s*="));
+    if (server.startsWith(QLatin1String("postgres")) && server.contains(QLatin1String("://")))
+        return !uriUser.match(server).hasMatch();
+    return !keyUser.match(server).hasMatch();
+}
+
+void setEngineLogin(const QString &user, const QString &password)
+{
+    Registry &r = registry();
+    if (r.loginUser == user && r.loginPassword == password)
+        return;
+    r.loginUser = user;
+    r.loginPassword = password;
+    // An engine of another login (or of a refused attempt) is not reused.
+    if (engineWantsLogin())
+        r.engines.clear();
+}
+
+QString engineLoginUser() { return registry().loginUser; }
+
+QString engineLoginPassword() { return registry().loginPassword; }
 
 void setEngineObserver(EngineObserver *observer) { registry().observer = observer; }
 

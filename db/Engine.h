@@ -86,6 +86,14 @@ public:
     // saves statements.
     virtual bool readsAhead() const { return false; }
 
+    // The right level the server gives the login this engine is connected
+    // with, where the server checks each clerk's own login: 1 administrators,
+    // 2 ordinary users; 0 where it does not (the files, one shared login).
+    virtual int serverRight() const { return 0; }
+    // What the user is to be told once about where the records are kept
+    // (a server still shared under one login: how to move on); empty: nothing.
+    virtual QString notice() const { return QString(); }
+
     // Resolves a file name inside dir without regard to letter case.
     static QString resolveFile(const QString &dir, const QString &name);
 

@@ -3,6 +3,8 @@
 // the picking up of what other programs stored.
 #pragma once
 
+#include "core/Error.h"
+
 #include <QString>
 
 #include <functional>
@@ -22,6 +24,23 @@ void setEngineConfigFile(const QString &path);
 // Stands in for the settings file's server (tests, tools); empty: the file decides.
 void setEngineServer(const QString &conninfo);
 int engineBusyTimeout();
+
+// The server refused the user name and password it was given (or the login
+// may not log in): on the login window, the same as a wrong password.
+class LoginRefused : public Error {
+public:
+    using Error::Error;
+};
+
+// Whether the server the settings name checks each clerk's own login: its
+// connection string names no user, so the login window's user name and
+// password are the connection's, and nothing can be read before them.
+bool engineWantsLogin();
+// The login window's user name and password for such a server (empty: none
+// yet); the engines connected under another login are dropped.
+void setEngineLogin(const QString &user, const QString &password);
+QString engineLoginUser();
+QString engineLoginPassword();
 // The server the engine settings name (a libpq connection string), empty
 // for the embedded files.
 QString engineServer();

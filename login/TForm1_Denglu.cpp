@@ -75,6 +75,19 @@ void TForm1_Denglu::RegisterEngine(const QString &enginePath)
 
 void TForm1_Denglu::Button_enterClick()
 {
+    const QString noSuchUser = QStringLiteral("没有此用户!仔细检查输入是否有误,若仍然出现该问题请与系统管理员联系!");
+    // A server that checks each clerk's own login: the name and password
+    // typed are the connection's, and the server's groups give the rights.
+    if (store::engineWantsLogin()) {
+        if (!logInOnServer()) {
+            ui::messageBox(noSuchUser, QStringLiteral("注意"), ui::Icon::Information);
+            return;
+        }
+        if (Form2_Main)
+            Form2_Main->showFront();
+        hide();
+        return;
+    }
     // What did not open at start (a server that was down, a database without
     // the tables, a data directory made since) is opened now. Until it opens,
     // each attempt says why (the server cannot be reached, which table is
@@ -101,8 +114,35 @@ void TForm1_Denglu::Button_enterClick()
         }
         t.next();
     }
-    ui::messageBox(QStringLiteral("没有此用户!仔细检查输入是否有误,若仍然出现该问题请与系统管理员联系!"), QStringLiteral("注意"),
-                   ui::Icon::Information);
+    ui::messageBox(noSuchUser, QStringLiteral("注意"), ui::Icon::Information);
+}
+
+bool TForm1_Denglu::logInOnServer()
+{
+    const QString user = Edit_Name->text(), password = Edit_PassWord->text();
+    // What an earlier attempt opened under another login is not kept.
+    if (user != store::engineLoginUser() || password != store::engineLoginPassword()) {
+        DM1->closeAll();
+        store::setEngineLogin(user, password);
+    }
+    try {
+        ui::BusyCursor busy;
+        DM1->openClosed();
+    } catch (const store::LoginRefused &) {
+        // Refused like a wrong password in the table: the next attempt
+        // starts afresh.
+        DM1->closeAll();
+        store::setEngineLogin(QString(), QString());
+        return false;
+    }
+    UserRight = DM1->serverRight();
+    // The account's record is the current one, as after a login on the
+    // files: the first of that name.
+    store::TTable &t = *DM1->Table_longin;
+    t.first();
+    while (!t.eof() && t.fieldByName(QStringLiteral("用户名")).asString() != user)
+        t.next();
+    return true;
 }
 
 void TForm1_Denglu::Button_CancelClick() { close(); }

@@ -35,4 +35,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *e) override;
+
+private:
+    // Opens the records under the typed user name and password; false when
+    // the server refuses them.
+    bool logInOnServer();
 };

@@ -1,10 +1,13 @@
 #include "office/DataModule.h"
 
 #include "core/Globals.h"
+#include "db/Engine.h"
+#include "db/Engines.h"
 #include "office/Schema.h"
 #include "data/Table.h"
 #include "data/Query.h"
 #include "data/DataSource.h"
+#include "db/StoredTable.h"
 
 #include <algorithm>
 
@@ -122,6 +125,10 @@ void TDM1::DataModuleCreate()
     const Binding binding = bindingOf(*this);
     for (const auto &[t, file] : binding.tables)
         t->setTableName(DataPath + file);
+    // A server that checks each clerk's own login is first reached at the
+    // login, under the name and password typed there.
+    if (store::engineWantsLogin() && store::engineLoginUser().isEmpty())
+        return;
     for (const auto &entry : binding.tables)
         entry.first->open();
     for (const auto &[q, text] : binding.queries)
@@ -143,4 +150,24 @@ void TDM1::openClosed()
         if (!q->active())
             q->reopen(text);
     }
+}
+
+int TDM1::serverRight() const
+{
+    const store::StoredTable *f = Table_longin->file();
+    return f ? f->engine().serverRight() : 0;
+}
+
+QString TDM1::engineNotice() const
+{
+    const store::StoredTable *f = Table_longin->file();
+    return f ? f->engine().notice() : QString();
+}
+
+void TDM1::closeAll()
+{
+    // Queries first: their results may follow the tables' files.
+    const QList<DataSet *> all = dataSets();
+    for (auto it = all.rbegin(); it != all.rend(); ++it)
+        (*it)->close();
 }

@@ -21,6 +21,13 @@ public:
     // it at that step again. Whether every dataset is open.
     bool allOpen() const;
     void openClosed();
+    // Closes every dataset (a login the server refused, or another one).
+    void closeAll();
+    // What the engine of the open tables tells: the right level the server
+    // gives the login (0: the server checks no personal logins), and what
+    // the user is to be told once about where the records are kept.
+    int serverRight() const;
+    QString engineNotice() const;
 
     store::TTable *Table_stud, *Table_Class, *Table_Object, *Table_Object_Jh, *Table_Object_Jh2, *Table1,
         *Table_Scroce_1, *Table_Scroce_2, *Table_Query_Scroce, *Table_longin;

@@ -125,7 +125,7 @@ Tally readBack(store::pg::Connection &c, const QString &table, const QStringList
 
 } // namespace
 
-QStringList copyToServer(const QString &dir, const QString &conninfo)
+QStringList copyToServer(const QString &dir, const QString &conninfo, const std::function<void(store::pg::Connection &)> &finish)
 {
     store::pg::Connection c(conninfo);
     QStringList report;
@@ -151,6 +151,8 @@ QStringList copyToServer(const QString &dir, const QString &conninfo)
                                        .arg(table).arg(sent.records).arg(sent.bytes).arg(arrived.records).arg(arrived.bytes));
             report << QStringLiteral("%1: %2 records, %3 bytes").arg(table).arg(sent.records).arg(sent.bytes);
         }
+        if (finish)
+            finish(c);
     }
     copy.finish();
     return report;

@@ -1,11 +1,16 @@
 // quillmere-initdb DIR [--demo] [--students N --scores M]
 // quillmere-initdb --server CONNINFO [--demo] [--students N --scores M]
 // quillmere-initdb --copy DIR --server CONNINFO
+// quillmere-initdb --server CONNINFO --upgrade
 // Creates a data directory (or the tables on a PostgreSQL server): the six
 // empty tables with their indexes and the first administrator account;
 // --demo adds demonstration records, --students and --scores generate that
 // many records (for benchmarks). --copy moves an office's existing files
-// onto the server, leaving the files as they are.
+// onto the server, leaving the files as they are. On a server each account
+// becomes a login of its own (tools/ServerLogins.h); the first
+// administrator's password is asked on the terminal, or taken from
+// QUILLMERE_ADMIN_PASSWORD. --upgrade moves a server set up under one
+// shared login to personal logins.
 #include "db/SqlGuard.h"
 #include "core/Globals.h"
 #include "db/Codepage.h"
@@ -15,6 +20,8 @@
 #include "db/sqlite/Sqlite.h"
 #include "tools/CodepageCheck.h"
 #include "tools/ServerCopy.h"
+#include "tools/ServerLogins.h"
+#include "db/server/Postgres.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,6 +29,9 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+
+#include <termios.h>
+#include <unistd.h>
 
 namespace sch = store::schema;
 using store::sql::Db;
@@ -151,11 +161,67 @@ void addScores(const QString &dir, int students, int count)
     });
 }
 
+// The first administrator's password on a server: from the environment
+// (scripts), or typed twice on the terminal without echo.
+QString adminPassword()
+{
+    if (qEnvironmentVariableIsSet("QUILLMERE_ADMIN_PASSWORD"))
+        return qEnvironmentVariable("QUILLMERE_ADMIN_PASSWORD");
+    FILE *tty = std::fopen("/dev/tty", "r+");
+    if (!tty)
+        throw store::Error(QStringLiteral("没有终端可以输入管理员 admin 的口令:请在环境变量 QUILLMERE_ADMIN_PASSWORD 中给出"));
+    termios saved{};
+    const bool isTty = tcgetattr(fileno(tty), &saved) == 0;
+    auto readLine = [&](const char *prompt) {
+        std::fputs(prompt, tty);
+        std::fflush(tty);
+        if (isTty) {
+            termios quiet = saved;
+            quiet.c_lflag &= ~tcflag_t(ECHO);
+            tcsetattr(fileno(tty), TCSAFLUSH, &quiet);
+        }
+        char buf[512] = {};
+        const bool got = std::fgets(buf, sizeof buf, tty) != nullptr;
+        if (isTty)
+            tcsetattr(fileno(tty), TCSAFLUSH, &saved);
+        std::fputs("\n", tty);
+        QString line = got ? QString::fromLocal8Bit(buf) : QString();
+        while (line.endsWith(u'\n') || line.endsWith(u'\r'))
+            line.chop(1);
+        return line;
+    };
+    const QString first = readLine("管理员 admin 的口令: ");
+    const QString again = readLine("再输入一次: ");
+    std::fclose(tty);
+    if (first != again)
+        throw store::Error(QStringLiteral("两次输入的口令不一样"));
+    return first;
+}
+
+// A password the account window would take: 3 bytes or more in code page 936.
+QString checkedPassword(const QString &password)
+{
+    if (!store::cp936::canEncode(password) || store::cp936::byteLength(password) < 3)
+        throw store::Error(QStringLiteral("管理员的口令至少要 3 个字节,而且只能用 GBK 中有的字符"));
+    return password;
+}
+
+// The accounts of the copied files become logins; files without an
+// administrator account get "admin", so that someone can manage accounts.
+void loginsOfCopy(store::pg::Connection &c)
+{
+    tools::movePasswordsToLogins(c);
+    const store::pg::Result admins = c.exec(QStringLiteral("SELECT 1 FROM \"系统帐户表\" WHERE \"权限\" = '1'"));
+    if (admins.rows() == 0)
+        tools::addLogin(c, QString::fromLatin1(FirstUser), checkedPassword(adminPassword()), QStringLiteral("1"));
+}
+
 int usage()
 {
     std::fprintf(stderr, "usage: quillmere-initdb DIR [--demo] [--students N --scores M]\n"
                          "       quillmere-initdb --server CONNINFO [--demo] [--students N --scores M]\n"
-                         "       quillmere-initdb --copy DIR --server CONNINFO\n");
+                         "       quillmere-initdb --copy DIR --server CONNINFO\n"
+                         "       quillmere-initdb --server CONNINFO --upgrade\n");
     return 2;
 }
 
@@ -170,13 +236,15 @@ int main(int argc, char **argv)
     if (args.isEmpty())
         return usage();
     QString dir, server, copyFrom;
-    bool demo = false;
+    bool demo = false, upgrade = false;
     int students = -1, scores = -1;
     for (int i = 0; i < args.size(); ++i) {
         const QString &a = args[i];
         bool ok = true;
         if (a == QLatin1String("--demo"))
             demo = true;
+        else if (a == QLatin1String("--upgrade"))
+            upgrade = true;
         else if (a == QLatin1String("--students") && i + 1 < args.size())
             students = args[++i].toInt(&ok);
         else if (a == QLatin1String("--scores") && i + 1 < args.size())
@@ -196,19 +264,31 @@ int main(int argc, char **argv)
         return usage();
     if (dir.isEmpty() == server.isEmpty())
         return usage();
+    if (upgrade && (!copyFrom.isEmpty() || demo || students >= 0 || scores >= 0))
+        return usage();
     // On a server: the same records are laid out in a scratch directory first
     // and then copied over in one transaction.
     QTemporaryDir scratch;
     if (!server.isEmpty() && copyFrom.isEmpty())
         dir = scratch.path() + QStringLiteral("/DB_Files");
     try {
+        if (upgrade) {
+            store::pg::Connection c(server);
+            c.exec(QStringLiteral("BEGIN"));
+            const QStringList logins = tools::movePasswordsToLogins(c);
+            c.exec(QStringLiteral("COMMIT"));
+            for (const QString &login : logins)
+                std::printf("login: %s\n", login.toUtf8().constData());
+            return 0;
+        }
         if (!copyFrom.isEmpty()) {
-            for (const QString &line : tools::copyToServer(copyFrom, server))
+            for (const QString &line : tools::copyToServer(copyFrom, server, loginsOfCopy))
                 std::printf("%s\n", line.toUtf8().constData());
             return 0;
         }
         tools::createDataDirectory(dir);
-        addAccount(dir, QString::fromLatin1(FirstUser), QString::fromLatin1(FirstPassword), QStringLiteral("1"));
+        const QString firstPassword = server.isEmpty() ? QString::fromLatin1(FirstPassword) : checkedPassword(adminPassword());
+        addAccount(dir, QString::fromLatin1(FirstUser), firstPassword, QStringLiteral("1"));
         if (demo || students >= 0 || scores >= 0)
             addClassesAndCourses(dir);
         if (demo) {
@@ -223,7 +303,7 @@ int main(int argc, char **argv)
         if (scores > 0)
             addScores(dir, std::max(students, 0), scores);
         if (!server.isEmpty())
-            tools::copyToServer(dir, server);
+            tools::copyToServer(dir, server, [](store::pg::Connection &c) { tools::movePasswordsToLogins(c); });
     } catch (const store::Error &e) {
         std::fprintf(stderr, "quillmere-initdb: %s\n", e.text().toUtf8().constData());
         return 1;

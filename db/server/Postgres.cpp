@@ -2,6 +2,7 @@
 
 #include "db/EngineTexts.h"
 #include "db/SqlGuard.h"
+#include "db/Engines.h"
 #include "core/Error.h"
 
 #include <libpq-fe.h>
@@ -279,19 +280,7 @@ QString readableStart(const QString &conninfo)
 }
 
 // The password the string gives, to keep it out of anything shown.
-QString passwordOf(const QString &conninfo)
-{
-    PQconninfoOption *opts = PQconninfoParse(conninfo.toUtf8().constData(), nullptr);
-    if (!opts)
-        return QString();
-    QString password;
-    for (PQconninfoOption *o = opts; o->keyword; ++o) {
-        if (qstrcmp(o->keyword, "password") == 0 && o->val)
-            password = QString::fromUtf8(o->val);
-    }
-    PQconninfoFree(opts);
-    return password;
-}
+QString passwordOf(const QString &conninfo) { return settingOf(conninfo, "password"); }
 
 bool readable(const QString &conninfo)
 {
@@ -303,6 +292,20 @@ bool readable(const QString &conninfo)
 }
 
 } // namespace
+
+QString settingOf(const QString &conninfo, const char *keyword)
+{
+    PQconninfoOption *opts = PQconninfoParse(conninfo.toUtf8().constData(), nullptr);
+    if (!opts)
+        return QString();
+    QString value;
+    for (PQconninfoOption *o = opts; o->keyword; ++o) {
+        if (qstrcmp(o->keyword, keyword) == 0 && o->val)
+            value = QString::fromUtf8(o->val);
+    }
+    PQconninfoFree(opts);
+    return value;
+}
 
 QString displayServer(const QString &conninfo)
 {
@@ -400,7 +403,8 @@ qint64 Result::affected() const
 
 // -------------------------------------------------------------- Connection
 
-Connection::Connection(const QString &conninfo) : m_conninfo(conninfo), m_server(displayServer(conninfo))
+Connection::Connection(const QString &conninfo, const QString &user, const QString &password)
+    : m_conninfo(conninfo), m_server(displayServer(conninfo)), m_user(user), m_password(password)
 {
     if (m_server.isEmpty())
         m_server = QStringLiteral("?");
@@ -454,11 +458,18 @@ void Connection::ensure()
             throw TransactionLost(m_brokenWhy);
         throw Error(m_brokenWhy);
     }
-    const QByteArray info = m_conninfo.toUtf8();
-    // The settings' own values win over these defaults; the encoding is ours.
-    const char *keys[] = {"connect_timeout", "fallback_application_name", "dbname", "client_encoding", nullptr};
-    const char *values[] = {"10", "quillmere", info.constData(), "UTF8", nullptr};
-    m_conn = PQconnectdbParams(keys, values, 1);
+    const QByteArray info = m_conninfo.toUtf8(), user = m_user.toUtf8(), password = m_password.toUtf8();
+    // The settings' own values win over these defaults; the encoding is
+    // ours, and so are a personal login's name and password.
+    std::vector<const char *> keys{"connect_timeout", "fallback_application_name", "dbname", "client_encoding"};
+    std::vector<const char *> values{"10", "quillmere", info.constData(), "UTF8"};
+    if (!m_user.isEmpty()) {
+        keys.insert(keys.end(), {"user", "password"});
+        values.insert(values.end(), {user.constData(), password.constData()});
+    }
+    keys.push_back(nullptr);
+    values.push_back(nullptr);
+    m_conn = PQconnectdbParams(keys.data(), values.data(), 1);
     if (PQstatus(m_conn) != CONNECTION_OK) {
         const bool needsPassword = PQconnectionNeedsPassword(m_conn);
         const bool usedPassword = PQconnectionUsedPassword(m_conn);
@@ -473,9 +484,10 @@ void Connection::ensure()
             broken(text, false);
             throw Error(text);
         }
-        const QString password = passwordOf(m_conninfo);
-        if (!password.isEmpty())
-            why.replace(password, QStringLiteral("***"));
+        for (const QString &password : {passwordOf(m_conninfo), m_password}) {
+            if (!password.isEmpty())
+                why.replace(password, QStringLiteral("***"));
+        }
         QString advice;
         if (needsPassword)
             advice = QStringLiteral("服务器要求口令,但没有找到口令:请把口令记在本机用户的 .pgpass 文件"
@@ -486,6 +498,10 @@ void Connection::ensure()
             advice = QStringLiteral("请确认服务器已经启动、网络畅通,连接设置中的主机、端口、用户名和数据库名无误。");
         const QString text = QStringLiteral("无法连接到数据库服务器 '%1'。%2(服务器的回答: %3)").arg(m_server, advice, why);
         broken(text, false);
+        // The server asked for the password and did not take it: a wrong
+        // password, a login it does not know, or one that may not log in.
+        if (usedPassword)
+            throw LoginRefused(text);
         throw Error(text);
     }
     m_brokenWhy.clear();
@@ -514,6 +530,10 @@ Result Connection::check(pg_result *r, const QString &)
         }
         lose();
     }
+    // The office's own refusals (class QM, raised by its functions on the
+    // server) are worded for the user already.
+    if (state.startsWith("QM"))
+        throw Error(QString::fromUtf8(PQresultErrorField(r, PG_DIAG_MESSAGE_PRIMARY)));
     const QString message = QString::fromUtf8(r ? PQresultErrorMessage(r) : PQerrorMessage(m_conn));
     throw Error(describe(state, message));
 }

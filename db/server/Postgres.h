@@ -42,8 +42,10 @@ private:
 
 class Connection {
 public:
-    // Connects; an unreachable server is an Error naming it.
-    explicit Connection(const QString &conninfo);
+    // Connects; an unreachable server is an Error naming it. user and
+    // password, when given, stand in for the string's own (a clerk's
+    // personal login); a refused login is a LoginRefused.
+    explicit Connection(const QString &conninfo, const QString &user = QString(), const QString &password = QString());
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
     ~Connection();
@@ -94,7 +96,7 @@ private:
     // The session is gone, and a transaction with it: throws TransactionLost.
     [[noreturn]] void lose();
     bool m_inTransaction = false; // as of the last statement
-    QString m_conninfo, m_server;
+    QString m_conninfo, m_server, m_user, m_password;
     QString m_brokenWhy;     // empty: nothing failed yet, or connected since
     bool m_brokenLost = false;
     quint64 m_brokenIn = 0;
@@ -112,6 +114,9 @@ void setStatementHookForTesting(std::function<void(const QByteArray &)> hook);
 QByteArray translate(const QString &sqlText, std::vector<int> *map);
 
 std::unique_ptr<StatementImpl> statement(Connection &c, const QString &sqlText);
+
+// One setting of a connection string (empty: not given, or unreadable).
+QString settingOf(const QString &conninfo, const char *keyword);
 
 // The connection string with its password left out.
 QString displayServer(const QString &conninfo);

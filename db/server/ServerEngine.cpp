@@ -4,6 +4,7 @@
 #include "core/Action.h"
 #include "db/Engines.h"
 #include "db/StoredTable.h"
+#include "db/server/Logins.h"
 
 #include <QFileInfo>
 
@@ -15,7 +16,10 @@ const QString LockAndVersions = QStringLiteral("BEGIN; %1; SELECT name, version 
 
 } // namespace
 
-ServerEngine::ServerEngine(const QString &conninfo) : m_conn(conninfo)
+ServerEngine::ServerEngine(const QString &conninfo, const QString &user, const QString &password)
+    : m_personal(!user.isEmpty()),
+      m_conn(conninfo, user.isEmpty() ? QString() : pg::loginRole(pg::databaseOf(conninfo), user),
+             user.isEmpty() ? QString() : pg::serverPassword(password))
 {
     // A lost connection is made again only for the next action.
     m_conn.epoch = [] { return quint64(action::current()); };
@@ -40,8 +44,9 @@ void ServerEngine::newSession()
 {
     m_conn.exec(QStringLiteral("SET lock_timeout = %1; LISTEN quillmere").arg(engineBusyTimeout()));
     if (m_schema.isEmpty()) {
-        pg::Result r = m_conn.exec(QStringLiteral("SELECT current_schema()"));
+        pg::Result r = m_conn.exec(QStringLiteral("SELECT current_schema(), current_database()"));
         m_schema = r.rows() ? r.text(0, 0) : QStringLiteral("public");
+        m_database = r.rows() ? r.text(0, 1) : QString();
     }
     // What happened while the program was away is not known: everything is
     // read again.
@@ -50,8 +55,40 @@ void ServerEngine::newSession()
     } catch (const Error &) {
         throw Error(QStringLiteral("数据库服务器 '%1' 上没有本系统的数据表").arg(m_conn.server()));
     }
+    readLogin();
     m_shapes.clear();
     invalidateEverything();
+}
+
+void ServerEngine::readLogin()
+{
+    const pg::Result r = m_conn.exec(QByteArray("SELECT g.rolname = $1, pg_has_role(current_user, g.oid, 'MEMBER') "
+                                                "FROM pg_roles g WHERE g.rolname IN ($1, $2)"),
+                                     {QVariant(pg::adminGroup(m_database)), QVariant(pg::userGroup(m_database))});
+    bool admin = false, user = false;
+    for (int i = 0; i < r.rows(); ++i) {
+        const bool member = r.text(i, 1) == QLatin1String("t");
+        (r.text(i, 0) == QLatin1String("t") ? admin : user) = member;
+    }
+    m_right = admin ? 1 : user ? 2 : 0;
+    m_notice.clear();
+    if (r.rows() == 0) {
+        // One login shared by every PC, owning every table: the program
+        // works as before, and says how to move on.
+        m_notice = QStringLiteral("数据库服务器 '%1' 上的记录还由所有电脑共用的一个登录名保管:"
+                                  "用这个登录名的人都能读出每个帐户的口令、改动或删除任何记录。\n\n"
+                                  "请系统管理员在数据库服务器上用超级用户运行\n"
+                                  "sudo -u postgres quillmere-initdb --server \"dbname=%2\" --upgrade\n"
+                                  "把每个帐户改为服务器上各自的登录名(口令不变),然后从各台电脑引擎设置的 Connection= 中删去 user=。"
+                                  "在此之前程序照旧工作。")
+                       .arg(m_conn.server(), m_database);
+        return;
+    }
+    if (m_personal && m_right == 0)
+        throw LoginRefused(QStringLiteral("登录名不在本系统的任何一个组中"));
+    if (!m_personal && m_right == 0)
+        m_notice = QStringLiteral("数据库服务器 '%1' 上每个帐户都有自己的登录名:请从本机引擎设置的 Connection= 中删去 user=,"
+                                  "用自己的用户名和口令登录。").arg(m_conn.server());
 }
 
 void ServerEngine::lost()
@@ -123,7 +160,7 @@ void ServerEngine::readCatalog()
     pg::Result cols = m_conn.exec(QStringLiteral(
         "SELECT c.relname, a.attname, t.typname, a.atttypmod, a.attnotnull "
         "FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid JOIN pg_namespace n ON n.oid = c.relnamespace "
-        "JOIN pg_type t ON t.oid = a.atttypid WHERE n.nspname = current_schema() AND c.relkind = 'r' "
+        "JOIN pg_type t ON t.oid = a.atttypid WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'v') "
         "AND a.attnum > 0 AND NOT a.attisdropped ORDER BY c.relname, a.attnum"));
     for (int i = 0; i < cols.rows(); ++i) {
         const QString table = cols.text(i, 0);

@@ -15,7 +15,9 @@ inline constexpr const char *OfficeWriteLock = "SELECT pg_advisory_xact_lock(936
 
 class ServerEngine : public Engine {
 public:
-    explicit ServerEngine(const QString &conninfo);
+    // user and password: a clerk's personal login, in place of the
+    // string's own user (none).
+    explicit ServerEngine(const QString &conninfo, const QString &user = QString(), const QString &password = QString());
     ~ServerEngine() override;
 
     pg::Connection &connection() { return m_conn; }
@@ -35,6 +37,8 @@ public:
     QString noCase(const QString &expr) const override;
     QString differ(const QString &a, const QString &b) const override;
     QString likeCondition(const QString &field, const QString &like, QVariant *bound) const override;
+    int serverRight() const override { return m_right; }
+    QString notice() const override { return m_notice; }
     bool typedColumns() const override { return true; }
     bool readsAhead() const override { return true; }
     QString nullsFirst(bool descending) const override
@@ -47,11 +51,16 @@ protected:
 
 private:
     void newSession();
+    // Whether the server keeps the office's groups, and which the login is in.
+    void readLogin();
+    bool m_personal;
+    int m_right = 0;
+    QString m_notice;
     void lost();
     // Tables whose version moved since last seen (and now seen).
     QStringList changedTables(const pg::Result &versions);
     pg::Connection m_conn;
-    QString m_schema;
+    QString m_schema, m_database;
     std::map<QString, qint64> m_seen; // table -> version
     std::set<QString> m_written;
     // The schema's tables, read once a session.

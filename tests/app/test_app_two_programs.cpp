@@ -97,7 +97,7 @@ void TwoProgramsTest::init()
     m_b = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QString::fromLatin1(ClerkVar), m_dir->path());
-    env.insert(QString::fromLatin1(ClerkServerVar), m_dir->server());
+    env.insert(QString::fromLatin1(ClerkServerVar), m_dir->clerkServer());
     m_b->setProcessEnvironment(env);
     m_b->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_b->start(QCoreApplication::applicationFilePath(), {});
@@ -263,6 +263,7 @@ int main(int argc, char **argv)
     if (!clerkDir.isEmpty()) {
         // The second clerk works on the first one's server database, if any.
         store::setEngineServer(qEnvironmentVariable(ClerkServerVar));
+        fixture::logInAsClerk(2);
         return clerkMain(clerkDir);
     }
     TwoProgramsTest t;

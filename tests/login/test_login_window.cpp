@@ -26,12 +26,7 @@ namespace sch = store::schema;
 
 namespace {
 
-QByteArray scrambled(const QString &password)
-{
-    QByteArray b = store::cp936::encode(password);
-    ScramblePassword(b);
-    return b;
-}
+using fixture::scrambled;
 
 const QString NoUser = QStringLiteral("没有此用户!仔细检查输入是否有误,若仍然出现该问题请与系统管理员联系!");
 

@@ -1,6 +1,8 @@
 #include "tests/support/Fixture.h"
 
 #include "core/Action.h"
+#include "core/Globals.h"
+#include "db/Codepage.h"
 #include "data/DataSet.h"
 #include "data/Table.h"
 #include "db/Engines.h"
@@ -8,6 +10,7 @@
 #include "db/server/ServerEngine.h"
 #include "office/Schema.h"
 #include "tools/CreateTables.h"
+#include "tools/ServerLogins.h"
 #include "db/sqlite/Sqlite.h"
 
 #include <sqlite3.h>
@@ -102,7 +105,65 @@ DataDir::DataDir(bool create, const QString &under)
     currentServer = m_server.get();
     store::resetEngines();
     store::setEngineServer(info);
+    if (create && personalLogins()) {
+        for (int n = 1; n <= 2; ++n)
+            tools::addLogin(*m_server, QStringLiteral("clerk%1").arg(n), QStringLiteral("secret%1").arg(n), QStringLiteral("1"));
+        movePasswordsToLogins();
+        logInAsClerk(1);
+    }
 }
+
+void dropDatabase(const QString &cluster, const QString &name)
+{
+    try {
+        store::pg::Connection c(cluster);
+        c.exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
+        // The database's own roles (its logins, groups and owner, named
+        // after it) go with it, logins first.
+        const store::pg::Result roles = c.exec(
+            QByteArray("SELECT rolname FROM pg_roles WHERE starts_with(rolname, $1) ORDER BY rolname LIKE '%:owner', rolname"),
+            {QVariant(name)});
+        for (int i = 0; i < roles.rows(); ++i) {
+            const QString role = roles.text(i, 0);
+            if (role.startsWith(name + u'.') || role.startsWith(name + u':'))
+                c.exec(QStringLiteral("DROP ROLE %1").arg(store::sql::quoteId(role)));
+        }
+    } catch (const store::Error &e) {
+        qWarning("%s", qPrintable(e.text()));
+    }
+}
+
+QByteArray scrambled(const QString &password)
+{
+    QByteArray b = store::cp936::encode(password);
+    ScramblePassword(b);
+    return b;
+}
+
+bool personalLogins() { return onServer() && qgetenv("QUILLMERE_TEST_LOGINS") == "personal"; }
+
+void logInAsClerk(int n)
+{
+    if (personalLogins())
+        store::setEngineLogin(QStringLiteral("clerk%1").arg(n), QStringLiteral("secret%1").arg(n));
+}
+
+void DataDir::movePasswordsToLogins()
+{
+    if (!m_server)
+        return;
+    m_server->exec(QStringLiteral("BEGIN"));
+    tools::movePasswordsToLogins(*m_server);
+    m_server->exec(QStringLiteral("COMMIT"));
+    // A clerk's PC names the server and the database, never a user.
+    static const QRegularExpression user(QStringLiteral("(^|\\s)user=\\S+"));
+    m_clerkServer = QString(server()).remove(user).simplified();
+    store::resetEngines();
+    store::setEngineLogin(QString(), QString());
+    store::setEngineServer(m_clerkServer);
+}
+
+QString DataDir::clerkServer() const { return m_clerkServer.isEmpty() ? server() : m_clerkServer; }
 
 DataDir::~DataDir()
 {
@@ -115,11 +176,9 @@ DataDir::~DataDir()
     currentServer = liveServers().empty() ? nullptr : liveServers().back().first;
     store::setEngineServer(liveServers().empty() ? QString() : liveServers().back().second);
     m_server.reset();
-    try {
-        store::pg::Connection(cluster()).exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_database));
-    } catch (const store::Error &e) {
-        qWarning("%s", qPrintable(e.text()));
-    }
+    dropDatabase(cluster(), m_database);
+    if (!m_clerkServer.isEmpty())
+        store::setEngineLogin(QString(), QString());
 }
 
 QString DataDir::path() const { return m_tmp.path() + u'/'; }

@@ -49,6 +49,14 @@ public:
     void refuseInsert(const QString &fileName, const QString &field, const QString &text);
     // The connection string of the server database (empty: SQLite files).
     QString server() const;
+    // Server: the layout where each account is a login of its own
+    // (quillmere-initdb's), made from the accounts in the table now; the
+    // engine is pointed at the database with no user named, so that the
+    // login window's name and password are the connection's. Files: nothing.
+    void movePasswordsToLogins();
+    // The engine's connection string as a clerk's PC has it (server(), or
+    // without a user after movePasswordsToLogins).
+    QString clerkServer() const;
     // The highest row id the table ever gave out, as the engine keeps it.
     qint64 highWater(const QString &fileName);
 
@@ -66,9 +74,23 @@ public:
 
 private:
     QTemporaryDir m_tmp;
-    QString m_database;
+    QString m_database, m_clerkServer;
     std::unique_ptr<store::pg::Connection> m_server;
 };
+
+// The run with personal logins (QUILLMERE_TEST_LOGINS=personal, on the
+// server): each new data directory holds the administrators "clerk1" and
+// "clerk2" as logins of their own, and the program is logged in as clerk1.
+bool personalLogins();
+// Logs the engine in as clerk n (1 or 2) in that run; nothing otherwise.
+void logInAsClerk(int n);
+
+// Drops a database of the server (connection string cluster) and the roles
+// named after it: roles belong to the whole cluster.
+void dropDatabase(const QString &cluster, const QString &name);
+
+// A password as the account table stores it (pair-swapped code page 936).
+QByteArray scrambled(const QString &password);
 
 // Another program holding the write lock of a data directory while it lives.
 class OtherWriter {
