@@ -1,4 +1,5 @@
 #include "statistics/Snapshot.h"
+#include "db/StoredTable.h"
 
 #include "db/Engine.h"
 #include "db/open/OpenEngine.h"

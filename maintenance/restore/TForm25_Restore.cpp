@@ -148,7 +148,7 @@ void TForm25_Restore::Button_RestoreClick()
         before = backup::restoreWithBackup(place, file, progressIn(window));
     }
     // Every view shows the restored records from now on.
-    store::syncAll();
+    store::syncAll(true);
     fillList();
     ui::messageBox(QStringLiteral("数据已恢复。\n恢复前的数据已备份到: %1").arg(QDir::toNativeSeparators(before.path)),
                    QStringLiteral("提示"), ui::Icon::Information, ui::Buttons::Ok, this);

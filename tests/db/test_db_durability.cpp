@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <cstdio>
+
 #include <csignal>
 
 using namespace store;
@@ -71,6 +73,10 @@ int childMain(const QString &dir)
         }
         stud.del();
         commitAll();
+        // The parent kills only once something was stored, however slow
+        // the machine is.
+        std::fputs("committed\n", stdout);
+        std::fflush(stdout);
     }
     return 0;
 }
@@ -185,7 +191,8 @@ void DurabilityTest::killedChangeIsAllOrNothing()
         child.setProcessEnvironment(env);
         child.start(QCoreApplication::applicationFilePath(), {});
         QVERIFY(child.waitForStarted());
-        QTest::qSleep(150 + QRandomGenerator::global()->bounded(250));
+        QVERIFY(child.waitForReadyRead(60000));
+        QTest::qSleep(QRandomGenerator::global()->bounded(250));
         ::kill(pid_t(child.processId()), SIGKILL);
         child.waitForFinished();
 
