@@ -50,7 +50,7 @@ std::vector<int> competitionRanks(const std::vector<int> &values)
 namespace {
 
 // Ranks the value of each listed student (an index into students) and
-// stores it through rankOf.
+// stores it through store.
 template <typename Value, typename Store>
 void rankGroup(const std::vector<int> &members, Value value, Store store)
 {
