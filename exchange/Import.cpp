@@ -216,13 +216,13 @@ struct Record {
 
 class Importer {
 public:
-    Importer(const QString &dataDir, const TableSpec &spec, const QString &path, const ImportOptions &options)
-        : m_spec(spec), m_path(path), m_options(options)
+    Importer(const QString &dataDir, const TableDef &def, const QString &path, const ImportOptions &options)
+        : m_def(def), m_path(path), m_options(options)
     {
         auto engine = store::openEngine(dataDir);
         m_engine = engine.get();
         m_engineHold = engine;
-        m_file = engine->openTable(spec.file);
+        m_file = engine->openTable(def.file);
     }
 
     // Reads and checks the whole file; writes it when write is set and
@@ -244,7 +244,7 @@ public:
             return out;
         loadKeys();
         QHash<QString, int> inFile; // key -> the row that first held it
-        qint64 count = m_spec.numbered.isEmpty() ? 0 : m_file->rowCount();
+        qint64 count = m_def.numbered.isEmpty() ? 0 : m_file->rowCount();
         const bool writing = write;
         Row row;
         int rowsRead = 0;
@@ -262,7 +262,7 @@ public:
                 const QString key = keyOf(keyParts(r));
                 const auto seen = inFile.constFind(key);
                 if (seen != inFile.constEnd()) {
-                    out.refused.push_back({row.number, m_spec.key.join(u'+'),
+                    out.refused.push_back({row.number, m_def.key.join(u'+'),
                                            QStringLiteral("与第%1行重复").arg(seen.value())});
                     continue;
                 }
@@ -275,8 +275,8 @@ public:
                     continue;
                 }
                 if (!m_options.update) {
-                    out.refused.push_back({row.number, m_spec.key.join(u'+'),
-                                           QStringLiteral("表中已有相同的%1").arg(m_spec.key.join(u'+'))});
+                    out.refused.push_back({row.number, m_def.key.join(u'+'),
+                                           QStringLiteral("表中已有相同的%1").arg(m_def.key.join(u'+'))});
                     continue;
                 }
                 if (changes(held.value(), r)) {
@@ -303,13 +303,13 @@ private:
         m_other.clear();
         m_courses.clear();
         QSet<QString> seen;
-        bool wideCandidate = !m_spec.wideValue.isEmpty();
+        bool wideCandidate = !m_def.wideValue.isEmpty();
         for (size_t i = 0; i < header.cells.size(); ++i) {
             const QString name = headerName(header.cells[i]);
             const QString shown = header.cells[i].toString();
             if (name.isEmpty())
                 continue;
-            if (m_spec.fields.contains(name) && !seen.contains(name)) {
+            if (m_def.fields.contains(name) && !seen.contains(name)) {
                 seen.insert(name);
                 m_map.push_back({int(i), fieldFor(name)});
                 out.mapping << QStringLiteral("%1 -> %2").arg(shown, name);
@@ -322,11 +322,11 @@ private:
         if (m_wide) {
             const QSet<QString> courses = texts(QStringLiteral("科目"));
             for (const auto &[col, name] : m_other) {
-                if (m_spec.fields.contains(name) || name == QStringLiteral("姓名") || name == m_spec.numbered) {
+                if (m_def.fields.contains(name) || name == QStringLiteral("姓名") || name == m_def.numbered) {
                     out.ignored << name;
                 } else if (courses.contains(name)) {
                     m_courses.push_back({col, name});
-                    out.mapping << QStringLiteral("%1 -> %2 (%3)").arg(name, m_spec.wideValue, name);
+                    out.mapping << QStringLiteral("%1 -> %2 (%3)").arg(name, m_def.wideValue, name);
                 } else {
                     out.refused.push_back({header.number, name, QStringLiteral("没有这门课程")});
                 }
@@ -337,7 +337,7 @@ private:
             for (const auto &[col, name] : m_other)
                 out.ignored << name;
         }
-        for (const QString &f : m_spec.required) {
+        for (const QString &f : m_def.required) {
             if (!seen.contains(f) && !(m_wide && f == QStringLiteral("科目")))
                 out.refused.push_back({header.number, f, QStringLiteral("文件中没有这一列")});
         }
@@ -350,7 +350,7 @@ private:
         f.name = name;
         f.column = m_file->columnIndex(name);
         if (f.column < 0)
-            throw store::Error(QStringLiteral("表 %1 中没有字段 '%2'").arg(m_spec.name, name));
+            throw store::Error(QStringLiteral("表 %1 中没有字段 '%2'").arg(m_def.name, name));
         const store::ColumnInfo &info = m_file->columns()[size_t(f.column)];
         f.type = info.type;
         f.size = info.type == FieldType::Text ? (info.size > 0 ? info.size : 50) : 0;
@@ -360,7 +360,7 @@ private:
     // The distinct values of the field a reference of this table points to.
     QSet<QString> texts(const QString &field)
     {
-        for (const Reference &ref : m_spec.references) {
+        for (const Reference &ref : m_def.references) {
             if (ref.field != field)
                 continue;
             auto it = m_refs.find(field);
@@ -383,11 +383,11 @@ private:
     {
         m_keys.clear();
         QStringList cols;
-        for (const QString &k : m_spec.key)
+        for (const QString &k : m_def.key)
             cols << store::sql::quoteId(k);
         store::Statement st = m_file->prepare(
             QStringLiteral("SELECT rowid, %1 FROM %2").arg(cols.join(u','), m_file->qualifiedTable()));
-        std::vector<QVariant> parts(m_spec.key.size());
+        std::vector<QVariant> parts(m_def.key.size());
         while (st.step()) {
             for (int i = 0; i < int(parts.size()); ++i)
                 parts[size_t(i)] = st.column(i + 1).toString();
@@ -398,7 +398,7 @@ private:
     std::vector<QVariant> keyParts(const Record &r) const
     {
         std::vector<QVariant> parts;
-        for (const QString &k : m_spec.key)
+        for (const QString &k : m_def.key)
             parts.push_back(r.values[size_t(m_file->columnIndex(k))].toString());
         return parts;
     }
@@ -425,7 +425,7 @@ private:
         if (!m_wide) {
             records.push_back(base);
         } else {
-            const Field score = fieldFor(m_spec.wideValue);
+            const Field score = fieldFor(m_def.wideValue);
             const int subject = m_file->columnIndex(QStringLiteral("科目"));
             for (const auto &[col, course] : m_courses) {
                 const Cell cell = cellAt(col);
@@ -445,7 +445,7 @@ private:
                 records.push_back(r);
             }
         }
-        for (const QString &f : m_spec.required) {
+        for (const QString &f : m_def.required) {
             const int c = m_file->columnIndex(f);
             if (!m_wide || f != QStringLiteral("科目")) {
                 const QVariant &v = base.values[size_t(c)];
@@ -453,7 +453,7 @@ private:
                     out.refused.push_back({row.number, f, QStringLiteral("不能为空")});
             }
         }
-        for (const Reference &ref : m_spec.references) {
+        for (const Reference &ref : m_def.references) {
             const int c = m_file->columnIndex(ref.field);
             for (const Record &r : records) {
                 const QVariant &v = r.values[size_t(c)];
@@ -482,8 +482,8 @@ private:
 
     void insert(Record &r, qint64 number)
     {
-        if (!m_spec.numbered.isEmpty())
-            r.values[size_t(m_file->columnIndex(m_spec.numbered))] = QVariant(qint32(number));
+        if (!m_def.numbered.isEmpty())
+            r.values[size_t(m_file->columnIndex(m_def.numbered))] = QVariant(qint32(number));
         if (m_nextRowid == 0)
             m_nextRowid = m_file->beginAppend();
         m_file->append(m_nextRowid++, r.values);
@@ -503,7 +503,7 @@ public:
     store::Engine &engine() { return *m_engine; }
 
 private:
-    const TableSpec &m_spec;
+    const TableDef &m_def;
     QString m_path;
     ImportOptions m_options;
     store::Engine *m_engine = nullptr;
@@ -521,17 +521,17 @@ private:
 
 } // namespace
 
-ImportOutcome importTable(const QString &dataDir, const TableSpec &spec, const QString &file,
+ImportOutcome importTable(const QString &dataDir, const TableDef &def, const QString &file,
                           const ImportOptions &options)
 {
     if (options.dryRun) {
-        Importer check(dataDir, spec, file, options);
+        Importer check(dataDir, def, file, options);
         return check.run(false);
     }
     // The backup before an import is taken before the write lock, and only
     // for a file that passes the check.
     if (beforeImport) {
-        Importer check(dataDir, spec, file, options);
+        Importer check(dataDir, def, file, options);
         ImportOutcome first = check.run(false);
         if (!first.refused.empty() || first.cancelled)
             return first;
@@ -541,7 +541,7 @@ ImportOutcome importTable(const QString &dataDir, const TableSpec &spec, const Q
     // hand the action over, and so end its transaction.
     ImportOptions locked = options;
     locked.progress = nullptr;
-    Importer importer(dataDir, spec, file, locked);
+    Importer importer(dataDir, def, file, locked);
     if (!importer.engine().inTransaction())
         importer.engine().syncExternal(true);
     // Everything from here on is read under the write lock: the keys held

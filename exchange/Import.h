@@ -50,7 +50,7 @@ extern std::function<void(const QString &dataDir)> beforeImport;
 // refused, writes it within the running transaction (the caller commits:
 // the tool at once, the program when the action ends). Throws an Error for
 // a file that cannot be read and for a failure of the engine.
-ImportOutcome importTable(const QString &dataDir, const TableSpec &spec, const QString &file,
+ImportOutcome importTable(const QString &dataDir, const TableDef &def, const QString &file,
                           const ImportOptions &options);
 
 } // namespace exchange

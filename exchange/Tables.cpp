@@ -13,11 +13,11 @@ namespace exchange {
 
 namespace schema = store::schema;
 
-QStringList TableSpec::exported() const { return numbered.isEmpty() ? fields : QStringList{numbered} + fields; }
+QStringList TableDef::exported() const { return numbered.isEmpty() ? fields : QStringList{numbered} + fields; }
 
-const std::vector<TableSpec> &tableSpecs()
+const std::vector<TableDef> &tableDefs()
 {
-    static const std::vector<TableSpec> specs = {
+    static const std::vector<TableDef> defs = {
         {QStringLiteral("学生信息表"),
          schema::StudentFile,
          {QStringLiteral("学号"), QStringLiteral("姓名"), QStringLiteral("性别"), QStringLiteral("籍贯"),
@@ -64,15 +64,15 @@ const std::vector<TableSpec> &tableSpecs()
          {{QStringLiteral("课程号"), schema::CourseFile, QStringLiteral("课程号"), QStringLiteral("没有这门课程")}},
          QString()},
     };
-    return specs;
+    return defs;
 }
 
-const TableSpec *findTable(const QString &name)
+const TableDef *findTable(const QString &name)
 {
     QString bare = name.trimmed();
     if (bare.endsWith(QLatin1String(".DB"), Qt::CaseInsensitive))
         bare.chop(3);
-    for (const TableSpec &s : tableSpecs()) {
+    for (const TableDef &s : tableDefs()) {
         if (s.name == bare)
             return &s;
     }
@@ -82,26 +82,26 @@ const TableSpec *findTable(const QString &name)
 QString unknownTableText(const QString &name)
 {
     QStringList names;
-    for (const TableSpec &s : tableSpecs())
+    for (const TableDef &s : tableDefs())
         names << s.name;
     return QStringLiteral("未知的表 '%1', 可用的表: %2").arg(name, names.join(QStringLiteral(", ")));
 }
 
 namespace {
 
-class StoredTable : public TableSource {
+class StoredRows : public TableSource {
 public:
-    StoredTable(const QString &dataDir, const TableSpec &spec)
+    StoredRows(const QString &dataDir, const TableDef &def)
     {
         auto engine = store::openEngine(dataDir);
         if (!engine->inTransaction())
             engine->syncExternal(true);
-        m_file = engine->openTable(spec.file);
+        m_file = engine->openTable(def.file);
         QStringList cols;
-        for (const QString &f : spec.exported()) {
+        for (const QString &f : def.exported()) {
             const int c = m_file->columnIndex(f);
             if (c < 0)
-                throw store::Error(QStringLiteral("表 %1 中没有字段 '%2'").arg(spec.name, f));
+                throw store::Error(QStringLiteral("表 %1 中没有字段 '%2'").arg(def.name, f));
             m_columnIndexes.push_back(c);
             cols << store::sql::quoteId(f);
             const store::FieldType t = m_file->columns()[size_t(c)].type;
@@ -110,7 +110,7 @@ public:
                                                                       : Kind::Text});
         }
         // Numbered tables in their numbers' order, the others in order of entry.
-        const QString order = spec.numbered.isEmpty() ? QStringLiteral("rowid") : store::sql::quoteId(spec.numbered) + QStringLiteral(", rowid");
+        const QString order = def.numbered.isEmpty() ? QStringLiteral("rowid") : store::sql::quoteId(def.numbered) + QStringLiteral(", rowid");
         m_size = m_file->rowCount();
         m_rows = m_file->prepare(
             QStringLiteral("SELECT %1 FROM %2 ORDER BY %3").arg(cols.join(u','), m_file->qualifiedTable(), order));
@@ -144,9 +144,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<TableSource> storedTable(const QString &dataDir, const TableSpec &spec)
+std::unique_ptr<TableSource> storedTable(const QString &dataDir, const TableDef &def)
 {
-    return std::make_unique<StoredTable>(dataDir, spec);
+    return std::make_unique<StoredRows>(dataDir, def);
 }
 
 } // namespace exchange

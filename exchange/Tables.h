@@ -20,7 +20,7 @@ struct Reference {
     QString reason;     // what is said when it is not
 };
 
-struct TableSpec {
+struct TableDef {
     QString name;          // the table's own name, as on the command line
     QString file;          // its table file
     QStringList fields;    // the fields a file may fill, in table order
@@ -34,14 +34,14 @@ struct TableSpec {
 };
 
 // 学生信息表, 学生成绩表, 班级信息, 课程信息, 课程教学计划表.
-const std::vector<TableSpec> &tableSpecs();
+const std::vector<TableDef> &tableDefs();
 // The table by name (with or without the .DB ending); nullptr when unknown.
-const TableSpec *findTable(const QString &name);
+const TableDef *findTable(const QString &name);
 // "未知的表 '<name>', 可用的表: ..." for a name that is none of them.
 QString unknownTableText(const QString &name);
 
 // The stored records of a table, in the order its windows show them, read
 // as they are written out. Throws an Error when the table cannot be opened.
-std::unique_ptr<TableSource> storedTable(const QString &dataDir, const TableSpec &spec);
+std::unique_ptr<TableSource> storedTable(const QString &dataDir, const TableDef &def);
 
 } // namespace exchange

@@ -31,7 +31,7 @@ TForm24_Import::TForm24_Import(QWidget *parent) : TForm(parent)
     ComboBox_Table = new QComboBox(this);
     ComboBox_Table->setObjectName(QStringLiteral("ComboBox_Table"));
     ComboBox_Table->setGeometry(64, 36, 140, 21);
-    for (const exchange::TableSpec &t : exchange::tableSpecs())
+    for (const exchange::TableDef &t : exchange::tableDefs())
         ComboBox_Table->addItem(t.name);
     CheckBox_Update = new QCheckBox(QStringLiteral("更新已有记录 (按学号等编号)"), this);
     CheckBox_Update->setObjectName(QStringLiteral("CheckBox_Update"));
@@ -109,9 +109,9 @@ TForm24_Import::TForm24_Import(QWidget *parent) : TForm(parent)
 
 void TForm24_Import::FormShow() { invalidateCheck(); }
 
-const exchange::TableSpec &TForm24_Import::table() const
+const exchange::TableDef &TForm24_Import::table() const
 {
-    return exchange::tableSpecs().at(size_t(std::max(0, ComboBox_Table->currentIndex())));
+    return exchange::tableDefs().at(size_t(std::max(0, ComboBox_Table->currentIndex())));
 }
 
 exchange::ImportOptions TForm24_Import::options() const

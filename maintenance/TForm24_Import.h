@@ -46,7 +46,7 @@ protected:
 
 private:
     exchange::ImportOptions options() const;
-    const exchange::TableSpec &table() const;
+    const exchange::TableDef &table() const;
     void showOutcome(const exchange::ImportOutcome &outcome);
     // Anything changed since the check: it must be checked again.
     void invalidateCheck();

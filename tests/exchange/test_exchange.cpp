@@ -224,7 +224,7 @@ void ExchangeTest::roundTripEveryTable_data()
     QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("ending");
     QTest::addColumn<QString>("encoding");
-    for (const exchange::TableSpec &t : exchange::tableSpecs()) {
+    for (const exchange::TableDef &t : exchange::tableDefs()) {
         QTest::newRow(qPrintable(t.name + QStringLiteral(" xlsx"))) << t.name << QStringLiteral("xlsx") << QStringLiteral("");
         QTest::newRow(qPrintable(t.name + QStringLiteral(" csv"))) << t.name << QStringLiteral("csv") << QStringLiteral("");
         QTest::newRow(qPrintable(t.name + QStringLiteral(" csv gb18030"))) << t.name << QStringLiteral("csv") << QStringLiteral("gb18030");
@@ -256,12 +256,12 @@ void ExchangeTest::roundTripEveryTable()
         from.addScore(i + 1, QStringLiteral("00%1").arg(i), i % 2 ? QStringLiteral("高等数学") : QStringLiteral("-英语"),
                       60 + i, i % 3 ? QVariant(-i) : QVariant());
     }
-    const exchange::TableSpec &spec = *exchange::findTable(table);
+    const exchange::TableDef &def = *exchange::findTable(table);
     const QString file = exportTo(from, table, from.path() + QStringLiteral("out.") + ending, encoding);
-    const QString select = QStringLiteral("SELECT %1 FROM $T ORDER BY rowid").arg(spec.exported().join(u','));
-    const QList<QVariantList> before = from.rows(spec.file, select);
-    QCOMPARE(before.size(), spec.name == QStringLiteral("学生信息表") || spec.name == QStringLiteral("学生成绩表") ? odd.size()
-                            : spec.name == QStringLiteral("班级信息")                                            ? 1
+    const QString select = QStringLiteral("SELECT %1 FROM $T ORDER BY rowid").arg(def.exported().join(u','));
+    const QList<QVariantList> before = from.rows(def.file, select);
+    QCOMPARE(before.size(), def.name == QStringLiteral("学生信息表") || def.name == QStringLiteral("学生成绩表") ? odd.size()
+                            : def.name == QStringLiteral("班级信息")                                            ? 1
                                                                                                                 : 2);
     // What the table refers to goes first into another data directory.
     const QHash<QString, QStringList> needs = {
@@ -277,7 +277,7 @@ void ExchangeTest::roundTripEveryTable()
         QVERIFY(import(to, QFileInfo(f).completeBaseName(), f).written);
     const exchange::ImportOutcome out = import(to, table, file);
     QVERIFY2(out.refused.empty(), qPrintable(out.refusalLines().join(u'\n')));
-    QCOMPARE(to.rows(spec.file, select), before);
+    QCOMPARE(to.rows(def.file, select), before);
     // And again with update: nothing new, nothing changed.
     const exchange::ImportOutcome again = import(to, table, file, true);
     QCOMPARE(again.added + again.updated, 0);

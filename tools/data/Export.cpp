@@ -27,13 +27,13 @@ int exportCommand(Context &context, const QStringList &args)
         context.err << usageText();
         return Usage;
     }
-    const exchange::TableSpec *spec = exchange::findTable(rest.at(0));
-    if (!spec) {
+    const exchange::TableDef *def = exchange::findTable(rest.at(0));
+    if (!def) {
         context.err << exchange::unknownTableText(rest.at(0)) << u'\n';
         return Usage;
     }
     try {
-        auto source = exchange::storedTable(context.dataDir, *spec);
+        auto source = exchange::storedTable(context.dataDir, *def);
         const qint64 rows = exchange::exportTable(*source, rest.at(1), options);
         context.out << QStringLiteral("已导出 %1 条记录到 %2\n").arg(rows).arg(rest.at(1));
         return Done;

@@ -27,8 +27,8 @@ int importCommand(Context &context, const QStringList &args)
         context.err << usageText();
         return Usage;
     }
-    const exchange::TableSpec *spec = exchange::findTable(positional.at(0));
-    if (!spec) {
+    const exchange::TableDef *def = exchange::findTable(positional.at(0));
+    if (!def) {
         context.err << exchange::unknownTableText(positional.at(0)) << u'\n';
         return Usage;
     }
@@ -43,7 +43,7 @@ int importCommand(Context &context, const QStringList &args)
                 context.err << QStringLiteral("导入之前的自动备份没有成功: %1\n").arg(e.text());
             }
         };
-        outcome = exchange::importTable(context.dataDir, *spec, positional.at(1), options);
+        outcome = exchange::importTable(context.dataDir, *def, positional.at(1), options);
         if (outcome.written)
             store::commitAll();
         else
