@@ -209,6 +209,11 @@ bool TTable::belongsHere(const Row &row) const
 
 void TTable::prepareNewRecord()
 {
+    // Inside an action that already writes, the new record's number (count
+    // + 1) is read under the table's lock: another program's new record,
+    // stored while this one waited for it, is counted.
+    if (m_file && m_file->engine().inTransaction())
+        m_file->engine().lockTable(*m_file, false);
     // A new record of a detail belongs to the master's current record.
     if (m_master && m_linkColumn >= 0) {
         const QVariant link = masterValue();

@@ -78,7 +78,9 @@ TTable *setBased(DataSet &ds, const QString &numberField)
 bool undoable(TTable &t, const std::function<void()> &statements)
 {
     Engine &engine = t.file()->engine();
-    engine.beginWrite();
+    // The table's lock is taken before the savepoint: a lock not given ends
+    // the action, it is no reason to walk instead.
+    engine.lockTable(*t.file(), false);
     SqlGuard walk = SqlGuard::savepoint([&engine](const QString &sql) { engine.exec(sql); }, QStringLiteral("bulk_walk"));
     try {
         statements();
@@ -109,6 +111,9 @@ void endLikeWalk(TTable &t)
 
 void renumberByRecord(DataSet &ds, const QString &field)
 {
+    // No number is handed out while the walk renumbers.
+    if (auto *t = qobject_cast<TTable *>(&ds); t && t->active())
+        t->file()->engine().lockTable(*t->file(), false);
     ds.first();
     const int n = ds.recordCount();
     for (int i = 1; i <= n; ++i) {

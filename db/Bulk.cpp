@@ -24,7 +24,7 @@ QString exactMatch(const Engine &engine, const QString &column, const QString &t
 
 qint64 StoredTable::deleteExactly(int column, const QString &text, int keyColumn, qint64 *firstKey)
 {
-    m_engine->beginWrite();
+    m_engine->lockTable(*this, false);
     beforeWrite(-1);
     const QString where = exactMatch(*m_engine, quoteId(m_columns[size_t(column)].name), text);
     Statement probe = prepare(QStringLiteral("SELECT min(%1), max(rowid) FROM %2 WHERE %3")
@@ -54,6 +54,8 @@ qint64 StoredTable::deleteExactly(int column, const QString &text, int keyColumn
 bool StoredTable::numberedOneToN(int column)
 {
     // Where a column may hold values of other types, they must be integers too.
+    // Read under the lock that keeps new numbers from being handed out.
+    m_engine->lockTable(*this, false);
     const QString name = quoteId(m_columns[size_t(column)].name);
     const QString kinds = m_engine->typedColumns() ? QStringLiteral("'integer', 'integer'")
                                                    : QStringLiteral("typeof(min(%1)), typeof(max(%1))").arg(name);
@@ -71,7 +73,7 @@ bool StoredTable::numberedOneToN(int column)
 
 void StoredTable::renumberFrom(int column, qint64 from)
 {
-    m_engine->beginWrite();
+    m_engine->lockTable(*this, false);
     beforeWrite(-1);
     const QString key = quoteId(m_columns[size_t(column)].name);
     const QString range = from > 1 ? QStringLiteral(" WHERE %1 >= ?1").arg(key) : QString();
@@ -90,7 +92,7 @@ void StoredTable::renumberFrom(int column, qint64 from)
 
 qint64 StoredTable::beginAppend()
 {
-    m_engine->beginWrite();
+    m_engine->lockTable(*this, false);
     beforeWrite(-1);
     m_appending.clear();
     m_maxRowid.reset();
@@ -127,7 +129,7 @@ void StoredTable::flushAppend()
 {
     if (m_appending.empty())
         return;
-    m_engine->beginWrite();
+    m_engine->lockTable(*this, false);
     Statement once;
     if (m_appending.size() == AppendBatch && !m_appendBatch.valid())
         m_appendBatch = appendStatement(AppendBatch);

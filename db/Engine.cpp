@@ -230,6 +230,8 @@ void resetEngines()
 
 Engine::~Engine() = default;
 
+void Engine::lockTable(const StoredTable &, bool) { beginWrite(); }
+
 QString Engine::resolveFile(const QString &dir, const QString &name)
 {
     QDir d(dir);

@@ -39,6 +39,14 @@ public:
     // another program stored something since the views were last brought up
     // to date: the action worked on what it showed, not on what is stored.
     virtual void beginWrite() = 0;
+    // Before anything a write to file depends on is read (the row ids it
+    // hands out, its count + 1 numbers, a renumbering): the transaction is
+    // begun if need be and the table's own write lock taken, and what another
+    // program stored in the table meanwhile is picked up. composed: the write
+    // was composed from what the views showed (a new record's number), so a
+    // change stored meanwhile refuses it with a Conflict. An engine whose
+    // write lock covers every table takes it in beginWrite and needs no more.
+    virtual void lockTable(const StoredTable &file, bool composed);
     // Commits pending writes; on failure rolls back, re-reads every view and throws.
     virtual void commit() = 0;
     // Undoes pending writes and re-reads every view.

@@ -156,7 +156,7 @@ void StoredTable::verify(qint64 rowid, quint64 stamp)
 
 qint64 StoredTable::insert(const std::vector<QVariant> &values)
 {
-    m_engine->beginWrite();
+    m_engine->lockTable(*this, true);
     beforeWrite(0);
     // The file's header keeps the highest row id ever given out: after the
     // last records are deleted, their ids still are not handed out again.
@@ -213,7 +213,8 @@ void StoredTable::update(qint64 rowid, const std::vector<QVariant> &values, cons
 
 void StoredTable::remove(qint64 rowid, quint64 stamp, bool unchanged)
 {
-    m_engine->beginWrite();
+    // A deletion lowers the count that numbers new records.
+    m_engine->lockTable(*this, false);
     if (!unchanged)
         verify(rowid, stamp);
     beforeWrite(rowid);

@@ -546,7 +546,7 @@ ImportOutcome importTable(const QString &dataDir, const TableDef &def, const QSt
         importer.engine().syncExternal(true);
     // Everything from here on is read under the write lock: the keys held
     // are checked again, and what is written is what was checked.
-    importer.engine().beginWrite();
+    importer.engine().lockTable(importer.file(), false);
     ImportOutcome checked = importer.run(false);
     if (!checked.refused.empty() || checked.cancelled || checked.added + checked.updated == 0)
         return checked;

@@ -28,7 +28,7 @@ QString describe(const QByteArray &state, const QString &message)
     // The office's write lock (or a record another session holds) was not
     // free within the busy timeout: on the server that is another clerk.
     if (state == "55P03" || state == "40P01" || state == "40001")
-        return QStringLiteral("其他用户正在修改记录,请稍后再试");
+        return texts::othersWriting();
     if (state == "42501")
         return texts::noAccess();
     if (state == "53100")

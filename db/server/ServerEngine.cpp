@@ -6,15 +6,17 @@
 #include "db/StoredTable.h"
 #include "db/server/Logins.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QThread>
 
 namespace store {
 
-namespace {
-
-const QString LockAndVersions = QStringLiteral("BEGIN; %1; SELECT name, version FROM quillmere_tables").arg(QLatin1String(OfficeWriteLock));
-
-} // namespace
+QByteArray tableLockStatement(bool tryOnly)
+{
+    return tryOnly ? QByteArray("SELECT pg_try_advisory_xact_lock(936, hashtext($1))")
+                   : QByteArray("SELECT pg_advisory_xact_lock(936, hashtext($1))");
+}
 
 ServerEngine::ServerEngine(const QString &conninfo, const QString &user, const QString &password)
     : m_personal(!user.isEmpty()),
@@ -93,8 +95,7 @@ void ServerEngine::readLogin()
 
 void ServerEngine::lost()
 {
-    setInTransaction(false);
-    m_written.clear();
+    endTransaction();
     invalidateEverything();
 }
 
@@ -238,26 +239,63 @@ void ServerEngine::beginWrite()
     }
     if (m_inTxn)
         return;
-    pg::Result versions;
-    try {
-        versions = m_conn.exec(LockAndVersions);
-    } catch (const Error &) {
-        try {
-            m_conn.exec(QStringLiteral("ROLLBACK"));
-        } catch (const Error &) {
-        }
-        throw;
-    }
+    // No lock yet: each table's is taken when the action comes to it.
+    m_conn.exec(QStringLiteral("BEGIN"));
     setInTransaction(true);
     ++m_txnSerial;
-    const QStringList changed = changedTables(versions);
-    if (changed.isEmpty())
+}
+
+void ServerEngine::takeLock(const QString &table)
+{
+    if (m_locked.empty() || *m_locked.rbegin() < table) {
+        m_conn.run(tableLockStatement(false), {QVariant(table)});
         return;
-    m_conn.exec(QStringLiteral("ROLLBACK"));
-    setInTransaction(false);
-    for (const QString &t : changed)
-        invalidate(t);
-    throw Conflict(texts::storedMeanwhile());
+    }
+    // Waiting here for a lock while holding one after it could wait forever
+    // for a clerk who waits for ours: it is only tried, and the other clerk's
+    // wait for ours ends with its busy timeout if it comes to that.
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        if (m_conn.run(tableLockStatement(true), {QVariant(table)}).text(0, 0) == QLatin1String("t"))
+            return;
+        if (waited.elapsed() >= engineBusyTimeout())
+            throw Error(texts::othersWriting());
+        QThread::msleep(10);
+    }
+}
+
+void ServerEngine::lockTable(const StoredTable &file, bool composed)
+{
+    beginWrite();
+    const QString table = file.table();
+    if (m_locked.count(table))
+        return;
+    try {
+        takeLock(table);
+    } catch (const Error &) {
+        // A clerk kept it longer than the busy timeout: the action ends here,
+        // with nothing of it stored.
+        rollback();
+        throw;
+    }
+    m_locked.insert(table);
+    // Read after the lock is held, in a statement of its own: its snapshot
+    // then includes what the last holder committed.
+    const pg::Result r = m_conn.run(QByteArray("SELECT version FROM quillmere_tables WHERE name = $1"), {QVariant(table)});
+    if (!r.rows())
+        return;
+    qint64 &seen = m_seen[table];
+    const qint64 now = r.int64(0, 0);
+    if (seen == now)
+        return;
+    seen = now;
+    invalidate(table);
+    if (composed) {
+        // A new record numbered from what the views showed before.
+        rollback();
+        throw Conflict(texts::storedMeanwhile());
+    }
 }
 
 void ServerEngine::writing(const StoredTable &file) { m_written.insert(file.table()); }
@@ -277,11 +315,16 @@ void ServerEngine::commit()
             QStringList names;
             for (const QString &t : m_written)
                 names << t;
-            // Counted up under the write lock: other programs compare these
-            // with what they last saw.
+            // Other programs compare these with what they last saw. The
+            // entries are taken in the tables' order, as the locks are, so
+            // that two commits never wait for each other.
+            const QVariant written(names.join(QChar(1)));
+            m_conn.run(QByteArray("SELECT 1 FROM quillmere_tables WHERE name = ANY(string_to_array($1, chr(1))) "
+                                  "ORDER BY name COLLATE \"C\" FOR UPDATE"),
+                       {written});
             pg::Result r = m_conn.exec(QByteArray("UPDATE quillmere_tables SET version = version + 1 "
                                                   "WHERE name = ANY(string_to_array($1, chr(1))) RETURNING name, version"),
-                                       {QVariant(names.join(QChar(1)))});
+                                       {written});
             for (int i = 0; i < r.rows(); ++i)
                 m_seen[r.text(i, 0)] = r.int64(i, 1);
             m_conn.exec(QStringLiteral("NOTIFY quillmere"));
@@ -295,16 +338,21 @@ void ServerEngine::commit()
         rollback();
         throw Error(texts::saveFailed(text));
     }
+    endTransaction();
+}
+
+void ServerEngine::endTransaction()
+{
     setInTransaction(false);
     m_written.clear();
+    m_locked.clear();
 }
 
 void ServerEngine::rollback()
 {
     if (!m_inTxn)
         return;
-    setInTransaction(false);
-    m_written.clear();
+    endTransaction();
     // A lost connection took the transaction with it; undoing never makes
     // a new one.
     if (m_conn.isOpen()) {

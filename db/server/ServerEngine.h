@@ -1,7 +1,10 @@
 // The server engine: the tables of an office on a PostgreSQL server, shared
-// by every clerk's program. An action holds the office's write lock (an
-// advisory lock) from its first write to its commit; each commit counts up
-// the versions of the tables it wrote and notifies the other programs.
+// by every clerk's program. Each table has a write lock of its own (an
+// advisory lock), taken by an action before it reads what its numbers, row
+// ids or renumbering depend on and held to its commit, so that writers of
+// different tables never wait for each other; changes of single records are
+// kept apart by the server's own record locks. Each commit counts up the
+// versions of the tables it wrote and notifies the other programs.
 #pragma once
 
 #include "db/Engine.h"
@@ -9,9 +12,15 @@
 
 namespace store {
 
-// The office's one write lock: every program's writing actions take it (and
-// a restore), so numbers handed out as "count + 1" and renumberings never meet.
-inline constexpr const char *OfficeWriteLock = "SELECT pg_advisory_xact_lock(936)";
+// Every table's write lock at once, in the order the programs take them: what
+// rewrites the whole office (a restore) and what must keep every writer out.
+inline constexpr const char *OfficeWriteLock =
+    "SELECT pg_advisory_xact_lock(936, hashtext(name)) FROM "
+    "(SELECT name FROM quillmere_tables ORDER BY name COLLATE \"C\" OFFSET 0) AS t";
+
+// The statement that takes one table's write lock ($1: the table's name);
+// "try" gives the form that answers at once whether it got it.
+QByteArray tableLockStatement(bool tryOnly);
 
 class ServerEngine : public Engine {
 public:
@@ -23,6 +32,7 @@ public:
     pg::Connection &connection() { return m_conn; }
 
     void beginWrite() override;
+    void lockTable(const StoredTable &file, bool composed) override;
     void commit() override;
     void rollback() override;
     void syncExternal(bool userAction) override;
@@ -63,6 +73,11 @@ private:
     QString m_schema, m_database;
     std::map<QString, qint64> m_seen; // table -> version
     std::set<QString> m_written;
+    std::set<QString> m_locked; // the tables whose lock the transaction holds
+    // A lock is taken after the last one held in the tables' order, waiting
+    // for it; one before it only if it is free within the busy timeout.
+    void takeLock(const QString &table);
+    void endTransaction();
     // The schema's tables, read once a session.
     void readCatalog();
     // A table's figure kept in quillmere_tables.

@@ -6,6 +6,7 @@
 #include "core/Globals.h"
 #include "db/Engines.h"
 #include "db/server/Postgres.h"
+#include "db/server/ServerEngine.h"
 #include "db/sqlite/Sqlite.h"
 #include "office/Schema.h"
 #include "tests/support/Fixture.h"
@@ -38,7 +39,7 @@ int writerMain()
     if (!server.isEmpty()) {
         store::pg::Connection c(server);
         for (int k = 0;; ++k) {
-            c.exec(QStringLiteral("BEGIN; %1").arg(QLatin1String("SELECT pg_advisory_xact_lock(936)")));
+            c.exec(QStringLiteral("BEGIN; %1").arg(QLatin1String(store::OfficeWriteLock)));
             c.exec(QByteArray("INSERT INTO \"学生信息表\"(\"学号\") VALUES($1)"), {QVariant(QStringLiteral("W%1").arg(k))});
             for (int i = 0; i < 3; ++i)
                 c.exec(QByteArray("INSERT INTO \"学生成绩表\"(\"序号\", \"学号\", \"科目\") "
