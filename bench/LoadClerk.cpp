@@ -6,6 +6,7 @@
 // Writes stay on the clerk's own share of the students, so that two clerks
 // never mean the same record: a refusal is then the engine's doing, not a
 // true conflict. Reads go anywhere.
+#include "bench/Bench.h"
 #include "bench/Load.h"
 #include "bench/LoadLog.h"
 
@@ -245,11 +246,12 @@ private:
         return found;
     }
 
-    void browse(Entry &, QElapsedTimer &)
+    void browse(Entry &e, QElapsedTimer &)
     {
         const int count = students().recordCount();
-        if (count > 0)
-            moveTo(int(m_rng.bounded(count)));
+        if (count == 0)
+            return e.kind.clear();
+        moveTo(int(m_rng.bounded(count)));
     }
 
     void search(int criterion, const QString &text)
@@ -433,7 +435,6 @@ int runClerk(int argc, char **argv)
             store::setEngineServer(conninfo);
         }
     });
-    int rc = 0;
     {
         Clerk clerk(k, clerks, quint32(arg(args, "--seed").toUInt()));
         // Every clerk starts when all are ready.
@@ -448,11 +449,13 @@ int runClerk(int argc, char **argv)
             clerk.think();
         }
     }
+    // The clerk's peak memory, windows and data module included.
+    std::printf("PEAK\t%.1f\n", peakRssMb());
     program::destroyAll();
     store::endEngines();
     std::printf("DONE\n");
     std::fflush(stdout);
-    return rc;
+    return 0;
 }
 
 } // namespace bench

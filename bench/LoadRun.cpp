@@ -135,6 +135,7 @@ int loadFigures(const QString &source, const QString &workRoot, const LoadPlan &
 
     std::vector<Entry> entries;
     int failedClerks = 0;
+    double peak = 0;
     for (int k = 0; k < plan.clerks; ++k) {
         const ClerkProcess &c = clerks[size_t(k)];
         if (c.process->exitStatus() != QProcess::NormalExit || c.process->exitCode() != 0 || !c.lines.contains(QStringLiteral("DONE"))) {
@@ -144,6 +145,8 @@ int loadFigures(const QString &source, const QString &workRoot, const LoadPlan &
         for (const QString &line : c.lines) {
             if (auto e = load::parse(k, line))
                 entries.push_back(*e);
+            if (line.startsWith(QLatin1String("PEAK\t")))
+                peak = std::max(peak, line.mid(5).toDouble());
         }
     }
 
@@ -187,6 +190,7 @@ int loadFigures(const QString &source, const QString &workRoot, const LoadPlan &
         figure((name + "_p50").constData(), percentile(r.ms, 0.5), "ms");
         figure((name + "_p95").constData(), percentile(r.ms, 0.95), "ms");
     }
+    figure("load_clerk_peak_rss", peak, "MB");
     figure("load_refused", refused, "actions");
     figure("load_conflicts", conflicts, "actions");
     figure("load_errors", errors, "actions");
