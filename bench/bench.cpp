@@ -1,11 +1,15 @@
 // quillmere-bench [--students N --scores M] [--data DIR] [--server CONNINFO]
+//                 [--clerks N [--seconds S]]
 // Prints one line per figure, "name: value unit", on a data directory of N
 // students and M scores (10,000 and 100,000 unless told otherwise),
 // generated with quillmere-initdb, or a copy of DIR made by it earlier with
 // the same numbers (generating a million scores takes a while). With a
 // server, every working copy is moved into a database of its own there
 // (dropped at the end) and the program and the baselines run on it.
+// With --clerks only the load figures are printed: N clerks at once on one
+// copy for S seconds (60 unless told), then the check that nothing was lost.
 #include "bench/Figures.h"
+#include "bench/Load.h"
 
 #include "core/Error.h"
 #include "data/DataSet.h"
@@ -23,12 +27,15 @@ using namespace bench;
 
 int main(int argc, char **argv)
 {
+    if (isClerk(argc, argv))
+        return runClerk(argc, argv);
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     if (const int refused = tools::refuseWithoutCodepage("quillmere-bench"))
         return refused;
     Scale scale;
     QString source;
+    LoadPlan load;
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == QLatin1String("--students"))
@@ -39,6 +46,10 @@ int main(int argc, char **argv)
             source = args[i + 1];
         if (args[i] == QLatin1String("--server"))
             setServer(args[i + 1]);
+        if (args[i] == QLatin1String("--clerks"))
+            load.clerks = args[i + 1].toInt();
+        if (args[i] == QLatin1String("--seconds"))
+            load.seconds = args[i + 1].toInt();
     }
     QTemporaryDir tmp;
     if (source.isEmpty()) {
@@ -56,6 +67,12 @@ int main(int argc, char **argv)
 
     int rc = 0;
     try {
+        if (load.clerks > 0) {
+            rc = loadFigures(source, tmp.path(), load);
+            store::resetEngines();
+            dropServerCopies();
+            return rc;
+        }
         // Memory first, before the other figures have grown the process.
         dataModuleFigures(source, tmp.path(), scale);
         reportFigures(source, tmp.path());
