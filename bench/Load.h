@@ -10,6 +10,12 @@ namespace bench {
 struct LoadPlan {
     int clerks = 0;   // 0: no load run
     int seconds = 60; // how long every clerk works
+    // A clerk's pause between two actions, reading and typing: from half
+    // to one and a half times this (ms).
+    int thinkMs = 2000;
+    // Each clerk first does every kind of action once (a short check run
+    // then covers them all).
+    bool everyKind = false;
 };
 
 // Whether the command line starts a clerk rather than the bench.

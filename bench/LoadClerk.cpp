@@ -137,6 +137,14 @@ public:
                 m_onModal(w);
         });
     }
+    // thinkMs: the mean pause between two actions; everyKind: every kind
+    // of action once first.
+    void setPace(int thinkMs, bool everyKind)
+    {
+        m_thinkMs = std::max(thinkMs, 0);
+        m_everyKind = everyKind;
+    }
+
     ~Clerk()
     {
         ui::setMessageBoxScript({});
@@ -147,7 +155,9 @@ public:
     // order, so that even a short run does each; then the mix, by weight.
     void act()
     {
-        static const int weights[] = {30, 15, 5, 20, 15, 5, 4, 2, 4};
+        // Per thousand: an office mostly looks things up and enters scores;
+        // a deletion comes now and then.
+        static const int weights[] = {300, 150, 50, 250, 150, 50, 10, 5, 35};
         constexpr int kinds = int(std::size(weights));
         if (m_round.empty()) {
             for (int i = 0; i < kinds; ++i)
@@ -155,7 +165,7 @@ public:
             std::shuffle(m_round.begin(), m_round.end(), m_rng);
         }
         int kind = 0;
-        if (m_acts < kinds) {
+        if (m_everyKind && m_acts < kinds) {
             kind = m_round[size_t(m_acts)];
         } else {
             int total = 0;
@@ -198,7 +208,7 @@ public:
     {
         QElapsedTimer t;
         t.start();
-        const int pause = 200 + int(m_rng.bounded(601));
+        const int pause = m_thinkMs / 2 + int(m_rng.bounded(quint32(m_thinkMs) + 1));
         while (t.elapsed() < pause) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
             QThread::msleep(std::min<qint64>(20, std::max<qint64>(pause - t.elapsed(), 1)));
@@ -392,6 +402,9 @@ private:
     QRandomGenerator m_rng;
     int m_serial = 0;
     int m_acts = 0;
+    int m_thinkMs = 2000;
+    bool m_everyKind = false;
+
     std::vector<int> m_round;
     QString m_failure;
     std::function<void(QWidget *)> m_onModal;
@@ -437,6 +450,8 @@ int runClerk(int argc, char **argv)
     });
     {
         Clerk clerk(k, clerks, quint32(arg(args, "--seed").toUInt()));
+        clerk.setPace(arg(args, "--think").isEmpty() ? 2000 : arg(args, "--think").toInt(),
+                      args.contains(QLatin1String("--every-kind")));
         // Every clerk starts when all are ready.
         std::printf("READY\n");
         std::fflush(stdout);

@@ -118,7 +118,10 @@ int loadFigures(const QString &source, const QString &workRoot, const LoadPlan &
                          QStringLiteral("--clerks"),  QString::number(plan.clerks),
                          QStringLiteral("--seconds"), QString::number(plan.seconds),
                          QStringLiteral("--seed"),    QString::number(k + 1),
+                         QStringLiteral("--think"),   QString::number(plan.thinkMs),
                          QStringLiteral("--data-dir"), copy.dir};
+        if (plan.everyKind)
+            args << QStringLiteral("--every-kind");
         if (!copy.conninfo.isEmpty())
             args << QStringLiteral("--server") << copy.conninfo;
         p->start(QCoreApplication::applicationFilePath(), args);

@@ -1,5 +1,5 @@
 // quillmere-bench [--students N --scores M] [--data DIR] [--server CONNINFO]
-//                 [--clerks N [--seconds S]]
+//                 [--clerks N [--seconds S] [--think MS] [--every-kind]]
 // Prints one line per figure, "name: value unit", on a data directory of N
 // students and M scores (10,000 and 100,000 unless told otherwise),
 // generated with quillmere-initdb, or a copy of DIR made by it earlier with
@@ -50,7 +50,10 @@ int main(int argc, char **argv)
             load.clerks = args[i + 1].toInt();
         if (args[i] == QLatin1String("--seconds"))
             load.seconds = args[i + 1].toInt();
+        if (args[i] == QLatin1String("--think"))
+            load.thinkMs = args[i + 1].toInt();
     }
+    load.everyKind = args.contains(QLatin1String("--every-kind"));
     QTemporaryDir tmp;
     if (source.isEmpty()) {
         source = tmp.path() + QStringLiteral("/DB_Files");

@@ -252,14 +252,15 @@ void ServerEngine::takeLock(const QString &table)
         return;
     }
     // Waiting here for a lock while holding one after it could wait forever
-    // for a clerk who waits for ours: it is only tried, and the other clerk's
-    // wait for ours ends with its busy timeout if it comes to that.
+    // for a clerk who waits for ours: it is only tried, for half the busy
+    // timeout, so that such a clerk, who waits in order, gets ours before
+    // its own wait ends, and only this action is refused.
     QElapsedTimer waited;
     waited.start();
     for (;;) {
         if (m_conn.run(tableLockStatement(true), {QVariant(table)}).text(0, 0) == QLatin1String("t"))
             return;
-        if (waited.elapsed() >= engineBusyTimeout())
+        if (waited.elapsed() >= engineBusyTimeout() / 2)
             throw Error(texts::othersWriting());
         QThread::msleep(10);
     }

@@ -41,7 +41,8 @@ void BenchLoadTest::clerksLoseNothing()
     QProcess bench;
     bench.start(QDir(QString::fromUtf8(qgetenv("QUILLMERE_BIN_DIR"))).filePath(QStringLiteral("quillmere-bench")),
                 {QStringLiteral("--server"), cluster, QStringLiteral("--clerks"), QStringLiteral("4"),
-                 QStringLiteral("--seconds"), QStringLiteral("8"), QStringLiteral("--students"), QStringLiteral("300"),
+                 QStringLiteral("--seconds"), QStringLiteral("8"),
+                 QStringLiteral("--think"), QStringLiteral("300"), QStringLiteral("--every-kind"), QStringLiteral("--students"), QStringLiteral("300"),
                  QStringLiteral("--scores"), QStringLiteral("3000")});
     QVERIFY(bench.waitForStarted());
     const qint64 pid = bench.processId();
