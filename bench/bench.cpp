@@ -1,5 +1,5 @@
 // quillmere-bench [--students N --scores M] [--data DIR] [--server CONNINFO]
-//                 [--clerks N [--seconds S] [--think MS] [--every-kind]]
+//                 [--clerks N [--seconds S] [--think MS] [--every-kind]] [--only GROUP]
 // Prints one line per figure, "name: value unit", on a data directory of N
 // students and M scores (10,000 and 100,000 unless told otherwise),
 // generated with quillmere-initdb, or a copy of DIR made by it earlier with
@@ -77,13 +77,23 @@ int main(int argc, char **argv)
             return rc;
         }
         // Memory first, before the other figures have grown the process.
-        dataModuleFigures(source, tmp.path(), scale);
-        reportFigures(source, tmp.path());
-        statisticsFigures(source, tmp.path());
-        renumberFigures(source, tmp.path());
-        deleteStudentFigures(source, tmp.path(), scale);
-        backupFigures(source, tmp.path());
-        exchangeFigures(source, tmp.path(), scale);
+        // --only GROUP prints one group (to look at it closely).
+        const QString only = args.contains(QLatin1String("--only")) ? args.value(args.indexOf(QLatin1String("--only")) + 1) : QString();
+        const auto wanted = [&](const char *group) { return only.isEmpty() || only == QLatin1String(group); };
+        if (wanted("module"))
+            dataModuleFigures(source, tmp.path(), scale);
+        if (wanted("reports"))
+            reportFigures(source, tmp.path());
+        if (wanted("statistics"))
+            statisticsFigures(source, tmp.path());
+        if (wanted("renumber"))
+            renumberFigures(source, tmp.path());
+        if (wanted("delete"))
+            deleteStudentFigures(source, tmp.path(), scale);
+        if (wanted("backup"))
+            backupFigures(source, tmp.path());
+        if (wanted("exchange"))
+            exchangeFigures(source, tmp.path(), scale);
     } catch (const store::Error &e) {
         std::fprintf(stderr, "quillmere-bench: %s\n", qPrintable(e.text()));
         rc = 1;

@@ -1,6 +1,8 @@
 #include "statistics/Snapshot.h"
 #include "db/StoredTable.h"
 
+#include "core/Error.h"
+
 #include "db/Engine.h"
 #include "db/open/OpenEngine.h"
 #include "office/Schema.h"
@@ -76,24 +78,61 @@ Snapshot readSnapshot(const QString &dataPath, const QString &className)
     if (!className.isEmpty())
         sql += QStringLiteral(" WHERE %1 IN (SELECT %2 FROM %3%4)")
                    .arg(engine->noCase(number), engine->noCase(number), students->qualifiedTable(), inClass);
+    // The files give the two runs in the order written; the server may mix
+    // them, and is told.
+    if (engine->typedColumns())
+        sql += QStringLiteral(" ORDER BY 1");
     store::Statement q = engine->prepare(sql, store::schema::ScoreFile);
     if (!className.isEmpty())
         q.bind(1, className);
 
     Snapshot snap;
-    std::vector<ScoreRecord> records; // in the order read; student: unknown yet
-    std::vector<QString> numbers;     // each record's student number
-    std::vector<std::pair<qint64, qint64>> order; // each record's number and row id
-    QHash<QString, QString> courseNames; // one copy of each course's name
-    QString lastCourse;                  // records come in runs of one course
+    std::vector<ScoreRecord> records; // in the order read
+    // Each record once per student of its number (numbers are not unique),
+    // to be put in the students' order, then the score table's.
+    struct Key {
+        int student;
+        qint64 seq, rowid;
+        size_t record;
+    };
+    std::vector<Key> keys;
+    std::vector<int> uses; // how many keys name each record
+    QHash<QByteArray, QString> courseNames; // one copy of each course's name
+    QByteArray lastCourse;                  // records come in runs of one course
+    QString lastCourseName;
+    QHash<QByteArray, int> firstOf;         // a folded number's first student
+    std::vector<int> nextOf;                // the next student of the same number
+    QByteArray key;                         // one buffer for every lookup
+    bool linked = false;
+    // Once the students are in: in the table's stored order, and found by
+    // their folded numbers.
+    const auto link = [&] {
+        std::stable_sort(snap.students.begin(), snap.students.end(),
+                         [](const Student &a, const Student &b) { return a.id < b.id; });
+        nextOf.assign(snap.students.size(), -1);
+        firstOf.reserve(qsizetype(snap.students.size()));
+        for (int i = int(snap.students.size()) - 1; i >= 0; --i) {
+            const QByteArray folded = foldAscii(snap.students[size_t(i)].number).toUtf8();
+            auto it = firstOf.find(folded);
+            if (it != firstOf.end()) {
+                nextOf[size_t(i)] = it.value();
+                it.value() = i;
+            } else {
+                firstOf.insert(folded, i);
+            }
+        }
+        linked = true;
+    };
     if (className.isEmpty()) {
         const size_t expected = size_t(std::max<qint64>(scores->rowCount(), 0));
         records.reserve(expected);
-        numbers.reserve(expected);
-        order.reserve(expected);
+        uses.reserve(expected);
+        keys.reserve(expected);
     }
     while (q.step()) {
         if (q.columnInt64(0) == 0) {
+            if (linked)
+                throw store::Error(QStringLiteral("成绩统计读到的记录次序不对,请重新统计"));
             Student s;
             s.id = q.columnInt64(1);
             s.number = q.column(2).toString();
@@ -105,53 +144,42 @@ Snapshot readSnapshot(const QString &dataPath, const QString &className)
             snap.students.push_back(std::move(s));
             continue;
         }
+        if (!linked)
+            link();
         ScoreRecord r;
-        const QString name = q.column(3).toString();
-        if (name != lastCourse) {
-            auto it = courseNames.constFind(name);
+        const QByteArrayView course = q.columnUtf8(3);
+        if (course != lastCourse || lastCourse.isNull()) {
+            lastCourse = course.toByteArray();
+            if (lastCourse.isNull())
+                lastCourse = QByteArray("");
+            auto it = courseNames.constFind(lastCourse);
             if (it == courseNames.constEnd())
-                it = courseNames.insert(name, name);
-            lastCourse = it.value();
+                it = courseNames.insert(lastCourse, QString::fromUtf8(lastCourse));
+            lastCourseName = it.value();
         }
-        r.course = lastCourse;
+        r.course = lastCourseName;
         r.score = scoreOf(q.column(9));
         r.firstMakeUp = scoreOf(q.column(10));
         r.secondMakeUp = scoreOf(q.column(11));
+        const size_t index = records.size();
         records.push_back(std::move(r));
-        numbers.push_back(q.column(2).toString());
-        order.emplace_back(q.column(8).isNull() ? 0 : q.columnInt64(8), q.columnInt64(1));
-    }
-
-    // Students in the table's stored order; each score record goes with
-    // every student of its number (numbers are not unique), in the score
-    // table's order. Only small keys are sorted, once.
-    std::stable_sort(snap.students.begin(), snap.students.end(),
-                     [](const Student &a, const Student &b) { return a.id < b.id; });
-    QHash<QString, int> firstOf;            // a number's first student
-    std::vector<int> nextOf(snap.students.size(), -1); // the next student of the same number
-    firstOf.reserve(qsizetype(snap.students.size()));
-    for (int i = int(snap.students.size()) - 1; i >= 0; --i) {
-        const QString key = foldAscii(snap.students[size_t(i)].number);
-        auto it = firstOf.find(key);
-        if (it != firstOf.end()) {
-            nextOf[size_t(i)] = it.value();
-            it.value() = i;
-        } else {
-            firstOf.insert(key, i);
+        uses.push_back(0);
+        const QByteArrayView number = q.columnUtf8(2);
+        key.truncate(0);
+        key.append(number.data(), number.size());
+        for (char &c : key) {
+            if (c >= 'A' && c <= 'Z')
+                c = char(c + ('a' - 'A'));
+        }
+        const qint64 seq = q.column(8).isNull() ? 0 : q.columnInt64(8), rowid = q.columnInt64(1);
+        const auto it = firstOf.constFind(key);
+        for (int st = it == firstOf.constEnd() ? -1 : it.value(); st >= 0; st = nextOf[size_t(st)]) {
+            keys.push_back({st, seq, rowid, index});
+            ++uses[index];
         }
     }
-    struct Key {
-        int student;
-        qint64 seq, rowid;
-        size_t record;
-    };
-    std::vector<Key> keys;
-    keys.reserve(records.size());
-    for (size_t r = 0; r < records.size(); ++r) {
-        const auto it = firstOf.constFind(foldAscii(numbers[r]));
-        for (int s = it == firstOf.constEnd() ? -1 : it.value(); s >= 0; s = nextOf[size_t(s)])
-            keys.push_back({s, order[r].first, order[r].second, r});
-    }
+    if (!linked)
+        link();
     std::sort(keys.begin(), keys.end(), [](const Key &a, const Key &b) {
         if (a.student != b.student)
             return a.student < b.student;
@@ -159,7 +187,9 @@ Snapshot readSnapshot(const QString &dataPath, const QString &className)
     });
     snap.scores.reserve(keys.size());
     for (const Key &k : keys) {
-        snap.scores.push_back(records[k.record]);
+        // A record of one student (nearly all) is moved, not copied.
+        ScoreRecord &r = records[k.record];
+        snap.scores.push_back(--uses[k.record] == 0 ? std::move(r) : r);
         snap.scores.back().student = k.student;
     }
     return snap;

@@ -146,6 +146,10 @@ public:
     }
     QVariant column(int i) const override { return m_res.value(m_row, i); }
     qint64 columnInt64(int i) const override { return m_res.int64(m_row, i); }
+    QByteArrayView columnUtf8(int i) const override
+    {
+        return QByteArrayView(PQgetvalue(m_res.get(), m_row, i), PQgetlength(m_res.get(), m_row, i));
+    }
     quint64 rowStamp(int firstColumn, int count) const override
     {
         Fingerprint f;

@@ -50,6 +50,11 @@ public:
     }
     QVariant column(int i) const override { return m_st.column(i); }
     qint64 columnInt64(int i) const override { return m_st.columnInt64(i); }
+    QByteArrayView columnUtf8(int i) const override
+    {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(m_st.handle(), i));
+        return QByteArrayView(text, text ? sqlite3_column_bytes(m_st.handle(), i) : 0);
+    }
     quint64 rowStamp(int firstColumn, int count) const override { return m_st.rowStamp(firstColumn, count); }
     qint64 changes() const override { return m_changes; }
     bool hasParam(int i) const override
