@@ -143,7 +143,7 @@ void statisticsFigures(const QString &source, const QString &workRoot)
     store::resetEngines();
 
     // Raw SQL over a copy of the same records, timed the same way.
-    const Copy baseline = makeCopy(source, workRoot, QStringLiteral("statistics-sql"));
+    const Copy baseline = makeCopy(source, workRoot, QStringLiteral("statistics_sql"));
     auto raw = Raw::open(baseline);
     makeClass(*raw);
     const RawStatistics sql{*raw};
