@@ -34,10 +34,12 @@ public:
     // matched without regard to the case of its name.
     std::shared_ptr<StoredTable> openTable(const QString &path);
 
-    // Starts the action's transaction with the write lock held (waiting up to
-    // the busy timeout for another program's). Refuses with a Conflict when
-    // another program stored something since the views were last brought up
-    // to date: the action worked on what it showed, not on what is stored.
+    // Starts the action's transaction. An engine with one write lock for all
+    // its tables (the files) takes it here, waiting up to the busy timeout
+    // for another program's, and refuses with a Conflict when another program
+    // stored something since the views were last brought up to date: the
+    // action worked on what it showed, not on what is stored. The server
+    // takes each table's lock in lockTable instead.
     virtual void beginWrite() = 0;
     // Before anything a write to file depends on is read (the row ids it
     // hands out, its count + 1 numbers, a renumbering): the transaction is
