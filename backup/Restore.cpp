@@ -5,6 +5,7 @@
 #include "backup/Records.h"
 #include "db/Engine.h"
 #include "db/Engines.h"
+#include "db/server/BatchInsert.h"
 #include "db/server/Postgres.h"
 #include "db/server/ServerEngine.h"
 #include "db/sqlite/Sqlite.h"
@@ -121,31 +122,15 @@ void restoreServer(const QString &conninfo, int busyTimeout, const QString &file
         const QString table = quoteId(t.name);
         c.exec(QStringLiteral("DELETE FROM %1").arg(table));
         store::sql::Stmt rows(backupDb.handle(), QStringLiteral("SELECT %1 FROM main.%2 ORDER BY rowid").arg(t.columns(), table));
-        const int width = t.width();
-        const int batch = 30000 / width;
-        QStringList groups;
-        std::vector<QVariant> params;
-        auto flush = [&] {
-            if (groups.isEmpty())
-                return;
-            std::vector<int> map;
-            c.exec(store::pg::translate(QStringLiteral("INSERT INTO %1(%2) VALUES %3").arg(table, t.columns(), groups.join(u',')), &map), params);
-            done += groups.size();
-            groups.clear();
-            params.clear();
+        // Row ids given out across tables: the steps count every table's.
+        const qint64 before = done;
+        store::pg::BatchInsert insert(c, table, t.columns(), t.width(), [&](qint64 n) {
+            done = before + n;
             steps.at(done);
-        };
-        while (rows.step()) {
-            QStringList marks;
-            for (int col = 0; col < width; ++col) {
-                params.push_back(rows.column(col));
-                marks << QStringLiteral("?%1").arg(params.size());
-            }
-            groups << u'(' + marks.join(u',') + u')';
-            if (groups.size() >= batch)
-                flush();
-        }
-        flush();
+        });
+        while (rows.step())
+            insert.add([&](int col) { return rows.column(col); });
+        insert.finish();
         const std::vector<qint64> empty = emptyNumbers(backupDb, QStringLiteral("main"), t);
         if (!empty.empty()) {
             QStringList ids;

@@ -3,6 +3,7 @@
 #include "db/SqlGuard.h"
 #include "core/Error.h"
 #include "db/Engine.h"
+#include "db/server/BatchInsert.h"
 #include "db/server/Postgres.h"
 #include "office/Schema.h"
 #include "tools/CreateTables.h"
@@ -76,35 +77,18 @@ Tally copyTable(store::sql::Db &db, store::pg::Connection &c, const QString &tab
     for (const QString &f : fields)
         cols << quoteId(f);
     store::sql::Stmt rows(db.handle(), QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid").arg(cols.join(u','), quoteId(table)));
-    const int width = int(fields.size()) + 1;
-    const int batch = 30000 / width;
     Tally tally;
-    QStringList groups;
-    std::vector<QVariant> params;
-    auto flush = [&] {
-        if (groups.isEmpty())
-            return;
-        std::vector<int> map;
-        const QByteArray text = store::pg::translate(
-            QStringLiteral("INSERT INTO %1(rowid,%2) VALUES %3").arg(quoteId(table), cols.join(u','), groups.join(u',')), &map);
-        c.exec(text, params);
-        groups.clear();
-        params.clear();
-    };
+    store::pg::BatchInsert insert(c, quoteId(table), QStringLiteral("rowid,") + cols.join(u','), int(fields.size()) + 1);
     while (rows.step()) {
-        QStringList marks;
-        for (int i = 0; i < width; ++i) {
-            params.push_back(rows.column(i));
-            marks << QStringLiteral("?%1").arg(params.size());
+        insert.add([&](int i) {
+            const QVariant v = rows.column(i);
             if (i > 0)
-                tally.add(rows.column(i));
-        }
+                tally.add(v);
+            return v;
+        });
         ++tally.records;
-        groups << u'(' + marks.join(u',') + u')';
-        if (groups.size() >= batch)
-            flush();
     }
-    flush();
+    insert.finish();
     return tally;
 }
 
