@@ -1,8 +1,10 @@
-// The import window as a clerk uses it: opened from the maintenance window,
-// a class list saved by Excel chosen, previewed as decoded, checked, and
-// imported as one action; a refused row or a number another clerk took
-// since the check writes nothing.
+// The maintenance window's buttons, and the import window as a clerk uses
+// it: opened from the maintenance window, a class list saved by Excel
+// chosen, previewed as decoded, checked, and imported as one action; a
+// refused row or a number another clerk took since the check writes nothing.
+#include "backup/Folder.h"
 #include "core/Globals.h"
+#include "ui/Instances.h"
 #include "maintenance/TForm23_Data.h"
 #include "maintenance/TForm24_Import.h"
 #include "office/DataModule.h"
@@ -11,7 +13,9 @@
 #include "tests/support/Fixture.h"
 #include "tests/support/ProgramWindows.h"
 
+#include <QDir>
 #include <QStringEncoder>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace sch = store::schema;
@@ -22,12 +26,15 @@ private slots:
     void init();
     void cleanup();
     void openedFromTheMaintenanceWindow();
+    void backupAndRestoreFromTheMaintenanceWindow();
     void checkThenImport();
     void refusedRowsKeepImportOff();
     void numberTakenSinceTheCheckWritesNothing();
 
 private:
     void choose(const QByteArray &bytes);
+    // The backups go beside the data directory: in a folder of this test's own.
+    std::unique_ptr<QTemporaryDir> m_root;
     std::unique_ptr<fixture::DataDir> m_dir;
     std::unique_ptr<fixture::ProgramWindows> m_windows;
     TForm24_Import *m_w = nullptr;
@@ -35,7 +42,8 @@ private:
 
 void ImportWindowTest::init()
 {
-    m_dir = std::make_unique<fixture::DataDir>();
+    m_root = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<fixture::DataDir>(true, m_root->path());
     m_dir->addClass(QStringLiteral("01"), QStringLiteral("一班"));
     m_windows = std::make_unique<fixture::ProgramWindows>(m_dir->path());
     UserRight = 1;
@@ -49,6 +57,7 @@ void ImportWindowTest::cleanup()
     ui::setFileScript(nullptr);
     m_windows.reset();
     m_dir.reset();
+    m_root.reset();
     UserRight = 0;
 }
 
@@ -73,6 +82,36 @@ void ImportWindowTest::openedFromTheMaintenanceWindow()
     fixture::click(data->Button_Import);
     QCOMPARE(modals.shown.size(), 1);
     QCOMPARE(modals.shown[0], m_w);
+}
+
+// 备份数据 takes a backup beside the records and says where; 恢复数据 opens
+// the restore window; an ordinary user's click on 备份数据 is refused.
+void ImportWindowTest::backupAndRestoreFromTheMaintenanceWindow()
+{
+    auto *data = fixture::ProgramWindows::window<TForm23_Data>();
+    QVERIFY(data);
+    const QString folder = backup::folderFor(DataPath);
+    QVERIFY(folder.startsWith(m_root->path()));
+    {
+        fixture::Boxes boxes;
+        fixture::click(data->Button_Backup);
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY2(boxes.shown[0].text.startsWith(QStringLiteral("备份完成")), qPrintable(boxes.shown[0].text));
+        QCOMPARE(backup::entries(folder).size(), size_t(1));
+        QCOMPARE(backup::entries(folder).front().kind, backup::Kind::Manual);
+    }
+    {
+        fixture::Modal modals;
+        fixture::click(data->Button_Restore);
+        QCOMPARE(modals.shown.size(), 1);
+        QCOMPARE(modals.shown[0], Form25_Restore);
+    }
+    UserRight = 2;
+    QDir(folder).removeRecursively();
+    fixture::Boxes boxes;
+    fixture::click(data->Button_Backup);
+    QCOMPARE(boxes.texts(), QStringList{QStringLiteral("您没有足够的操作权限,请与系统管理员联系!")});
+    QCOMPARE(backup::entries(folder).size(), size_t(0));
 }
 
 void ImportWindowTest::checkThenImport()
