@@ -37,18 +37,13 @@ std::optional<int> scoreOf(const QVariant &v)
 
 // The student number as the score table's index compares it: ASCII letters
 // folded, nothing else (the embedded NOCASE, the server's lower() in "C").
-// A number without capitals (most are digits) is shared, not copied.
-QString foldAscii(const QString &text)
+// Folded in place, in the engines' UTF-8, where a letter is one byte.
+void foldAscii(QByteArray &number)
 {
-    const auto upper = [](QChar c) { return c.unicode() >= u'A' && c.unicode() <= u'Z'; };
-    if (std::none_of(text.begin(), text.end(), upper))
-        return text;
-    QString out = text;
-    for (QChar &c : out) {
-        if (upper(c))
-            c = QChar(c.unicode() + (u'a' - u'A'));
+    for (char &c : number) {
+        if (c >= 'A' && c <= 'Z')
+            c = char(c + ('a' - 'A'));
     }
-    return out;
 }
 
 } // namespace
@@ -98,8 +93,8 @@ Snapshot readSnapshot(const QString &dataPath, const QString &className)
     std::vector<Key> keys;
     std::vector<int> uses; // how many keys name each record
     QHash<QByteArray, QString> courseNames; // one copy of each course's name
-    QByteArray lastCourse;                  // records come in runs of one course
-    QString lastCourseName;
+    QByteArray lastCourse("");              // records come in runs of one course
+    QString lastCourseName;                 // (none: an empty name)
     QHash<QByteArray, int> firstOf;         // a folded number's first student
     std::vector<int> nextOf;                // the next student of the same number
     QByteArray key;                         // one buffer for every lookup
@@ -112,7 +107,8 @@ Snapshot readSnapshot(const QString &dataPath, const QString &className)
         nextOf.assign(snap.students.size(), -1);
         firstOf.reserve(qsizetype(snap.students.size()));
         for (int i = int(snap.students.size()) - 1; i >= 0; --i) {
-            const QByteArray folded = foldAscii(snap.students[size_t(i)].number).toUtf8();
+            QByteArray folded = snap.students[size_t(i)].number.toUtf8();
+            foldAscii(folded);
             auto it = firstOf.find(folded);
             if (it != firstOf.end()) {
                 nextOf[size_t(i)] = it.value();
@@ -148,10 +144,8 @@ Snapshot readSnapshot(const QString &dataPath, const QString &className)
             link();
         ScoreRecord r;
         const QByteArrayView course = q.columnUtf8(3);
-        if (course != lastCourse || lastCourse.isNull()) {
+        if (course != lastCourse) {
             lastCourse = course.toByteArray();
-            if (lastCourse.isNull())
-                lastCourse = QByteArray("");
             auto it = courseNames.constFind(lastCourse);
             if (it == courseNames.constEnd())
                 it = courseNames.insert(lastCourse, QString::fromUtf8(lastCourse));
@@ -167,10 +161,7 @@ Snapshot readSnapshot(const QString &dataPath, const QString &className)
         const QByteArrayView number = q.columnUtf8(2);
         key.truncate(0);
         key.append(number.data(), number.size());
-        for (char &c : key) {
-            if (c >= 'A' && c <= 'Z')
-                c = char(c + ('a' - 'A'));
-        }
+        foldAscii(key);
         const qint64 seq = q.column(8).isNull() ? 0 : q.columnInt64(8), rowid = q.columnInt64(1);
         const auto it = firstOf.constFind(key);
         for (int st = it == firstOf.constEnd() ? -1 : it.value(); st >= 0; st = nextOf[size_t(st)]) {

@@ -12,11 +12,17 @@
 
 namespace store {
 
+namespace {
+
+// The statement that takes one table's write lock ($1: the table's name);
+// "try" gives the form that answers at once whether it got it.
 QByteArray tableLockStatement(bool tryOnly)
 {
     return tryOnly ? QByteArray("SELECT pg_try_advisory_xact_lock(936, hashtext($1))")
                    : QByteArray("SELECT pg_advisory_xact_lock(936, hashtext($1))");
 }
+
+} // namespace
 
 ServerEngine::ServerEngine(const QString &conninfo, const QString &user, const QString &password)
     : m_personal(!user.isEmpty()),
@@ -319,13 +325,11 @@ void ServerEngine::commit()
             // Other programs compare these with what they last saw. The
             // entries are taken in the tables' order, as the locks are, so
             // that two commits never wait for each other.
-            const QVariant written(names.join(QChar(1)));
-            m_conn.run(QByteArray("SELECT 1 FROM quillmere_tables WHERE name = ANY(string_to_array($1, chr(1))) "
-                                  "ORDER BY name COLLATE \"C\" FOR UPDATE"),
-                       {written});
-            pg::Result r = m_conn.exec(QByteArray("UPDATE quillmere_tables SET version = version + 1 "
-                                                  "WHERE name = ANY(string_to_array($1, chr(1))) RETURNING name, version"),
-                                       {written});
+            pg::Result r = m_conn.exec(QByteArray("UPDATE quillmere_tables AS t SET version = t.version + 1 FROM "
+                                                  "(SELECT name FROM quillmere_tables WHERE name = ANY(string_to_array($1, chr(1))) "
+                                                  "ORDER BY name COLLATE \"C\" FOR UPDATE) AS l "
+                                                  "WHERE t.name = l.name RETURNING t.name, t.version"),
+                                       {QVariant(names.join(QChar(1)))});
             for (int i = 0; i < r.rows(); ++i)
                 m_seen[r.text(i, 0)] = r.int64(i, 1);
             m_conn.exec(QStringLiteral("NOTIFY quillmere"));

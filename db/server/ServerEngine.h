@@ -18,10 +18,6 @@ inline constexpr const char *OfficeWriteLock =
     "SELECT pg_advisory_xact_lock(936, hashtext(name)) FROM "
     "(SELECT name FROM quillmere_tables ORDER BY name COLLATE \"C\" OFFSET 0) AS t";
 
-// The statement that takes one table's write lock ($1: the table's name);
-// "try" gives the form that answers at once whether it got it.
-QByteArray tableLockStatement(bool tryOnly);
-
 class ServerEngine : public Engine {
 public:
     // user and password: a clerk's personal login, in place of the
